@@ -1,0 +1,49 @@
+# Sourced by the demo and the test scripts: a private Wine session under the
+# build folder, with its own Xvfb on a free display, kept up for the run and
+# taken down again on exit.
+#
+#   wine_session_start BUILD_DIR [WIDTHxHEIGHT]
+
+wine_session_stop() {
+    if [ -n "${WINEPREFIX:-}" ]; then
+        wineserver -k 2>/dev/null || true
+    fi
+    if [ -n "${KORVU_XVFB_PID:-}" ]; then
+        kill "$KORVU_XVFB_PID" 2>/dev/null || true
+        wait "$KORVU_XVFB_PID" 2>/dev/null || true
+        KORVU_XVFB_PID=
+    fi
+}
+
+wine_session_start() {
+    local build=$1 screen=${2:-1024x768}
+    export WINEPREFIX="$build/wineprefix"
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    export LC_ALL=ja_JP.UTF-8
+    unset WINEARCH
+
+    local fd_file="$build/xvfb-display"
+    rm -f "$fd_file"
+    Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp -noreset 3>"$fd_file" 2>"$build/xvfb.log" &
+    KORVU_XVFB_PID=$!
+    trap wine_session_stop EXIT
+    local i
+    for i in $(seq 1 100); do
+        [ -s "$fd_file" ] && break
+        sleep 0.1
+    done
+    if [ ! -s "$fd_file" ]; then
+        echo "wine-session: Xvfb did not start (see $build/xvfb.log)" >&2
+        return 1
+    fi
+    export DISPLAY=":$(cat "$fd_file")"
+
+    # Keep one wineserver for the whole run; the first start makes the prefix.
+    mkdir -p "$WINEPREFIX"
+    (wineserver -p >/dev/null 2>&1 &)
+    if ! wine cmd.exe /c exit >"$build/wineboot.log" 2>&1; then
+        echo "wine-session: wine does not start (see $build/wineboot.log)" >&2
+        return 1
+    fi
+}

@@ -1,0 +1,179 @@
+// Module records and data blocks, laid out as the host lays them out and each
+// placed against a guard page.
+
+#include <string.h>
+
+#include "sim/host/host_services_impl.h"
+#include "sim/host/host_state.h"
+
+namespace sim {
+
+namespace {
+
+DataBlock* NewBlock(uint32_t capacity)
+{
+    size_t size = sizeof(DataBlock) + capacity * sizeof(float);
+    DataBlock* block = static_cast<DataBlock*>(GuardedAlloc(size));
+    if (block)
+        memset(block, 0xCD, size);
+    return block;
+}
+
+}  // namespace
+
+Module CreateModule(const ModuleClassDescriptor& cls, HWND owner)
+{
+    Module m = {};
+    m.record = static_cast<ModuleRecord*>(GuardedAlloc(sizeof(ModuleRecord)));
+    memset(m.record, 0, sizeof(ModuleRecord));
+    m.record->hwndModule = owner;
+    m.record->bActive = 1;
+    m.instanceDataSize = cls.uiInstanceDataSize;
+    m.instanceData = GuardedAlloc(cls.uiInstanceDataSize);
+    memset(m.instanceData, 0, cls.uiInstanceDataSize);
+    m.record->pInstanceData = m.instanceData;
+    m.record->pExtraWord = static_cast<uint32_t*>(GuardedAlloc(sizeof(uint32_t)));
+    *m.record->pExtraWord = 0xFFFFFFFFu;
+    for (int c = 0; c < kMaxHostChannels; ++c) {
+        m.record->pChannelRecord[c] = static_cast<ChannelRecord*>(GuardedAlloc(sizeof(ChannelRecord)));
+        memset(m.record->pChannelRecord[c], 0, sizeof(ChannelRecord));
+        m.record->pOutputChannel[c] = static_cast<OutputChannel*>(GuardedAlloc(sizeof(OutputChannel)));
+        memset(m.record->pOutputChannel[c], 0, sizeof(OutputChannel));
+    }
+    m.handler = cls.pfnMessageHandler;
+    m.process = cls.pfnProcess;
+    return m;
+}
+
+void DestroyModule(Module& m)
+{
+    if (!m.record)
+        return;
+    HostState& s = State();
+    for (int c = 0; c < kMaxHostChannels; ++c) {
+        auto in = s.inputs.find({m.record, static_cast<uint32_t>(c)});
+        if (in != s.inputs.end()) {
+            for (DataBlock* b : in->second.blocks)
+                GuardedFree(b);
+            s.inputs.erase(in);
+        }
+        auto out = s.outputs.find(m.record->pOutputChannel[c]);
+        if (out != s.outputs.end()) {
+            GuardedFree(out->second.block);
+            s.outputs.erase(out);
+        }
+        GuardedFree(m.record->pChannelRecord[c]);
+        GuardedFree(m.record->pOutputChannel[c]);
+    }
+    GuardedFree(m.record->pExtraWord);
+    GuardedFree(m.instanceData);
+    GuardedFree(m.record);
+    m = Module();
+}
+
+// ---------------------------------------------------------------- input blocks
+
+void QueueInputBlock(ModuleRecord* module, uint32_t input, const std::vector<float>& samples)
+{
+    DataBlock* block = NewBlock(static_cast<uint32_t>(samples.size()));
+    block->dStartTime = 0.0;
+    block->dSampleDistance = 0.0;
+    block->wNumberOfSamples = static_cast<uint16_t>(samples.size());
+    if (!samples.empty())
+        memcpy(BlockSamples(block), samples.data(), samples.size() * sizeof(float));
+    State().inputs[{module, input}].blocks.push_back(block);
+}
+
+size_t QueuedInputBlocks(ModuleRecord* module, uint32_t input)
+{
+    auto it = State().inputs.find({module, input});
+    return it == State().inputs.end() ? 0 : it->second.blocks.size();
+}
+
+DataBlock* HOST_CALL HostGetInputBlock(ModuleRecord* module, uint32_t input)
+{
+    RecordCall("GetInputBlock");
+    auto it = State().inputs.find({module, input});
+    if (it == State().inputs.end() || it->second.blocks.empty())
+        return nullptr;
+    it->second.taken = true;
+    return it->second.blocks.front();
+}
+
+void HOST_CALL HostNewReleaseInputBlock(ModuleRecord* module, uint32_t input, const char* tag, int32_t line)
+{
+    RecordCall("NewReleaseInputBlock");
+    State().inputReleases.push_back(InputRelease{module, input, tag ? tag : "(null)", line});
+    auto it = State().inputs.find({module, input});
+    if (it == State().inputs.end() || !it->second.taken) {
+        ReportProblem("NewReleaseInputBlock on input " + std::to_string(input) + " without a block taken");
+        return;
+    }
+    GuardedFree(it->second.blocks.front());
+    it->second.blocks.erase(it->second.blocks.begin());
+    it->second.taken = false;
+}
+
+const std::vector<InputRelease>& InputReleases() { return State().inputReleases; }
+
+// ---------------------------------------------------------------- output blocks
+
+DataBlock* HOST_CALL HostGetCurrentOutputBlock(OutputChannel* channel)
+{
+    RecordCall("GetCurrentOutputBlock");
+    HostState& s = State();
+    if (!s.outputBlocksAvailable)
+        return nullptr;
+    OutputSlot& slot = s.outputs[channel];
+    uint32_t capacity = HostBlockSize();
+    if (slot.block && slot.capacity != capacity) {
+        GuardedFree(slot.block);
+        slot.block = nullptr;
+    }
+    if (!slot.block) {
+        slot.block = NewBlock(capacity);
+        slot.capacity = capacity;
+    }
+    return slot.block;
+}
+
+void HOST_CALL HostNewReleaseOutputBlock(OutputChannel* channel, const char* tag, int32_t line)
+{
+    RecordCall("NewReleaseOutputBlock");
+    auto it = State().outputs.find(channel);
+    if (it == State().outputs.end() || !it->second.block) {
+        ReportProblem("NewReleaseOutputBlock without a current block");
+        return;
+    }
+    OutputSlot& slot = it->second;
+    CapturedBlock c;
+    c.startTime = slot.block->dStartTime;
+    c.sampleDistance = slot.block->dSampleDistance;
+    c.numberOfSamples = slot.block->wNumberOfSamples;
+    uint32_t n = c.numberOfSamples < slot.capacity ? c.numberOfSamples : slot.capacity;
+    c.samples.assign(BlockSamples(slot.block), BlockSamples(slot.block) + n);
+    c.tag = tag ? tag : "(null)";
+    c.line = line;
+    slot.captured.push_back(c);
+    GuardedFree(slot.block);
+    slot.block = nullptr;
+}
+
+const std::vector<CapturedBlock>& CapturedBlocks(OutputChannel* channel)
+{
+    return State().outputs[channel].captured;
+}
+
+void SetOutputBlocksAvailable(bool available) { State().outputBlocksAvailable = available; }
+
+void ReleaseAllBlocks()
+{
+    for (auto& entry : State().inputs) {
+        for (DataBlock* b : entry.second.blocks)
+            GuardedFree(b);
+    }
+    for (auto& entry : State().outputs)
+        GuardedFree(entry.second.block);
+}
+
+}  // namespace sim

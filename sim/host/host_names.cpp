@@ -1,0 +1,208 @@
+// What the host publishes under each name. The lists are the host's own, typed
+// from its documentation, so that a test can hold the plug-in's lookup order
+// against them.
+
+#include <utility>
+
+#include "sim/host/host_services_impl.h"
+#include "sim/host/host_state.h"
+
+namespace sim {
+
+namespace {
+
+const char* const kVariables[] = {
+    "hInstKorvu", "MainMenu", "GlobalModuleClass", "&hwndDesk", "&Module",
+    "&ViewModule", "&wNumberOfModules", "&uiHighModuleNumber", "&CurrentModule",
+    "&CurrentModulePtr", "uiVersionsTyp", "uiDistributorTyp", "bDateDayLeadingZero",
+    "bDateMonthLeadingZero", "bDateYearLong", "wDateFormat", "bTime24h",
+    "bTimeLeadingZero", "TimeTrenn", "DezTrenn", "bDecLeadingZero", "DateTrenn",
+    "&bDisplayWithoutWnd", "&bPauseIsDisabled", "&LAYER_OutputParam",
+    "&StreamOptionen", "&TempStreamOptionen", "&CJ_Refs", "&CJ_Temp", "hBitChannel",
+    "hBitLessMore", "hDkGrayPen", "hPipePenRed", "hPipePenGreen", "hLightRedBrush",
+    "hGreenBrush", "InitialStartupDir", "ExeFileDir", "NameOfFlowChart",
+    "FullNameOfFlowChart", "ProgFileNameIni", "DefStreamingDir", "DefFlowchartDir",
+    "DefDataDir", "DefDeviceDir", "DefUtilityDir", "GlobalFlowChartInfo.Author",
+    "GlobalFlowChartInfo.Company", "GlobalFlowChartInfo.Department",
+    "GlobalFlowChartInfo.Title", "GlobalFlowChartInfo.Info", "DapSetup",
+    "&ExperimentStartTime", "&StartingTimeTicks", "&SysInfo", "&SysOpt",
+    "&DdeInstance", "&ToolTip", "&nWindowOrder",
+};
+
+const char* const kOptional[] = {
+    "bDateDayLeadingZero", "bDateMonthLeadingZero", "bDateYearLong", "wDateFormat",
+    "bTime24h", "bTimeLeadingZero", "bDecLeadingZero",
+};
+
+const char* const kFunctions[] = {
+    "NewMemAlloc", "NewMemReAlloc", "NewDoMemFree", "DefineDllModule",
+    "DefineDllVariable", "RegisterModuleClass", "PerformDefaultAction",
+    "NewReleaseOutputBlock", "GetCurrentOutputBlock", "GetInputFifo", "GetInputBlock",
+    "NewReleaseInputBlock", "ChangeModuleSize", "ChangeModuleName",
+    "ChangeNameInString", "SendModuleMessage", "SendModChanMessage", "CopyChannelName",
+    "FillUnitList", "MODUL_InitAll", "MODUL_DestroyAll", "InitMatrixNew", "ShowWarning",
+    "EnableAllWindows", "ShowInternalError", "StopExperiment", "PauseExperiment",
+    "CurrentExperimentTime", "DispatchQueuedMessages", "BBox_FullEnter",
+    "BBox_FullLeave", "BBox_LightEnter", "BBox_LightLeave", "CreateSatellite",
+    "UpdateSatellite", "RemoveUselessSatellites", "CreateStackedPen",
+    "CreateStackedPenIndirect", "CreateStackedFontIndirect", "CreateStackedSolidBrush",
+    "CreateStackedBrushIndirect", "DeleteStackedObject", "do_fft", "EditText",
+    "LoadInterpolationTable", "LoadTableFromFile", "SearchForFileToLoad",
+    "DoesFileExistAndMsg", "AskForFilenameChange", "CheckCreateDir", "InitPrinter",
+    "PrintHeader", "ExitPrinter", "PrintFooter", "NextPage", "CheckedCreateFile",
+    "CheckedOpenFile", "CreateAndShowToolTipWindow", "SendPanelMessage",
+    "GlStr_RegisterByText", "GlStr_UnregisterByText", "ExpandString",
+    "ExpandStringNumber", "ExpandVarNumber", "ExpandUnitString", "ExpandUnit",
+    "GlStr_RegisterByNumber", "GlStr_UnregisterByNumber", "GlStr_Set", "GlStr_Get",
+    "GlStr_PrefixGet", "GlVar_RegisterByNumber", "GlVar_UnregisterByNumber",
+    "GlVar_Set", "GlVar_Get", "GlVar_PrefixGet", "GlVar_VarStringGet",
+    "GlVar_SetSyntax", "GlStr_SetSyntax", "SetMenuForGlobalStrings",
+    "SetMenuForGlobalVars", "DeleteMenuForGlobalStrings", "DeleteMenuForGlobalVars",
+    "ShowVarsAndSelect", "DsbHasChanged", "RegisterMenuEntry", "RegisterExtraMemory",
+    "FindModuleByName", "AddExtMemInstance", "RemoveExtMemInstance",
+    "RegisterNewWorksheetNotification", "RegisterTimeBase", "UnregisterTimeBase",
+    "SetTimeBase", "SetTimeBaseTime", "IncTimeBaseTime", "GetTimeBaseBlockSize",
+    "GetTimeBaseSampleDistance", "GetTimeBaseTime", "FillTimeBaseCombo",
+    "GetTimeBaseComboID", "TimeBaseDialog",
+};
+
+const int kVariableCount = sizeof kVariables / sizeof kVariables[0];
+const int kFunctionCount = sizeof kFunctions / sizeof kFunctions[0];
+static_assert(kVariableCount == 59 && kFunctionCount == 102, "the host's published names");
+
+// Storage behind the variables whose meaning is the host's own business: each
+// answer is a distinct, real address.
+uint32_t g_otherVariables[kVariableCount];
+
+// A host function the plug-in has no business calling: it fails the test by
+// name. Taking no arguments is safe with a caller-cleans convention.
+template <int I>
+int32_t HOST_CALL Trap()
+{
+    ReportProblem(std::string("the plug-in called the host function ") + kFunctions[I]);
+    return 0;
+}
+
+typedef int32_t(HOST_CALL* TrapFn)();
+
+template <int... I>
+const TrapFn* MakeTraps(std::integer_sequence<int, I...>)
+{
+    static const TrapFn traps[] = {&Trap<I>...};
+    return traps;
+}
+
+const TrapFn* Traps()
+{
+    return MakeTraps(std::make_integer_sequence<int, kFunctionCount>());
+}
+
+struct Service {
+    const char* name;
+    uintptr_t address;
+};
+
+uintptr_t ServiceAddress(const std::string& name)
+{
+    static const Service services[] = {
+        {"NewMemAlloc", reinterpret_cast<uintptr_t>(&HostNewMemAlloc)},
+        {"NewDoMemFree", reinterpret_cast<uintptr_t>(&HostNewDoMemFree)},
+        {"DefineDllModule", reinterpret_cast<uintptr_t>(&HostDefineDllModule)},
+        {"DefineDllVariable", reinterpret_cast<uintptr_t>(&HostDefineDllVariable)},
+        {"RegisterModuleClass", reinterpret_cast<uintptr_t>(&HostRegisterModuleClass)},
+        {"PerformDefaultAction", reinterpret_cast<uintptr_t>(&HostPerformDefaultAction)},
+        {"NewReleaseOutputBlock", reinterpret_cast<uintptr_t>(&HostNewReleaseOutputBlock)},
+        {"GetCurrentOutputBlock", reinterpret_cast<uintptr_t>(&HostGetCurrentOutputBlock)},
+        {"GetInputBlock", reinterpret_cast<uintptr_t>(&HostGetInputBlock)},
+        {"NewReleaseInputBlock", reinterpret_cast<uintptr_t>(&HostNewReleaseInputBlock)},
+        {"ChangeModuleSize", reinterpret_cast<uintptr_t>(&HostChangeModuleSize)},
+        {"ShowWarning", reinterpret_cast<uintptr_t>(&HostShowWarning)},
+        {"StopExperiment", reinterpret_cast<uintptr_t>(&HostStopExperiment)},
+        {"CreateStackedFontIndirect", reinterpret_cast<uintptr_t>(&HostCreateStackedFontIndirect)},
+        {"DeleteStackedObject", reinterpret_cast<uintptr_t>(&HostDeleteStackedObject)},
+        {"RegisterMenuEntry", reinterpret_cast<uintptr_t>(&HostRegisterMenuEntry)},
+    };
+    for (const Service& s : services) {
+        if (name == s.name)
+            return s.address;
+    }
+    return 0;
+}
+
+uintptr_t VariableAnswer(int index)
+{
+    const std::string name = kVariables[index];
+    if (name == "MainMenu")
+        return reinterpret_cast<uintptr_t>(MainMenu());
+    if (name == "&CurrentModulePtr")
+        return reinterpret_cast<uintptr_t>(CurrentModulePtrAddress());
+    if (name == "hBitChannel")
+        return reinterpret_cast<uintptr_t>(ChannelBitmaps());
+    if (name == "hBitLessMore")
+        return reinterpret_cast<uintptr_t>(LessMoreBitmaps());
+    return reinterpret_cast<uintptr_t>(&g_otherVariables[index]);
+}
+
+std::vector<std::string> ToStrings(const char* const* names, int count)
+{
+    return std::vector<std::string>(names, names + count);
+}
+
+}  // namespace
+
+const std::vector<std::string>& VariableNames()
+{
+    static const std::vector<std::string> names = ToStrings(kVariables, kVariableCount);
+    return names;
+}
+
+const std::vector<std::string>& FunctionNames()
+{
+    static const std::vector<std::string> names = ToStrings(kFunctions, kFunctionCount);
+    return names;
+}
+
+const std::vector<std::string>& OptionalVariableNames()
+{
+    static const std::vector<std::string> names =
+        ToStrings(kOptional, sizeof kOptional / sizeof kOptional[0]);
+    return names;
+}
+
+uintptr_t HostAnswer(UINT message, const std::string& name)
+{
+    if (message == kLookupVariable) {
+        for (int i = 0; i < kVariableCount; ++i) {
+            if (name == kVariables[i])
+                return VariableAnswer(i);
+        }
+    } else if (message == kLookupFunction) {
+        for (int i = 0; i < kFunctionCount; ++i) {
+            if (name == kFunctions[i]) {
+                uintptr_t service = ServiceAddress(name);
+                return service ? service : reinterpret_cast<uintptr_t>(Traps()[i]);
+            }
+        }
+    }
+    return 0;
+}
+
+uintptr_t PublishedAnswer(UINT message, const std::string& name)
+{
+    if (State().answerZero.count(name))
+        return 0;
+    return HostAnswer(message, name);
+}
+
+void AnswerZero(const std::string& name)
+{
+    State().answerZero.insert(name);
+}
+
+void AnswerZeroForOptionalVariables()
+{
+    for (const std::string& name : OptionalVariableNames())
+        AnswerZero(name);
+}
+
+}  // namespace sim

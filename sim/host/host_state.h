@@ -1,0 +1,78 @@
+// The simulator's own state, shared by its source files.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "sim/host/sim_host.h"
+
+namespace sim {
+
+struct InputQueue {
+    std::vector<DataBlock*> blocks;  // oldest first
+    bool taken = false;              // GetInputBlock handed out the oldest
+};
+
+struct OutputSlot {
+    DataBlock* block = nullptr;      // handed out, not yet released
+    uint32_t capacity = 0;
+    std::vector<CapturedBlock> captured;
+};
+
+struct HostState {
+    // every call into the host, in order: "30000 name", "DefineDllModule" ...
+    std::vector<std::string> calls;
+
+    // lookups
+    std::vector<Lookup> lookups;
+    std::set<std::string> answerZero;
+
+    // announcements
+    std::vector<Announcement> announcements;
+    int defineModuleCalls = 0;
+    bool refuseDefineModule = false;
+    std::set<std::string> refusedVariables;
+
+    // memory
+    std::map<void*, Allocation> live;
+    std::vector<Free> frees;
+    int allocationsMade = 0;
+    int refuseAllocations = 0;
+
+    // services
+    std::vector<Warning> warnings;
+    bool warningsModal = false;
+    int stops = 0;
+    std::vector<FontEvent> fonts;
+    std::vector<HGDIOBJ> deleted;
+    std::set<HGDIOBJ> liveObjects;
+    bool refuseFonts = false;
+    std::vector<MenuEntry> menuEntries;
+    std::vector<ModuleClassDescriptor> classes;
+    std::vector<DefaultAction> defaultActions;
+    int32_t defaultActionResult = 0;
+    std::vector<SizeChange> sizeChanges;
+
+    // blocks
+    std::map<std::pair<ModuleRecord*, uint32_t>, InputQueue> inputs;
+    std::vector<InputRelease> inputReleases;
+    std::map<OutputChannel*, OutputSlot> outputs;
+    bool outputBlocksAvailable = true;
+
+    // problems
+    std::vector<std::string> problems;
+};
+
+HostState& State();
+void RecordCall(const std::string& call);
+void ReportProblem(const std::string& what);
+
+// The host's answer to a lookup, before any test override.
+uintptr_t HostAnswer(UINT message, const std::string& name);
+
+// Drops all blocks the host still holds (ResetHost).
+void ReleaseAllBlocks();
+
+}  // namespace sim

@@ -1,0 +1,199 @@
+// A host simulator: the main window that answers the plug-in's lookups, the
+// host services with tracking of everything the plug-in asks of them, and the
+// host-owned records laid out byte for byte as the real host lays them out.
+//
+// One host per process, as in real life. Tests call ResetHost() between cases.
+#pragma once
+
+#include <stdint.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "frame/host_services.h"
+#include "modules/host_records.h"
+
+namespace sim {
+
+// ---------------------------------------------------------------- problems
+// Anything the plug-in does that a real host would not survive: a call of a
+// service the plug-in has no business calling, a double free, a release of a
+// block never taken. Each is recorded and handed to the handler at once.
+typedef void (*ProblemHandler)(const std::string& what);
+void SetProblemHandler(ProblemHandler handler);
+std::vector<std::string> TakeProblems();
+
+// ---------------------------------------------------------------- the host
+HWND StartHost();                 // creates the main window on first use
+HWND HostWindow();
+void ResetHost();                 // forget what was recorded, back to defaults
+
+// The host's published names, in the host's order.
+const std::vector<std::string>& VariableNames();
+const std::vector<std::string>& FunctionNames();
+const std::vector<std::string>& OptionalVariableNames();
+
+// Every call into the host, in order: a lookup as "30000 name", a service by
+// its name, DefineDllVariable and ShowWarning with their first argument.
+const std::vector<std::string>& HostCalls();
+
+// ---------------------------------------------------------------- lookups
+struct Lookup {
+    UINT message;                 // 30000 variable, 30001 function
+    WPARAM wParam;
+    std::string name;
+    uintptr_t answer;
+};
+const std::vector<Lookup>& Lookups();
+std::vector<std::string> AskedNames(UINT message);
+void AnswerZero(const std::string& name);
+void AnswerZeroForOptionalVariables();
+uintptr_t PublishedAnswer(UINT message, const std::string& name);
+
+// Host variables the plug-in reads.
+HMENU MainMenu();
+ModuleRecord* CurrentModulePtr();
+void SetCurrentModulePtr(ModuleRecord* module);
+const HBITMAP* ChannelBitmaps();  // 4 entries, one colour per state
+const HBITMAP* LessMoreBitmaps(); // 6 entries
+COLORREF ChannelBitmapColour(int state);
+COLORREF LessMoreBitmapColour(int state);
+
+// ---------------------------------------------------------------- announcements
+struct Announcement {
+    std::string name;
+    void* address;
+    uint32_t size;
+    bool accepted;
+};
+const std::vector<Announcement>& Announcements();
+int DefineDllModuleCalls();
+void RefuseDefineDllModule();
+void RefuseVariable(const std::string& name);
+
+// Writes a host-maintained value through the address the plug-in announced.
+// False when the plug-in announced no such variable of that size.
+bool WriteStateVariable(const std::string& name, const void* value, uint32_t size);
+bool SetMilliSecondsPerSample(double value);
+bool SetBlockSize(uint32_t value);
+bool SetExperimentRunning(bool running);
+bool SetExperimentPaused(bool paused);
+bool SetExperimentStartTicks(uint32_t ticks);
+
+// ---------------------------------------------------------------- memory
+struct Allocation {
+    void* block;
+    uint32_t size;
+    std::string tag;
+    int32_t line;
+};
+std::vector<Allocation> LiveAllocations();
+struct Free {
+    void* block;
+    std::string tag;
+    int32_t line;
+};
+const std::vector<Free>& Frees();
+int AllocationsMade();
+void RefuseAllocations(int count);  // the next count NewMemAlloc calls answer 0
+
+// Memory placed so that its last byte touches a no-access page: an overrun
+// faults at once. The host uses it for everything it hands to the plug-in.
+void* GuardedAlloc(size_t size);
+void GuardedFree(void* block);
+
+// ---------------------------------------------------------------- services seen
+struct Warning {
+    std::string caption;          // code page 932, as the plug-in passed them
+    std::string text;
+};
+const std::vector<Warning>& Warnings();
+void SetWarningsModal(bool modal);  // show a message box too (interactive use)
+int StopCount();
+
+struct FontEvent {
+    HFONT font;
+    LOGFONTA logfont;
+};
+const std::vector<FontEvent>& FontsCreated();
+const std::vector<HGDIOBJ>& ObjectsDeleted();
+int LiveStackedObjects();
+void RefuseFonts(bool refuse);
+
+struct MenuEntry {
+    uint32_t command;
+    MenuEntryCallbackFn callback;
+};
+const std::vector<MenuEntry>& MenuEntries();
+
+const std::vector<ModuleClassDescriptor>& RegisteredClasses();
+
+struct DefaultAction {
+    ModuleRecord* module;
+    uint32_t code;
+    int32_t argument;
+    void* pointer;
+};
+const std::vector<DefaultAction>& DefaultActions();
+void SetDefaultActionResult(int32_t result);
+
+struct SizeChange {
+    ModuleRecord* module;
+    uint32_t inputs;
+    uint32_t outputs;
+};
+const std::vector<SizeChange>& SizeChanges();
+
+// ---------------------------------------------------------------- modules
+// A module record of the host's layout with its instance data, channel
+// records and output channels, each against a guard page.
+struct Module {
+    ModuleRecord* record;
+    void* instanceData;
+    uint32_t instanceDataSize;
+    ModuleHandlerFn handler;
+    ModuleProcessFn process;
+};
+Module CreateModule(const ModuleClassDescriptor& cls, HWND owner);
+void DestroyModule(Module& module);
+
+// Input blocks waiting on input `input` of a module: GetInputBlock hands out
+// the oldest, NewReleaseInputBlock drops it.
+void QueueInputBlock(ModuleRecord* module, uint32_t input, const std::vector<float>& samples);
+size_t QueuedInputBlocks(ModuleRecord* module, uint32_t input);
+struct InputRelease {
+    ModuleRecord* module;
+    uint32_t input;
+    std::string tag;
+    int32_t line;
+};
+const std::vector<InputRelease>& InputReleases();
+
+// Output blocks: GetCurrentOutputBlock hands out a block of capacity
+// uiGlobalBlockSize samples; NewReleaseOutputBlock captures a copy.
+struct CapturedBlock {
+    double startTime;
+    double sampleDistance;
+    uint16_t numberOfSamples;
+    std::vector<float> samples;
+    std::string tag;
+    int32_t line;
+};
+const std::vector<CapturedBlock>& CapturedBlocks(OutputChannel* channel);
+void SetOutputBlocksAvailable(bool available);
+uint32_t HostBlockSize();         // what the host last wrote to uiGlobalBlockSize
+
+// ---------------------------------------------------------------- the plug-in
+struct Plugin {
+    HMODULE dll = nullptr;
+    int32_t(HOST_CALL* setup)(HWND) = nullptr;
+    int32_t(HOST_CALL* finish)(int32_t) = nullptr;
+    int32_t(HOST_CALL* wep)(int32_t) = nullptr;
+};
+// Loads the plug-in by path; false if it or one of its exports is missing.
+bool LoadPlugin(const char* path, Plugin* plugin);
+void UnloadPlugin(Plugin* plugin);
+std::string PluginPathBesideExe(const char* fileName);
+
+}  // namespace sim

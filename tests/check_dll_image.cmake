@@ -1,0 +1,30 @@
+cmake_minimum_required(VERSION 3.16)
+# Checks the plug-in's image: exactly three exports by name, and imports from
+# Windows system DLLs only (the board driver is loaded at run time).
+execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "objdump failed on ${DLL}")
+endif()
+
+# Lines of the name pointer table read "\t[   0] Name".
+string(REGEX MATCHALL "\n\t\\[ *[0-9]+\\] [A-Za-z_][A-Za-z_@0-9]*" exports "${dump}")
+list(TRANSFORM exports REPLACE "^.*\\] " "")
+list(SORT exports)
+set(expected FinishKorvuDLL SetupKorvuDLL WEP)
+if(NOT exports STREQUAL expected)
+    message(FATAL_ERROR "exports are '${exports}', expected '${expected}'")
+endif()
+
+string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
+list(TRANSFORM imports REPLACE "DLL Name: " "")
+set(system KERNEL32.DLL USER32.DLL GDI32.DLL MSVCRT.DLL)
+foreach(dll IN LISTS imports)
+    string(TOUPPER "${dll}" upper)
+    if(NOT upper IN_LIST system)
+        message(FATAL_ERROR "imports ${dll}, which is not a Windows system DLL")
+    endif()
+endforeach()
+if(NOT "KERNEL32.dll" IN_LIST imports AND NOT "KERNEL32.DLL" IN_LIST imports)
+    message(FATAL_ERROR "no import of KERNEL32.dll found: the import table was not read")
+endif()
+message(STATUS "exports: ${exports}; imports: ${imports}")

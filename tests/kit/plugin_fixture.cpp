@@ -1,0 +1,21 @@
+#include "tests/kit/plugin_fixture.h"
+
+void PluginTest::SetUp()
+{
+    sim::ResetHost();
+    ASSERT_TRUE(sim::LoadPlugin(sim::PluginPathBesideExe("Korvu_ux1.dll").c_str(), &plugin_))
+        << "Korvu_ux1.dll beside the test program, with its three exports";
+}
+
+void PluginTest::TearDown()
+{
+    sim::UnloadPlugin(&plugin_);
+    for (const sim::Allocation& a : sim::LiveAllocations())
+        ADD_FAILURE() << "leaked " << a.size << " bytes from " << a.tag << " line " << a.line;
+    sim::ResetHost();
+}
+
+void PluginTest::SetupKorvuOrFail()
+{
+    ASSERT_EQ(1, SetupKorvu());
+}
