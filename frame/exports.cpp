@@ -7,11 +7,14 @@ extern "C" int32_t HOST_CALL SetupKorvuDLL(HWND host)
 {
     if (!BindToHost(host))
         return 0;
+    if (!SetupPlugin())
+        return 0;
     return 1;
 }
 
 extern "C" int32_t HOST_CALL FinishKorvuDLL(int32_t)
 {
+    FinishPlugin();
     return 1;
 }
 

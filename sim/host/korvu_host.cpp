@@ -31,6 +31,11 @@ int main()
         printf("the host window could not be created\n");
         return 1;
     }
+    // The simulated board driver; tovel.ini beside it or TOVEL_SIM_INI sets up its boards.
+    std::string drivers = sim::PluginPathBesideExe("drivers\\full");
+    SetDllDirectoryA(drivers.c_str());
+    printf("Board driver folder: %s\n", drivers.c_str());
+
     std::string path = sim::PluginPathBesideExe("Korvu_ux1.dll");
     sim::Plugin plugin;
     if (!sim::LoadPlugin(path.c_str(), &plugin)) {

@@ -3,6 +3,7 @@
 void PluginTest::SetUp()
 {
     sim::ResetHost();
+    ASSERT_TRUE(driver_.Load()) << "the simulated tovel.dll in drivers\\full";
     ASSERT_TRUE(sim::LoadPlugin(sim::PluginPathBesideExe("Korvu_ux1.dll").c_str(), &plugin_))
         << "Korvu_ux1.dll beside the test program, with its three exports";
 }
@@ -10,6 +11,7 @@ void PluginTest::SetUp()
 void PluginTest::TearDown()
 {
     sim::UnloadPlugin(&plugin_);
+    driver_.Unload();
     for (const sim::Allocation& a : sim::LiveAllocations())
         ADD_FAILURE() << "leaked " << a.size << " bytes from " << a.tag << " line " << a.line;
     sim::ResetHost();

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "sim/host/sim_host.h"
+#include "tests/kit/sim_driver.h"
 
 class PluginTest : public testing::Test {
 protected:
@@ -19,6 +20,11 @@ protected:
     // Set-up that must succeed; the common start of most tests.
     void SetupKorvuOrFail();
 
+    // The simulated driver, loaded and reset (no boards) before every test,
+    // so that the plug-in's load of "tovel.dll" finds it.
+    SimDriver& Driver() { return driver_; }
+
 private:
+    SimDriver driver_;
     sim::Plugin plugin_;
 };

@@ -1,0 +1,16 @@
+// The plug-in's set-up after binding, and its finish.
+
+#include "board/board_table.h"
+#include "frame/plugin.h"
+
+int32_t SetupPlugin()
+{
+    if (!InitBoardTable())
+        return 0;
+    return 1;
+}
+
+void FinishPlugin()
+{
+    ExitBoardTable();
+}

@@ -1,0 +1,251 @@
+// The simulated driver's state, its load and unload, and the control
+// functions that tests and the bench configure it with.
+
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+
+#include "sim/tovel/tovel_state.h"
+
+uint32_t TovelSimOverlapsNow();
+uint32_t TovelSimMaxConcurrentNow();
+void TovelSimResetProbe();
+
+namespace tovel {
+
+CRITICAL_SECTION g_lock;
+
+namespace {
+
+LARGE_INTEGER g_loadedAt;
+LARGE_INTEGER g_frequency;
+std::string g_csvAtUnload;
+
+struct Locked {
+    Locked() { EnterCriticalSection(&g_lock); }
+    ~Locked() { LeaveCriticalSection(&g_lock); }
+};
+
+Board* Find(uint32_t slot)
+{
+    return slot < kSlots ? &State().boards[slot] : nullptr;
+}
+
+std::string BesideThisDll(HMODULE self, const char* file)
+{
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(self, path, MAX_PATH);
+    std::string dir(path, n);
+    size_t slash = dir.find_last_of("\\/");
+    return (slash == std::string::npos ? std::string() : dir.substr(0, slash + 1)) + file;
+}
+
+}  // namespace
+
+Driver& State()
+{
+    static Driver driver;
+    return driver;
+}
+
+void SetBoard(Board& b, bool present, uint32_t ioAddress, uint32_t ioLength, uint32_t switchValue)
+{
+    b.present = present;
+    // A recognisable filler, with the two fields the plug-in reads in place.
+    for (int i = 0; i < kTovelResourceSize; ++i)
+        b.resource[i] = static_cast<uint8_t>(0xA5 ^ i);
+    memcpy(b.resource + kTovelResourceIoAddress, &ioAddress, 4);
+    memcpy(b.resource + kTovelResourceIoLength, &ioLength, 4);
+    b.switchValue = switchValue;
+}
+
+void ResetState(Driver& d)
+{
+    uint32_t dwell = d.dwell;
+    d = Driver();
+    d.dwell = dwell;
+    TovelSimResetProbe();
+}
+
+double Microseconds()
+{
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return (now.QuadPart - g_loadedAt.QuadPart) * 1e6 / g_frequency.QuadPart;
+}
+
+void SetCsvAtUnload(const std::string& path)
+{
+    g_csvAtUnload = path;
+}
+
+}  // namespace tovel
+
+using namespace tovel;
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH) {
+        InitializeCriticalSection(&g_lock);
+        QueryPerformanceFrequency(&g_frequency);
+        QueryPerformanceCounter(&g_loadedAt);
+        char named[MAX_PATH];
+        DWORD n = GetEnvironmentVariableA("TOVEL_SIM_INI", named, MAX_PATH);
+        bool loaded = (n > 0 && n < MAX_PATH) ? LoadIni(named) : LoadIni(BesideThisDll(self, "tovel.ini").c_str());
+        if (!loaded)
+            SetBoard(State().boards[0], true, 0x300, 16, 0);
+    } else if (reason == DLL_PROCESS_DETACH) {
+        if (!g_csvAtUnload.empty())
+            TovelSimWriteTraceCsv(g_csvAtUnload.c_str());
+        DeleteCriticalSection(&g_lock);
+    }
+    return TRUE;
+}
+
+extern "C" {
+
+void TOVEL_SIM_CALL TovelSimReset(void)
+{
+    Locked lock;
+    ResetState(State());
+}
+
+void TOVEL_SIM_CALL TovelSimSetBoard(uint32_t slot, int32_t present, uint32_t ioAddress, uint32_t ioLength,
+                                     uint32_t switchValue)
+{
+    Locked lock;
+    if (Board* b = Find(slot))
+        SetBoard(*b, present != 0, ioAddress, ioLength, switchValue);
+}
+
+void TOVEL_SIM_CALL TovelSimSetInput(uint32_t slot, uint32_t port, uint32_t value)
+{
+    Locked lock;
+    if (Board* b = Find(slot); b && port < kPorts)
+        b->input[port].value = static_cast<uint8_t>(value);
+}
+
+uint32_t TOVEL_SIM_CALL TovelSimGetOutput(uint32_t slot, uint32_t port)
+{
+    Locked lock;
+    Board* b = Find(slot);
+    return b && port < kPorts ? b->output[port] : 0;
+}
+
+int32_t TOVEL_SIM_CALL TovelSimWire(uint32_t outSlot, uint32_t outPort, uint32_t inSlot, uint32_t inPort)
+{
+    Locked lock;
+    Board* in = Find(inSlot);
+    if (!Find(outSlot) || !in || outPort >= kPorts || inPort >= kPorts)
+        return 0;
+    in->input[inPort].wired = true;
+    in->input[inPort].sourceSlot = outSlot;
+    in->input[inPort].sourcePort = outPort;
+    return 1;
+}
+
+void TOVEL_SIM_CALL TovelSimSetInputPattern(uint32_t slot, uint32_t port, int32_t pattern)
+{
+    Locked lock;
+    if (Board* b = Find(slot); b && port < kPorts)
+        b->input[port].pattern = pattern;
+}
+
+void TOVEL_SIM_CALL TovelSimInjectFault(uint32_t slot, int32_t fault, uint32_t nth, int32_t persistent,
+                                        int32_t errorCode)
+{
+    Locked lock;
+    Board* b = Find(slot);
+    if (!b)
+        return;
+    b->faultError = errorCode;
+    TransferFault armed;
+    armed.nth = nth;
+    armed.persistent = persistent != 0;
+    armed.everyOne = nth == 0;
+    switch (fault) {
+    case kTovelSimFailCreate: b->failCreate = true; break;
+    case kTovelSimFailResource: b->failResource = true; break;
+    case kTovelSimFailSwitchValue: b->failSwitchValue = true; break;
+    case kTovelSimFailOutPort: b->failOut = armed; break;
+    case kTovelSimFailInPort: b->failIn = armed; break;
+    default: break;
+    }
+}
+
+uint32_t TOVEL_SIM_CALL TovelSimTraceLength(void)
+{
+    Locked lock;
+    return static_cast<uint32_t>(State().trace.size());
+}
+
+int32_t TOVEL_SIM_CALL TovelSimTraceEntry(uint32_t index, TovelSimTransfer* entry)
+{
+    Locked lock;
+    if (index >= State().trace.size() || !entry)
+        return 0;
+    *entry = State().trace[index];
+    return 1;
+}
+
+int32_t TOVEL_SIM_CALL TovelSimWriteTraceCsv(const char* path)
+{
+    Locked lock;
+    FILE* f = fopen(path, "w");
+    if (!f)
+        return 0;
+    fprintf(f, "sequence,microseconds,thread,slot,port,direction,value,result\n");
+    for (const TovelSimTransfer& t : State().trace)
+        fprintf(f, "%u,%.1f,%u,%u,%u,%s,0x%02X,%d\n", t.sequence, t.microseconds, t.threadId, t.slot, t.port,
+                t.direction == 0 ? "out" : "in", t.value, t.result);
+    return fclose(f) == 0 ? 1 : 0;
+}
+
+void TOVEL_SIM_CALL TovelSimSetTraceLimit(uint32_t entries)
+{
+    Locked lock;
+    State().traceLimit = entries;
+}
+
+uint32_t TOVEL_SIM_CALL TovelSimOverlaps(void) { return TovelSimOverlapsNow(); }
+uint32_t TOVEL_SIM_CALL TovelSimMaxConcurrent(void) { return TovelSimMaxConcurrentNow(); }
+
+void TOVEL_SIM_CALL TovelSimSetDwell(uint32_t yields)
+{
+    Locked lock;
+    State().dwell = yields;
+}
+
+int32_t TOVEL_SIM_CALL TovelSimIsOpen(uint32_t slot)
+{
+    Locked lock;
+    Board* b = Find(slot);
+    return b && b->open ? 1 : 0;
+}
+
+uint32_t TOVEL_SIM_CALL TovelSimCalls(const char* entryPoint)
+{
+    Locked lock;
+    const Calls& c = State().calls;
+    struct { const char* name; uint32_t count; } counts[] = {
+        {"TovelGetVersion", c.getVersion},     {"TovelCreate", c.create},
+        {"TovelClose", c.close},               {"TovelGetResource", c.getResource},
+        {"TovelInPort", c.inPort},             {"TovelOutPort", c.outPort},
+        {"TovelGetLastError", c.getLastError}, {"TovelGetSwitchValue", c.getSwitchValue},
+    };
+    for (const auto& entry : counts) {
+        if (entryPoint && strcmp(entryPoint, entry.name) == 0)
+            return entry.count;
+    }
+    return 0;
+}
+
+int32_t TOVEL_SIM_CALL TovelSimLoadIni(const char* path)
+{
+    Locked lock;
+    ResetState(State());
+    return LoadIni(path) ? 1 : 0;
+}
+
+}  // extern "C"

@@ -1,0 +1,78 @@
+// The simulated boards and everything the driver remembers about its callers.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "board/tovel_api.h"
+#include "sim/tovel/tovel_sim.h"
+
+namespace tovel {
+
+enum { kSlots = 16, kPorts = 2 };
+
+struct TransferFault {
+    uint32_t nth = 0;            // 0: none armed
+    uint32_t counted = 0;        // transfers of this direction since armed
+    bool persistent = false;
+    bool everyOne = false;
+};
+
+struct Input {
+    uint8_t value = 0;
+    int32_t pattern = kTovelSimConstant;
+    bool wired = false;
+    uint32_t sourceSlot = 0;
+    uint32_t sourcePort = 0;
+};
+
+struct Board {
+    bool present = false;
+    bool open = false;
+    uint8_t resource[kTovelResourceSize] = {};
+    uint32_t switchValue = 0;
+    uint8_t output[kPorts] = {};
+    Input input[kPorts];
+    bool failCreate = false;
+    bool failResource = false;
+    bool failSwitchValue = false;
+    TransferFault failOut;
+    TransferFault failIn;
+    int32_t faultError = 0;
+    int32_t lastError = 0;
+};
+
+struct Calls {
+    uint32_t getVersion, create, close, getResource, inPort, outPort, getLastError, getSwitchValue;
+};
+
+struct Driver {
+    Board boards[kSlots];
+    std::vector<TovelSimTransfer> trace;
+    uint32_t traceLimit = 1u << 20;
+    uint32_t sequence = 0;
+    Calls calls = {};
+    uint32_t dwell = 0;
+};
+
+// Guards Driver; the overlap counter lives outside it, so that it sees the
+// callers' concurrency rather than the driver's own serialisation.
+extern CRITICAL_SECTION g_lock;
+Driver& State();
+void ResetState(Driver& d);
+void SetBoard(Board& b, bool present, uint32_t ioAddress, uint32_t ioLength, uint32_t switchValue);
+double Microseconds();
+bool LoadIni(const char* path);
+void SetCsvAtUnload(const std::string& path);  // empty: none
+
+// Error codes the simulated driver reports on its own account.
+enum {
+    kErrorNoBoard = 1,       // slot out of range, or no board there
+    kErrorNotOpen = 2,       // transfer on a board that was never opened
+    kErrorBadPort = 3,       // port other than 0 or 1
+    kErrorInjected = 100,    // an injected fault without an error code of its own
+};
+
+}  // namespace tovel

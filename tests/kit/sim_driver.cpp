@@ -1,0 +1,47 @@
+#include "tests/kit/sim_driver.h"
+
+#include "frame/proc_address.h"
+#include "sim/host/sim_host.h"
+
+std::string DriverFolder(const char* variant)
+{
+    return sim::PluginPathBesideExe("drivers\\") + variant;
+}
+
+bool DriverLoaded()
+{
+    return GetModuleHandleA("tovel.dll") != nullptr;
+}
+
+bool SimDriver::Load(const char* variant)
+{
+    Unload();
+    std::string path = DriverFolder(variant) + "\\tovel.dll";
+    dll_ = LoadLibraryA(path.c_str());
+    if (!dll_)
+        return false;
+#define SIM_DRIVER_BIND(name) name = ProcAddress<decltype(name)>(dll_, #name);
+    SIM_DRIVER_CONTROLS(SIM_DRIVER_BIND)
+#undef SIM_DRIVER_BIND
+    if (!TovelSimReset || !TovelSimLoadIni)
+        return false;
+    TovelSimReset();
+    return true;
+}
+
+bool SimDriver::Unload()
+{
+    if (dll_) {
+        FreeLibrary(dll_);
+        dll_ = nullptr;
+    }
+    return !DriverLoaded();
+}
+
+std::vector<TovelSimTransfer> SimDriver::Trace() const
+{
+    std::vector<TovelSimTransfer> trace(TovelSimTraceLength());
+    for (uint32_t i = 0; i < trace.size(); ++i)
+        TovelSimTraceEntry(i, &trace[i]);
+    return trace;
+}

@@ -1,0 +1,64 @@
+// The simulated tovel.dll as a test holds it: loaded by path from its
+// variant's folder, so that the plug-in's load by bare name finds this very
+// module, with the driver's control functions at hand.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "sim/tovel/tovel_sim.h"
+
+#define SIM_DRIVER_CONTROLS(X) \
+    X(TovelSimReset) \
+    X(TovelSimSetBoard) \
+    X(TovelSimSetInput) \
+    X(TovelSimGetOutput) \
+    X(TovelSimWire) \
+    X(TovelSimSetInputPattern) \
+    X(TovelSimInjectFault) \
+    X(TovelSimTraceLength) \
+    X(TovelSimTraceEntry) \
+    X(TovelSimWriteTraceCsv) \
+    X(TovelSimSetTraceLimit) \
+    X(TovelSimOverlaps) \
+    X(TovelSimMaxConcurrent) \
+    X(TovelSimSetDwell) \
+    X(TovelSimIsOpen) \
+    X(TovelSimCalls) \
+    X(TovelSimLoadIni)
+
+// bin/drivers/<variant>/ beside the test program.
+std::string DriverFolder(const char* variant);
+
+class SimDriver {
+public:
+    ~SimDriver() { Unload(); }
+
+    // Loads the variant and resets it: no boards, no wiring, no faults.
+    bool Load(const char* variant = "full");
+    // Drops the test's reference; true when no tovel.dll is loaded any more,
+    // that is when nobody else still holds the driver.
+    bool Unload();
+    HMODULE Module() const { return dll_; }
+
+#define SIM_DRIVER_DECLARE(name) decltype(&::name) name = nullptr;
+    SIM_DRIVER_CONTROLS(SIM_DRIVER_DECLARE)
+#undef SIM_DRIVER_DECLARE
+
+    // The whole trace, oldest first.
+    std::vector<TovelSimTransfer> Trace() const;
+
+private:
+    HMODULE dll_ = nullptr;
+};
+
+// Points the plug-in's bare-name load at one folder for a scope.
+class DriverSearchFolder {
+public:
+    explicit DriverSearchFolder(const char* variant) { SetDllDirectoryA(DriverFolder(variant).c_str()); }
+    ~DriverSearchFolder() { SetDllDirectoryA(nullptr); }
+};
+
+bool DriverLoaded();

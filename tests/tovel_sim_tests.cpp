@@ -1,0 +1,221 @@
+// The simulated driver's own behaviour: boards, loopback, patterns, faults,
+// the trace and the INI file.
+
+#include <gmock/gmock.h>
+
+#include <stdio.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "board/tovel_api.h"
+#include "frame/proc_address.h"
+#include "tests/kit/sim_driver.h"
+
+using testing::ElementsAre;
+
+namespace {
+
+class TovelSimTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(driver_.Load());
+        HMODULE m = driver_.Module();
+        create_ = ProcAddress<TovelCreateFn>(m, "TovelCreate");
+        close_ = ProcAddress<TovelCloseFn>(m, "TovelClose");
+        resource_ = ProcAddress<TovelGetResourceFn>(m, "TovelGetResource");
+        in_ = ProcAddress<TovelInPortFn>(m, "TovelInPort");
+        out_ = ProcAddress<TovelOutPortFn>(m, "TovelOutPort");
+        lastError_ = ProcAddress<TovelGetLastErrorFn>(m, "TovelGetLastError");
+        switch_ = ProcAddress<TovelGetSwitchValueFn>(m, "TovelGetSwitchValue");
+        ASSERT_TRUE(create_ && close_ && resource_ && in_ && out_ && lastError_ && switch_);
+    }
+
+    // A board at the slot, opened as the plug-in opens it.
+    void Open(uint32_t slot)
+    {
+        driver_.TovelSimSetBoard(slot, 1, 0x300, 16, 0);
+        uint32_t word = slot;
+        ASSERT_EQ(1, create_(&word));
+    }
+
+    uint8_t Read(uint32_t slot, uint32_t port)
+    {
+        uint8_t value = 0xEE;
+        EXPECT_EQ(1, in_(slot, port, &value));
+        return value;
+    }
+
+    std::vector<int32_t> WriteResults(uint32_t slot, int count)
+    {
+        std::vector<int32_t> results;
+        for (int i = 0; i < count; ++i)
+            results.push_back(out_(slot, 0, static_cast<uint32_t>(i)));
+        return results;
+    }
+
+    SimDriver driver_;
+    TovelCreateFn create_;
+    TovelCloseFn close_;
+    TovelGetResourceFn resource_;
+    TovelInPortFn in_;
+    TovelOutPortFn out_;
+    TovelGetLastErrorFn lastError_;
+    TovelGetSwitchValueFn switch_;
+};
+
+std::string TempPath(const char* name)
+{
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    return std::string(dir) + name;
+}
+
+}  // namespace
+
+TEST_F(TovelSimTest, BoardsAnswerOnlyWhereConfigured)
+{
+    driver_.TovelSimSetBoard(6, 1, 0xE800, 32, 0x5A);
+    uint32_t word = 5;
+    EXPECT_EQ(0, create_(&word));
+    word = 6;
+    EXPECT_EQ(1, create_(&word));
+    EXPECT_TRUE(driver_.TovelSimIsOpen(6));
+
+    uint8_t record[kTovelResourceSize];
+    ASSERT_EQ(1, resource_(6, record));
+    EXPECT_EQ(0xE800u, *reinterpret_cast<uint32_t*>(record + kTovelResourceIoAddress));
+    EXPECT_EQ(32u, *reinterpret_cast<uint32_t*>(record + kTovelResourceIoLength));
+    EXPECT_EQ(0xA5, record[0]) << "the other bytes carry a recognisable pattern";
+    EXPECT_EQ(static_cast<uint8_t>(0xA5 ^ 407), record[407]);
+
+    uint32_t value = 0;
+    EXPECT_EQ(1, switch_(6, &value));
+    EXPECT_EQ(0x5Au, value);
+    EXPECT_EQ(1, close_(6));
+    EXPECT_FALSE(driver_.TovelSimIsOpen(6));
+    EXPECT_EQ(0, out_(6, 0, 1)) << "a closed board takes no transfer";
+    EXPECT_EQ(2, lastError_(6));
+}
+
+TEST_F(TovelSimTest, OutputsReadBackAndLoopbackCarriesThemToInputs)
+{
+    Open(0);
+    Open(3);
+    ASSERT_EQ(1, driver_.TovelSimWire(0, 1, 3, 0));
+    driver_.TovelSimSetInput(3, 1, 0x42);
+
+    EXPECT_EQ(1, out_(0, 1, 0x1A5));  // only the low byte reaches the port
+    EXPECT_EQ(0xA5u, driver_.TovelSimGetOutput(0, 1));
+    EXPECT_EQ(0xA5, Read(3, 0));
+    EXPECT_EQ(0x42, Read(3, 1)) << "an unwired input reads its set value";
+    EXPECT_EQ(0, out_(0, 2, 0)) << "ports are 0 and 1";
+    EXPECT_EQ(3, lastError_(0));
+}
+
+TEST_F(TovelSimTest, CounterPatternAdvancesPerReadAndWraps)
+{
+    Open(1);
+    driver_.TovelSimSetInput(1, 0, 0xFE);
+    driver_.TovelSimSetInputPattern(1, 0, kTovelSimCounter);
+    EXPECT_EQ(0xFE, Read(1, 0));
+    EXPECT_EQ(0xFF, Read(1, 0));
+    EXPECT_EQ(0x00, Read(1, 0));
+    EXPECT_EQ(0x01, Read(1, 0));
+}
+
+TEST_F(TovelSimTest, NthTransferFailsOnceOrFromThenOn)
+{
+    Open(2);
+    driver_.TovelSimInjectFault(2, kTovelSimFailOutPort, 3, 0, -7);
+    EXPECT_THAT(WriteResults(2, 5), ElementsAre(1, 1, 0, 1, 1));
+    EXPECT_EQ(-7, lastError_(2));
+
+    driver_.TovelSimInjectFault(2, kTovelSimFailOutPort, 2, 1, 9);
+    EXPECT_THAT(WriteResults(2, 4), ElementsAre(1, 0, 0, 0)) << "board removed after the first write";
+
+    Open(4);
+    driver_.TovelSimInjectFault(4, kTovelSimFailInPort, 0, 0, 12);
+    uint8_t byte = 0x77;
+    EXPECT_EQ(0, in_(4, 0, &byte));
+    EXPECT_EQ(0x77, byte) << "a failed read leaves the byte as it was";
+    EXPECT_EQ(12, lastError_(4));
+}
+
+TEST_F(TovelSimTest, SetUpFaultsPerSlot)
+{
+    driver_.TovelSimSetBoard(8, 1, 0x300, 16, 1);
+    driver_.TovelSimInjectFault(8, kTovelSimFailResource, 0, 0, 0);
+    driver_.TovelSimInjectFault(8, kTovelSimFailSwitchValue, 0, 0, 0);
+    uint32_t word = 8;
+    EXPECT_EQ(1, create_(&word));
+    uint8_t record[kTovelResourceSize];
+    EXPECT_EQ(0, resource_(8, record));
+    uint32_t value;
+    EXPECT_EQ(0, switch_(8, &value));
+
+    driver_.TovelSimInjectFault(8, kTovelSimFailCreate, 0, 0, 0);
+    EXPECT_EQ(0, create_(&word));
+}
+
+TEST_F(TovelSimTest, TraceRecordsEveryTransferAndWritesCsv)
+{
+    Open(0);
+    out_(0, 0, 0x11);
+    Read(0, 1);
+    out_(0, 5, 0x22);
+
+    std::vector<TovelSimTransfer> trace = driver_.Trace();
+    ASSERT_EQ(3u, trace.size());
+    EXPECT_EQ(1u, trace[0].sequence);
+    EXPECT_EQ(0u, trace[0].direction);
+    EXPECT_EQ(0x11u, trace[0].value);
+    EXPECT_EQ(1u, trace[1].direction);
+    EXPECT_EQ(1u, trace[1].port);
+    EXPECT_EQ(0, trace[2].result);
+    EXPECT_EQ(GetCurrentThreadId(), trace[0].threadId);
+    EXPECT_LE(trace[0].microseconds, trace[2].microseconds);
+
+    std::string csv = TempPath("tovel_trace_test.csv");
+    ASSERT_EQ(1, driver_.TovelSimWriteTraceCsv(csv.c_str()));
+    std::ifstream file(csv);
+    std::string header, first;
+    std::getline(file, header);
+    std::getline(file, first);
+    EXPECT_EQ("sequence,microseconds,thread,slot,port,direction,value,result", header);
+    EXPECT_THAT(first, testing::EndsWith(",0,0,out,0x11,1"));
+    file.close();
+    DeleteFileA(csv.c_str());
+}
+
+TEST_F(TovelSimTest, IniFileDescribesBoardsWiringPatternsAndFaults)
+{
+    std::string ini = TempPath("tovel_sim_test.ini");
+    std::ofstream(ini) << "[board2]\npresent=1\naddress=0x340 ; comment\nlength=8\nswitch=0x2\n"
+                          "in1=counter\nfail_out_at=2\nerror=55\n"
+                          "[board9]\npresent=1\nfail=switch   ; an absent board\n"
+                          "[wiring]\n; a comment line\nin9.0=out2.0\n";
+    ASSERT_EQ(1, driver_.TovelSimLoadIni(ini.c_str()));
+    DeleteFileA(ini.c_str());
+
+    uint32_t word = 2;
+    ASSERT_EQ(1, create_(&word));
+    uint8_t record[kTovelResourceSize];
+    ASSERT_EQ(1, resource_(2, record));
+    EXPECT_EQ(0x340u, *reinterpret_cast<uint32_t*>(record + kTovelResourceIoAddress));
+    EXPECT_EQ(8u, *reinterpret_cast<uint32_t*>(record + kTovelResourceIoLength));
+    EXPECT_EQ(0u, Read(2, 1));
+    EXPECT_EQ(1u, Read(2, 1));
+    EXPECT_THAT(WriteResults(2, 3), ElementsAre(1, 0, 1));
+    EXPECT_EQ(55, lastError_(2));
+
+    word = 9;
+    ASSERT_EQ(1, create_(&word));
+    uint32_t value;
+    EXPECT_EQ(0, switch_(9, &value));
+    out_(2, 0, 0x99);
+    EXPECT_EQ(0x99, Read(9, 0));
+
+    EXPECT_EQ(0, driver_.TovelSimLoadIni("Z:\\no\\such\\file.ini"));
+}
