@@ -7,6 +7,7 @@ int32_t SetupPlugin()
 {
     if (!InitBoardTable())
         return 0;
+    InsertPluginMenu();
     return 1;
 }
 

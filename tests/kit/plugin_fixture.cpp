@@ -8,8 +8,22 @@ void PluginTest::SetUp()
         << "Korvu_ux1.dll beside the test program, with its three exports";
 }
 
+int32_t PluginTest::SetupKorvuWith(HWND host)
+{
+    finishDue_ = true;
+    return plugin_.setup(host);
+}
+
+int32_t PluginTest::FinishKorvu()
+{
+    finishDue_ = false;
+    return plugin_.finish(0);
+}
+
 void PluginTest::TearDown()
 {
+    if (finishDue_ && plugin_.finish)
+        FinishKorvu();
     sim::UnloadPlugin(&plugin_);
     driver_.Unload();
     for (const sim::Allocation& a : sim::LiveAllocations())

@@ -12,9 +12,10 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    int32_t SetupKorvu() { return plugin_.setup(sim::HostWindow()); }
-    int32_t SetupKorvuWith(HWND host) { return plugin_.setup(host); }
-    int32_t FinishKorvu() { return plugin_.finish(0); }
+    int32_t SetupKorvu() { return SetupKorvuWith(sim::HostWindow()); }
+    int32_t SetupKorvuWith(HWND host);
+    int32_t FinishKorvu();
+    int32_t Wep() { return plugin_.wep(0); }
     HMODULE Dll() const { return plugin_.dll; }
 
     // Set-up that must succeed; the common start of most tests.
@@ -27,4 +28,5 @@ protected:
 private:
     SimDriver driver_;
     sim::Plugin plugin_;
+    bool finishDue_ = false;  // the host finishes what it set up
 };

@@ -1,0 +1,22 @@
+/* Resource ids shared by the resource script and the code, per resource.
+   Plain #defines only: the resource compiler reads this file too. */
+#ifndef KORVU_RESOURCE_IDS_H
+#define KORVU_RESOURCE_IDS_H
+
+/* Menu UX1_MENU; the command ids are the module classes' command ids. */
+#define IDM_TOVEL_OUT               2950
+#define IDM_TOVEL_IN                2951
+#define MENU_ENTRY_SETUP            4990    /* registered with the host */
+
+/* String table */
+#define IDS_TOVEL_OUT_SHORT         2950    /* "Tovel OUT" */
+#define IDS_TOVEL_IN_SHORT          2951    /* "Tovel IN " */
+#define IDS_TOVEL_OUT_LONG          3950    /* "Tovel OutPort" */
+#define IDS_TOVEL_IN_LONG           3951    /* "Tovel InPort" */
+#define IDS_MODULE_VERSION          3952    /* "Tovel Module Version 2.0" */
+#define IDS_DATA_INPUT              3957    /* described by the input module, code 124 */
+
+/* Dialog ABOUTVESKA */
+#define IDC_ABOUT_VERSION           1007
+
+#endif

@@ -1,0 +1,10 @@
+// Screenshots of what the tests show, for a person to look at: the window as
+// it stands on the screen, written as a PNG file to build/screenshots/.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// The path written, or an empty string when the capture failed.
+std::string SaveScreenshot(HWND window, const char* name);
