@@ -2,12 +2,15 @@
 
 #include "board/board_table.h"
 #include "frame/plugin.h"
+#include "modules/module_classes.h"
 
 int32_t SetupPlugin()
 {
     if (!InitBoardTable())
         return 0;
     InsertPluginMenu();
+    RegisterInputClass();
+    RegisterOutputClass();
     return 1;
 }
 

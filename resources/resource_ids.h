@@ -19,4 +19,15 @@
 /* Dialog ABOUTVESKA */
 #define IDC_ABOUT_VERSION           1007
 
+/* Dialog DEV_SEL, the hardware selection */
+#define IDC_BOARD_LIST              103
+#define IDC_IO_ADDRESS              1001
+#define IDC_IO_LENGTH               1002
+#define IDC_SWITCH_VALUE            1003
+#define IDC_SELECTION_LOGSLOT       1011    /* hidden, never filled */
+#define IDC_PORT_LIST               1012
+
+/* Bitmaps of the module classes: ICO_TOVEL_OUT, ICO_TOVEL_IN (26 x 24),
+   BM_PCI_OUT, BM_PCI_IN (64 x 46), all named resources. */
+
 #endif

@@ -1,0 +1,14 @@
+// The hardware selection dialog DEV_SEL: which board and which port a new
+// module is bound to. One procedure per module kind, one body for both.
+#pragma once
+
+#include <windows.h>
+
+#include "modules/module_kind.h"
+
+// Modal, owned by the module's window. 0 when the user accepted, leaving the
+// choice in the kind's selection result; -1 when cancelled or nothing was free.
+INT_PTR RunHardwareSelection(const ModuleKind& kind, HWND owner);
+
+INT_PTR CALLBACK OutputSelectionDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK InputSelectionDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

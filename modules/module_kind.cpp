@@ -1,0 +1,91 @@
+#include "modules/module_kind.h"
+
+#include <string.h>
+
+#include "frame/texts.h"
+#include "modules/tovel_in.h"
+#include "modules/tovel_out.h"
+#include "resources/resource_ids.h"
+
+static_assert(offsetof(OutInstanceData, wLogSlot) == offsetof(InInstanceData, wLogSlot),
+              "both kinds keep the slot in one place");
+static_assert(offsetof(OutInstanceData, szChannelName) == offsetof(InInstanceData, szChannelName),
+              "both kinds keep the channel names in one place");
+static_assert(IDS_TOVEL_OUT_LONG == IDS_TOVEL_OUT_SHORT + 1000 && IDS_TOVEL_IN_LONG == IDS_TOVEL_IN_SHORT + 1000,
+              "a long name's string id is its short name's plus 1000");
+
+namespace {
+
+char g_outShortName[kShortNameSize];
+char g_outLongName[kLongNameSize];
+char g_inShortName[kShortNameSize];
+char g_inLongName[kLongNameSize];
+SelectionResult g_outSelection;
+SelectionResult g_inSelection;
+
+const ModuleKind kKinds[] = {
+    {kOutputModule, "Tovel OUT", "Tovel_OUT", IDS_TOVEL_OUT_SHORT, sizeof(OutInstanceData), 0, "ICO_TOVEL_OUT",
+     "BM_PCI_OUT", "TOVEL_OUT", &BoardInfo::bOutputReserved, offsetof(OutInstanceData, wPort),
+     {text::kOutputPort0, text::kOutputPort1}, g_outShortName, g_outLongName, &g_outSelection,
+     TovelOutMessageHandler, TovelOutProcess},
+    {kInputModule, "Tovel IN", "Tovel_IN", IDS_TOVEL_IN_SHORT, sizeof(InInstanceData), 520, "ICO_TOVEL_IN",
+     "BM_PCI_IN", "TOVEL_IN", &BoardInfo::bInputReserved, offsetof(InInstanceData, wPort),
+     {text::kInputPort0, text::kInputPort1}, g_inShortName, g_inLongName, &g_inSelection,
+     TovelInMessageHandler, TovelInProcess},
+};
+
+uint8_t* InstanceBytes(const ModuleRecord* module)
+{
+    return static_cast<uint8_t*>(module->pInstanceData);
+}
+
+}  // namespace
+
+const ModuleKind& KindOf(ModuleKindId id)
+{
+    return kKinds[id];
+}
+
+uint16_t LogSlot(const ModuleRecord* module)
+{
+    uint16_t slot;
+    memcpy(&slot, InstanceBytes(module) + offsetof(OutInstanceData, wLogSlot), sizeof slot);
+    return slot;
+}
+
+uint16_t Port(const ModuleKind& kind, const ModuleRecord* module)
+{
+    uint16_t port;
+    memcpy(&port, InstanceBytes(module) + kind.portOffset, sizeof port);
+    return port;
+}
+
+void SetBinding(const ModuleKind& kind, ModuleRecord* module, uint16_t slot, uint16_t port)
+{
+    memcpy(InstanceBytes(module) + offsetof(OutInstanceData, wLogSlot), &slot, sizeof slot);
+    memcpy(InstanceBytes(module) + kind.portOffset, &port, sizeof port);
+}
+
+uint32_t ChannelCount(const ModuleKind& kind, const ModuleRecord* module)
+{
+    return kind.id == kOutputModule ? module->uiNumberOfInputs : module->uiNumberOfOutputs;
+}
+
+void SetChannelCount(const ModuleKind& kind, ModuleRecord* module, uint32_t count)
+{
+    module->uiNumberOfInputs = kind.id == kOutputModule ? count : 0;
+    module->uiNumberOfOutputs = kind.id == kOutputModule ? 0 : count;
+}
+
+char* ChannelName(ModuleRecord* module, int channel)
+{
+    return reinterpret_cast<char*>(InstanceBytes(module)) + channel * kChannelNameSize;
+}
+
+uint32_t* ReservationFlag(const ModuleKind& kind, uint32_t slot, uint32_t port)
+{
+    BoardInfo* board = BoardAt(slot);
+    if (!board || port >= kBoardPorts)
+        return nullptr;
+    return &(board->*kind.reserved)[port];
+}

@@ -1,0 +1,54 @@
+// What differs between the two module classes, as data: one table row per
+// kind, read by the code that both kinds share.
+#pragma once
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "board/board_table.h"
+#include "modules/host_records.h"
+
+enum ModuleKindId { kOutputModule, kInputModule };
+
+// The slot and port the hardware selection dialog leaves on acceptance.
+struct SelectionResult {
+    uint16_t wLogSlot;
+    uint16_t wPort;
+};
+
+struct ModuleKind {
+    ModuleKindId id;
+    const char* className;           // "Tovel OUT" / "Tovel IN"
+    const char* tag;                 // source tag for the host's allocator
+    uint32_t commandId;              // also the short name's string id; the long name's is + 1000
+    uint32_t instanceDataSize;
+    uint32_t secondSize;
+    const char* smallBitmap;
+    const char* largeBitmap;
+    const char* settingsTemplate;
+    uint32_t (BoardInfo::*reserved)[kBoardPorts];  // the flags this kind claims
+    size_t portOffset;               // wPort within the per-instance data
+    const char* portText[kBoardPorts];
+    char* shortName;                 // 13-byte buffer, filled at registration
+    char* longName;                  // 39-byte buffer
+    SelectionResult* selection;
+    ModuleHandlerFn handler;
+    ModuleProcessFn process;
+};
+
+const ModuleKind& KindOf(ModuleKindId id);
+
+enum { kShortNameSize = 13, kLongNameSize = 39 };
+
+// Per-instance fields both kinds have, wherever each keeps them.
+uint16_t LogSlot(const ModuleRecord* module);
+uint16_t Port(const ModuleKind& kind, const ModuleRecord* module);
+void SetBinding(const ModuleKind& kind, ModuleRecord* module, uint16_t slot, uint16_t port);
+uint32_t ChannelCount(const ModuleKind& kind, const ModuleRecord* module);
+void SetChannelCount(const ModuleKind& kind, ModuleRecord* module, uint32_t count);
+char* ChannelName(ModuleRecord* module, int channel);
+
+// The kind's reservation flag of a port, or null when slot or port lie
+// outside the board table (a hostile or damaged stored worksheet): such a
+// module is bound to a board that is not there.
+uint32_t* ReservationFlag(const ModuleKind& kind, uint32_t slot, uint32_t port);

@@ -1,0 +1,50 @@
+#include "modules/module_messages.h"
+
+#include <stdio.h>
+
+#include "dialogs/hardware_selection.h"
+#include "frame/host_services.h"
+
+int32_t DispatchModuleMessage(const MessageEntry* table, size_t count, ModuleRecord* module, uint32_t code,
+                              int32_t argument, void* pointer)
+{
+    for (size_t i = 0; i < count; ++i) {
+        if (table[i].code == code)
+            return table[i].answer(module, argument, pointer);
+    }
+    return host::PerformDefaultAction(module, code, argument, pointer);
+}
+
+int32_t AnswerOne(ModuleRecord*, int32_t, void*)
+{
+    return 1;
+}
+
+int32_t AnswerZero(ModuleRecord*, int32_t, void*)
+{
+    return 0;
+}
+
+int32_t CreateInstance(const ModuleKind& kind, ModuleRecord* module)
+{
+    if (RunHardwareSelection(kind, module->hwndModule) != 0)
+        return 0;
+    const SelectionResult chosen = *kind.selection;
+    uint32_t* reserved = ReservationFlag(kind, chosen.wLogSlot, chosen.wPort);
+    if (!reserved)
+        return 0;
+    *reserved = 1;
+    SetBinding(kind, module, chosen.wLogSlot, chosen.wPort);
+
+    if (module->uiNumberOfInputs == 0 && module->uiNumberOfOutputs == 0)
+        SetChannelCount(kind, module, 1);
+
+    for (int c = 0; c < kMaxModuleChannels; ++c) {
+        snprintf(ChannelName(module, c), kChannelNameSize, "%s %d", kind.shortName, c);
+        if (kind.id == kOutputModule)
+            static_cast<OutInstanceData*>(module->pInstanceData)->uiChannelWord[c] = 1;
+        if (module->pChannelRecord[c])
+            module->pChannelRecord[c]->iAnimationPhase = 0;
+    }
+    return 1;
+}

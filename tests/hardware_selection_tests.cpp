@@ -1,0 +1,231 @@
+// The hardware selection dialog, used through code 101 as a user would.
+
+#include <gmock/gmock.h>
+
+#include "resources/resource_ids.h"
+#include "tests/kit/dialog_template.h"
+#include "tests/kit/module_fixture.h"
+#include "tests/kit/screenshot.h"
+
+using testing::ElementsAre;
+using testing::IsEmpty;
+
+class HardwareSelectionTest : public ModuleTest {
+protected:
+    // Boards at slots 2 and 5, then set-up.
+    void SetupTwoBoards()
+    {
+        Driver().TovelSimSetBoard(2, 1, 0x300, 16, 0x2A);
+        Driver().TovelSimSetBoard(5, 1, 0xE800, 32, 0x5);
+        SetupKorvuOrFail();
+    }
+};
+
+TEST_F(HardwareSelectionTest, ListsPresentBoardsInSlotOrderAndShowsTheChosenOne)
+{
+    SetupTwoBoards();
+    sim::Module& m = NewModule(kOut);
+    std::vector<std::wstring> rows, ports;
+    std::wstring address, length, switchValue, address5, length5, switch5, logSlot;
+    bool logSlotVisible = true;
+    DialogScript script;
+    script.Then([&](HWND d) {
+        SaveScreenshot(d, "hardware_selection");
+        rows = ListRows(d, IDC_BOARD_LIST);
+        EXPECT_EQ(0, ListSelection(d, IDC_BOARD_LIST));
+        address = ControlText(d, IDC_IO_ADDRESS);
+        length = ControlText(d, IDC_IO_LENGTH);
+        switchValue = ControlText(d, IDC_SWITCH_VALUE);
+        ports = ComboRows(d, IDC_PORT_LIST);
+        EXPECT_EQ(0, ComboSelection(d, IDC_PORT_LIST));
+        logSlot = ControlText(d, IDC_SELECTION_LOGSLOT);
+        logSlotVisible = IsWindowVisible(GetDlgItem(d, IDC_SELECTION_LOGSLOT));
+        ClickListRow(d, IDC_BOARD_LIST, 1);
+        address5 = ControlText(d, IDC_IO_ADDRESS);
+        length5 = ControlText(d, IDC_IO_LENGTH);
+        switch5 = ControlText(d, IDC_SWITCH_VALUE);
+        Click(d, IDOK);
+    });
+    ASSERT_EQ(1, Create(m, script));
+
+    EXPECT_THAT(rows, ElementsAre(L"Tovel - 2", L"Tovel - 5"));
+    EXPECT_EQ(L"300 H", address);
+    EXPECT_EQ(L"16", length);
+    EXPECT_EQ(L"2a h", switchValue);
+    EXPECT_EQ(L"e800 H", address5);
+    EXPECT_EQ(L"32", length5);
+    EXPECT_EQ(L"5 h", switch5);
+    EXPECT_THAT(ports, ElementsAre(L"出力ﾎﾟｰﾄ 0 ( 0 - 7 )", L"出力ﾎﾟｰﾄ 1 ( 8 - 15 )"));
+    EXPECT_EQ(L"", logSlot);
+    EXPECT_FALSE(logSlotVisible);
+    EXPECT_EQ(5, Out(m)->wLogSlot) << "accepting the second row yields slot 5";
+    EXPECT_EQ(0, Out(m)->wPort);
+}
+
+TEST_F(HardwareSelectionTest, BoardWithBothOutputPortsTakenIsOfferedOnlyToInputModules)
+{
+    Driver().TovelSimSetBoard(3, 1, 0x300, 16, 0);
+    SetupKorvuOrFail();
+    sim::Module& first = NewModule(kOut);
+    sim::Module& second = NewModule(kOut);
+    ASSERT_EQ(1, CreateOn(first, 0, 0));
+    ASSERT_EQ(1, CreateOn(second, 0, 0));  // port 1, the only one left
+    EXPECT_EQ(1, Out(second)->wPort);
+
+    // No output port is left anywhere: the output dialog warns and gives up.
+    sim::Module& third = NewModule(kOut);
+    DialogScript none;
+    EXPECT_EQ(0, Create(third, none));
+    EXPECT_FALSE(IsWindow(none.Dialog())) << "the dialog ended by itself";
+    ASSERT_EQ(1u, sim::Warnings().size());
+
+    sim::Module& in = NewModule(kIn);
+    std::vector<std::wstring> rows, ports;
+    DialogScript script;
+    script.Then([&](HWND d) {
+        rows = ListRows(d, IDC_BOARD_LIST);
+        ports = ComboRows(d, IDC_PORT_LIST);
+        Click(d, IDOK);
+    });
+    ASSERT_EQ(1, Create(in, script));
+    EXPECT_THAT(rows, ElementsAre(L"Tovel - 3"));
+    EXPECT_THAT(ports, ElementsAre(L"入力ﾎﾟｰﾄ 0 ( 0 - 7 )", L"入力ﾎﾟｰﾄ 1 ( 8 - 15 )"));
+}
+
+TEST_F(HardwareSelectionTest, BoardWithOnlyPortOneFreeOffersOnlyPortOne)
+{
+    Driver().TovelSimSetBoard(0, 1, 0x300, 16, 0);
+    SetupKorvuOrFail();
+    ASSERT_EQ(1, CreateOn(NewModule(kIn), 0, 0));
+
+    sim::Module& m = NewModule(kIn);
+    std::vector<std::wstring> ports;
+    DialogScript script;
+    script.Then([&](HWND d) {
+        ports = ComboRows(d, IDC_PORT_LIST);
+        Click(d, IDOK);
+    });
+    ASSERT_EQ(1, Create(m, script));
+    EXPECT_THAT(ports, ElementsAre(L"入力ﾎﾟｰﾄ 1 ( 8 - 15 )"));
+    EXPECT_EQ(1, In(m)->wPort);
+}
+
+TEST_F(HardwareSelectionTest, ShowingTheShownSlotAgainKeepsThePortRow)
+{
+    SetupTwoBoards();
+    sim::Module& m = NewModule(kOut);
+    int portRow = -1;
+    DialogScript script;
+    script.Then([&](HWND d) {
+        SelectComboRow(d, IDC_PORT_LIST, 1);
+        ClickListRow(d, IDC_BOARD_LIST, 0);  // the row already shown
+        portRow = ComboSelection(d, IDC_PORT_LIST);
+        Click(d, IDOK);
+    });
+    ASSERT_EQ(1, Create(m, script));
+    EXPECT_EQ(1, portRow);
+    EXPECT_EQ(2, Out(m)->wLogSlot);
+    EXPECT_EQ(1, Out(m)->wPort);
+}
+
+TEST_F(HardwareSelectionTest, DoubleClickAcceptsWithThePortShown)
+{
+    SetupTwoBoards();
+    sim::Module& same = NewModule(kOut);
+    DialogScript onShownRow;
+    onShownRow.Then([](HWND d) {
+        SelectComboRow(d, IDC_PORT_LIST, 1);
+        DoubleClickListRow(d, IDC_BOARD_LIST, 0);
+    });
+    ASSERT_EQ(1, Create(same, onShownRow));
+    EXPECT_EQ(2, Out(same)->wLogSlot);
+    EXPECT_EQ(1, Out(same)->wPort) << "the user's earlier choice on the shown row";
+
+    sim::Module& other = NewModule(kOut);
+    DialogScript onNewRow;
+    onNewRow.Then([](HWND d) {
+        SelectComboRow(d, IDC_PORT_LIST, 1);
+        DoubleClickListRow(d, IDC_BOARD_LIST, 1);
+    });
+    ASSERT_EQ(1, Create(other, onNewRow));
+    EXPECT_EQ(5, Out(other)->wLogSlot);
+    EXPECT_EQ(0, Out(other)->wPort) << "a new row shows its first free port";
+}
+
+TEST_F(HardwareSelectionTest, EnterAccepts)
+{
+    SetupTwoBoards();
+    sim::Module& m = NewModule(kIn);
+    DialogScript script;
+    script.Then([](HWND d) { PressKey(d, VK_RETURN); });
+    ASSERT_EQ(1, Create(m, script));
+    EXPECT_EQ(2, In(m)->wLogSlot);
+}
+
+TEST_F(HardwareSelectionTest, NoBoardWarnsAndReturnsNothing)
+{
+    SetupKorvuOrFail();
+    sim::Module& m = NewModule(kIn);
+    DialogScript never;
+    EXPECT_EQ(0, Create(m, never));
+    EXPECT_FALSE(IsWindow(never.Dialog())) << "the dialog ended by itself";
+    ASSERT_EQ(1u, sim::Warnings().size());
+    EXPECT_EQ("\x83G\x83\x89\x81[", sim::Warnings()[0].caption);  // エラー
+    EXPECT_EQ(L"使えるデバイスがありません", [] {
+        wchar_t w[64];
+        MultiByteToWideChar(932, 0, sim::Warnings()[0].text.c_str(), -1, w, 64);
+        return std::wstring(w);
+    }());
+    EXPECT_EQ(0u, m.record->uiNumberOfOutputs);
+}
+
+TEST(HardwareSelectionTemplate, IsLaidOutAsDesigned)
+{
+    const DWORD child = WS_CHILD | WS_VISIBLE;
+    const DWORD info = ES_READONLY | ES_CENTER | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
+    const TemplateItem expected[] = {
+        {child | BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 40, 150, 50, 14, IDOK, L"BUTTON", L"OK"},
+        {child | BS_PUSHBUTTON | WS_TABSTOP, 0, 100, 150, 50, 14, IDCANCEL, L"BUTTON", L"ｷｬﾝｾﾙ"},
+        {child | BS_GROUPBOX, 0, 5, 5, 105, 135, -1, L"BUTTON", L" デバイス選択 "},
+        {child | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_DISABLENOSCROLL | WS_BORDER | WS_VSCROLL | WS_TABSTOP, 0,
+         10, 15, 95, 85, IDC_BOARD_LIST, L"LISTBOX", L""},
+        {child | BS_GROUPBOX, 0, 115, 5, 70, 135, -1, L"BUTTON", L" デバイス情報 "},
+        {child | SS_LEFT | WS_GROUP, 0, 120, 15, 51, 8, -1, L"STATIC", L"I/O Port Address"},
+        {child | info, 0, 120, 25, 60, 14, IDC_IO_ADDRESS, L"EDIT", L""},
+        {child | info, 0, 120, 55, 60, 14, IDC_IO_LENGTH, L"EDIT", L""},
+        {child | SS_LEFT | WS_GROUP, 0, 120, 45, 47, 8, -1, L"STATIC", L"I/O Port Length"},
+        {child | SS_LEFT | WS_GROUP, 0, 120, 75, 39, 8, -1, L"STATIC", L"Switch Value"},
+        {child | info, 0, 120, 85, 60, 14, IDC_SWITCH_VALUE, L"EDIT", L""},
+        {WS_CHILD | SS_LEFT | WS_GROUP, 0, 120, 105, 23, 8, -1, L"STATIC", L"LogSlot"},
+        {WS_CHILD | info, 0, 120, 115, 60, 14, IDC_SELECTION_LOGSLOT, L"EDIT", L""},
+        {child | CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, 10, 120, 95, 55, IDC_PORT_LIST, L"COMBOBOX", L""},
+        {child | SS_LEFT | WS_GROUP, 0, 10, 110, 58, 8, -1, L"STATIC", L"使用するポート"},
+    };
+    HMODULE dll = LoadLibraryExA(sim::PluginPathBesideExe("Korvu_ux1.dll").c_str(), nullptr,
+                                 LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, dll);
+    DialogTemplateInfo t = ReadDialogTemplate(dll, "DEV_SEL");
+    FreeLibrary(dll);
+    ASSERT_TRUE(t.found) << "DEV_SEL in language 1041";
+    EXPECT_EQ(static_cast<DWORD>(DS_MODALFRAME | WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_SETFONT),
+              t.style);
+    EXPECT_EQ(0, t.x);
+    EXPECT_EQ(0, t.y);
+    EXPECT_EQ(189, t.cx);
+    EXPECT_EQ(169, t.cy);
+    EXPECT_EQ(L"ハードウェア選択", t.caption);
+    EXPECT_EQ(9, t.pointSize);
+    EXPECT_EQ(L"ＭＳ Ｐゴシック", t.fontName);
+    ASSERT_EQ(sizeof expected / sizeof expected[0], t.items.size());
+    for (size_t i = 0; i < t.items.size(); ++i) {
+        const TemplateItem& a = t.items[i];
+        const TemplateItem& e = expected[i];
+        SCOPED_TRACE(testing::Message() << "control " << i << " id " << e.id);
+        EXPECT_EQ(e.id, a.id);
+        EXPECT_EQ(e.className, a.className);
+        EXPECT_EQ(e.text, a.text);
+        EXPECT_EQ(std::vector<short>({e.x, e.y, e.cx, e.cy}), std::vector<short>({a.x, a.y, a.cx, a.cy}));
+        EXPECT_EQ(e.style, a.style) << std::hex << "expected 0x" << e.style << ", got 0x" << a.style;
+        EXPECT_EQ(0u, a.exStyle);
+    }
+}

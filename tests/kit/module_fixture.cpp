@@ -1,0 +1,55 @@
+#include "tests/kit/module_fixture.h"
+
+#include <string.h>
+
+#include "resources/resource_ids.h"
+
+void ModuleTest::TearDown()
+{
+    for (sim::Module* m : modules_) {
+        sim::DestroyModule(*m);
+        delete m;
+    }
+    modules_.clear();
+    PluginTest::TearDown();
+}
+
+const ModuleClassDescriptor& ModuleTest::Class(TestKind kind)
+{
+    const char* name = kind == kOut ? "Tovel OUT" : "Tovel IN";
+    for (const ModuleClassDescriptor& d : sim::RegisteredClasses()) {
+        if (d.pszClassName && strcmp(d.pszClassName, name) == 0)
+            return d;
+    }
+    ADD_FAILURE() << "no class " << name << " registered";
+    static ModuleClassDescriptor none = {};
+    return none;
+}
+
+sim::Module& ModuleTest::NewModule(TestKind kind)
+{
+    modules_.push_back(new sim::Module(sim::CreateModule(Class(kind), sim::HostWindow())));
+    return *modules_.back();
+}
+
+int32_t ModuleTest::Send(sim::Module& module, uint32_t code, int32_t argument, void* pointer)
+{
+    return module.handler(module.record, code, argument, pointer);
+}
+
+int32_t ModuleTest::Create(sim::Module& module, DialogScript& selection)
+{
+    ArmedScripts armed({&selection});
+    return Send(module, 101);
+}
+
+int32_t ModuleTest::CreateOn(sim::Module& module, int row, int portRow)
+{
+    DialogScript select;
+    select.Then([=](HWND d) {
+        ClickListRow(d, IDC_BOARD_LIST, row);
+        SelectComboRow(d, IDC_PORT_LIST, portRow);
+        Click(d, IDOK);
+    });
+    return Create(module, select);
+}
