@@ -2,7 +2,10 @@
 
 #include <stdio.h>
 
+#include "board/board_driver.h"
+#include "board/tovel_api.h"
 #include "dialogs/hardware_selection.h"
+#include "frame/texts.h"
 #include "frame/host_services.h"
 
 int32_t DispatchModuleMessage(const MessageEntry* table, size_t count, ModuleRecord* module, uint32_t code,
@@ -46,5 +49,18 @@ int32_t CreateInstance(const ModuleKind& kind, ModuleRecord* module)
         if (module->pChannelRecord[c])
             module->pChannelRecord[c]->iAnimationPhase = 0;
     }
+    return 1;
+}
+
+int32_t ReattachInstance(const ModuleKind& kind, ModuleRecord* module)
+{
+    const uint16_t slot = LogSlot(module);
+    uint32_t* reserved = ReservationFlag(kind, slot, Port(kind, module));
+    uint8_t scratch[kTovelResourceSize];
+    if (!reserved || BoardGetResource(slot, scratch) == 0) {
+        host::ShowWarning(text::kErrorCaption, text::kDeviceMissing);
+        return 0;
+    }
+    *reserved = 1;
     return 1;
 }

@@ -52,3 +52,7 @@ int32_t AnswerZero(ModuleRecord*, int32_t, void*);
 // Code 101 for either kind: the hardware selection, the reservation and the
 // defaults. 1 when created; 0 when the user cancelled or nothing was free.
 int32_t CreateInstance(const ModuleKind& kind, ModuleRecord* module);
+
+// Code 105 for either kind: the board of the stored slot must answer, then
+// the port is reserved again. 0 with a warning when the board is missing.
+int32_t ReattachInstance(const ModuleKind& kind, ModuleRecord* module);

@@ -1,25 +1,125 @@
+// "Tovel OUT": each input channel c drives bit c of one output port. Every
+// sample position of every channel's block is written to the port, one byte
+// per write, channel 0's positions first.
+
 #include "modules/tovel_out.h"
 
+#include <string.h>
+
+#include "board/board_driver.h"
+#include "frame/binding.h"
+#include "frame/host_services.h"
+#include "frame/texts.h"
 #include "modules/module_messages.h"
+#include "modules/module_run.h"
 
 namespace {
+
+const double kMinMilliSecondsPerChannel = 10.0;
+const float kHighLevel = 5.0f;
+
+// Line numbers given to the host with the tag, naming the call sites.
+enum { kLineAllocate = 241, kLineFree = 292, kLineReleaseBlock = 663 };
 
 const ModuleKind& Kind()
 {
     return KindOf(kOutputModule);
 }
 
+OutInstanceData* Data(ModuleRecord* module)
+{
+    return static_cast<OutInstanceData*>(module->pInstanceData);
+}
+
 int32_t Create(ModuleRecord* module, int32_t, void*)
 {
-    return CreateInstance(Kind(), module);
+    if (!CreateInstance(Kind(), module))
+        return 0;
+    Data(module)->pPortBuffer = nullptr;  // no run has allocated one yet
+    return 1;
+}
+
+int32_t Remove(ModuleRecord* module, int32_t, void*)
+{
+    if (uint32_t* reserved = ReservationFlag(Kind(), LogSlot(module), Port(Kind(), module)))
+        *reserved = 0;
+    return 1;
+}
+
+// Hands back a port buffer this plug-in allocated; forgets any other pointer.
+void FreePortBuffer(OutInstanceData* data)
+{
+    uint32_t size;
+    if (FindPortBuffer(data->pPortBuffer, &size)) {
+        ForgetPortBuffer(data->pPortBuffer);
+        host::NewDoMemFree(data->pPortBuffer, Kind().tag, kLineFree);
+    }
+    data->pPortBuffer = nullptr;
+}
+
+int32_t PrepareRun(ModuleRecord* module, int32_t, void*)
+{
+    OutInstanceData* data = Data(module);
+    double perChannel = fGlobalMilliSecondsPerSample / static_cast<double>(module->uiNumberOfInputs);
+    if (!(perChannel >= kMinMilliSecondsPerChannel)) {  // a NaN fails too
+        host::ShowWarning(text::kTovelCaption, text::kSamplingTooFast);
+        return 0;
+    }
+    FreePortBuffer(data);  // a second preparation without a run end loses nothing
+    uint32_t size = uiGlobalBlockSize;
+    uint8_t* buffer = static_cast<uint8_t*>(host::NewMemAlloc(size, Kind().tag, kLineAllocate));
+    if (buffer && !RememberPortBuffer(buffer, size)) {
+        host::NewDoMemFree(buffer, Kind().tag, kLineFree);
+        buffer = nullptr;
+    }
+    data->pPortBuffer = buffer;
+    if (!buffer) {
+        host::ShowWarning(text::kTovelCaption, text::kOutputBufferFailed);
+        return 0;
+    }
+    memset(buffer, 0, size);
+    ResetChannelRecords(module, module->uiNumberOfInputs);
+    return 1;
+}
+
+int32_t EndRun(ModuleRecord* module, int32_t, void*)
+{
+    FreePortBuffer(Data(module));
+    return 1;
+}
+
+int32_t Reattach(ModuleRecord* module, int32_t, void*)
+{
+    return ReattachInstance(Kind(), module);
 }
 
 const MessageEntry kMessages[] = {
-    {kMsgCheck, AnswerOne},
-    {kMsgCreate, Create},
-    {kMsgIdle104, AnswerOne},
-    {kMsgIdle201, AnswerOne},
+    {kMsgCheck, AnswerOne},       {kMsgCreate, Create},     {kMsgRemove, Remove},
+    {kMsgIdle104, AnswerOne},     {kMsgReattach, Reattach}, {kMsgPrepareRun, PrepareRun},
+    {kMsgEndRun, EndRun},         {kMsgIdle201, AnswerOne},
 };
+
+void WriteBlock(ModuleRecord* module, uint32_t channel, const DataBlock* block, uint8_t* buffer, uint32_t size)
+{
+    OutInstanceData* data = Data(module);
+    const uint16_t slot = data->wLogSlot;
+    const uint16_t port = data->wPort;
+    uint32_t n = block->wNumberOfSamples;
+    if (n > uiGlobalBlockSize)
+        n = uiGlobalBlockSize;
+    if (n > size)
+        n = size;
+    const float* samples = BlockSamples(block);
+    const uint8_t bit = static_cast<uint8_t>(channel < 8 ? 1u << channel : 0u);
+    for (uint32_t j = 0; j < n; ++j) {
+        if (samples[j] >= kHighLevel)  // false for a NaN: the bit clears
+            buffer[j] |= bit;
+        else
+            buffer[j] &= static_cast<uint8_t>(~bit);
+        if (BoardPortIO(slot, port, kPortWrite, &buffer[j]) == 0)
+            ReportTransferFailure(text::kSendErrorCaption, slot, channel);
+    }
+}
 
 }  // namespace
 
@@ -28,7 +128,20 @@ int32_t HOST_CALL TovelOutMessageHandler(ModuleRecord* module, uint32_t code, in
     return DispatchModuleMessage(kMessages, module, code, argument, pointer);
 }
 
-int32_t HOST_CALL TovelOutProcess(ModuleRecord*)
+int32_t HOST_CALL TovelOutProcess(ModuleRecord* module)
 {
+    if (bExperimentIsPaused == 1)
+        return 1;
+    uint8_t* buffer = Data(module)->pPortBuffer;
+    uint32_t size;
+    if (!FindPortBuffer(buffer, &size))
+        return 1;  // no run preparation succeeded: nothing to write from
+    for (uint32_t c = 0; c < module->uiNumberOfInputs; ++c) {
+        DataBlock* block = host::GetInputBlock(module, c);
+        if (!block)
+            continue;
+        WriteBlock(module, c, block, buffer, size);
+        host::NewReleaseInputBlock(module, c, Kind().tag, kLineReleaseBlock);
+    }
     return 1;
 }

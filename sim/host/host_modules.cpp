@@ -84,6 +84,12 @@ void QueueInputBlock(ModuleRecord* module, uint32_t input, const std::vector<flo
     State().inputs[{module, input}].blocks.push_back(block);
 }
 
+void SetEndlessInputBlock(ModuleRecord* module, uint32_t input, const std::vector<float>& samples)
+{
+    QueueInputBlock(module, input, samples);
+    State().inputs[{module, input}].endless = true;
+}
+
 size_t QueuedInputBlocks(ModuleRecord* module, uint32_t input)
 {
     auto it = State().inputs.find({module, input});
@@ -103,10 +109,15 @@ DataBlock* HOST_CALL HostGetInputBlock(ModuleRecord* module, uint32_t input)
 void HOST_CALL HostNewReleaseInputBlock(ModuleRecord* module, uint32_t input, const char* tag, int32_t line)
 {
     RecordCall("NewReleaseInputBlock");
-    State().inputReleases.push_back(InputRelease{module, input, tag ? tag : "(null)", line});
+    if (State().recordCalls)
+        State().inputReleases.push_back(InputRelease{module, input, tag ? tag : "(null)", line});
     auto it = State().inputs.find({module, input});
     if (it == State().inputs.end() || !it->second.taken) {
         ReportProblem("NewReleaseInputBlock on input " + std::to_string(input) + " without a block taken");
+        return;
+    }
+    if (it->second.endless) {
+        it->second.taken = false;
         return;
     }
     GuardedFree(it->second.blocks.front());

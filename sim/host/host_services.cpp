@@ -26,7 +26,19 @@ HostState& State()
 
 void RecordCall(const std::string& call)
 {
-    State().calls.push_back(call);
+    if (State().recordCalls)
+        State().calls.push_back(call);
+}
+
+void RecordCall(const char* call)
+{
+    if (State().recordCalls)
+        State().calls.push_back(call);
+}
+
+void SetRecordCalls(bool record)
+{
+    State().recordCalls = record;
 }
 
 const std::vector<std::string>& HostCalls() { return State().calls; }

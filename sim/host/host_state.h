@@ -13,6 +13,7 @@ namespace sim {
 struct InputQueue {
     std::vector<DataBlock*> blocks;  // oldest first
     bool taken = false;              // GetInputBlock handed out the oldest
+    bool endless = false;            // the one block comes back after each release
 };
 
 struct OutputSlot {
@@ -24,6 +25,7 @@ struct OutputSlot {
 struct HostState {
     // every call into the host, in order: "30000 name", "DefineDllModule" ...
     std::vector<std::string> calls;
+    bool recordCalls = true;
 
     // lookups
     std::vector<Lookup> lookups;
@@ -67,6 +69,7 @@ struct HostState {
 
 HostState& State();
 void RecordCall(const std::string& call);
+void RecordCall(const char* call);
 void ReportProblem(const std::string& what);
 
 // The host's answer to a lookup, before any test override.

@@ -37,6 +37,7 @@ const std::vector<std::string>& OptionalVariableNames();
 // Every call into the host, in order: a lookup as "30000 name", a service by
 // its name, DefineDllVariable and ShowWarning with their first argument.
 const std::vector<std::string>& HostCalls();
+void SetRecordCalls(bool record);  // on by default; benchmarks turn the log and release lists off
 
 // ---------------------------------------------------------------- lookups
 struct Lookup {
@@ -162,6 +163,9 @@ void DestroyModule(Module& module);
 // the oldest, NewReleaseInputBlock drops it.
 void QueueInputBlock(ModuleRecord* module, uint32_t input, const std::vector<float>& samples);
 size_t QueuedInputBlocks(ModuleRecord* module, uint32_t input);
+// A block that GetInputBlock hands out again after every release, for runs
+// longer than anyone would queue (benchmarks).
+void SetEndlessInputBlock(ModuleRecord* module, uint32_t input, const std::vector<float>& samples);
 struct InputRelease {
     ModuleRecord* module;
     uint32_t input;

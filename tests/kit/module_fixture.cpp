@@ -53,3 +53,50 @@ int32_t ModuleTest::CreateOn(sim::Module& module, int row, int portRow)
     });
     return Create(module, select);
 }
+
+void RunTest::SetUp()
+{
+    ModuleTest::SetUp();
+    Driver().TovelSimSetBoard(kSlot, 1, 0x300, 16, 0x1);
+    SetupKorvuOrFail();
+    ASSERT_TRUE(sim::SetMilliSecondsPerSample(10.0));
+    ASSERT_TRUE(sim::SetBlockSize(3));
+    sim::SetExperimentRunning(true);
+}
+
+void RunTest::TearDown()
+{
+    for (sim::Module* m : modules_) {
+        Send(*m, 107);
+        Send(*m, 102);
+    }
+    ModuleTest::TearDown();
+}
+
+sim::Module& RunTest::Bound(TestKind kind, uint16_t slot, uint16_t port, uint32_t channels)
+{
+    sim::Module& m = NewModule(kind);
+    OutInstanceData* out = Out(m);
+    InInstanceData* in = In(m);
+    if (kind == kOut) {
+        out->wLogSlot = slot;
+        out->wPort = port;
+        m.record->uiNumberOfInputs = channels;
+    } else {
+        in->wLogSlot = slot;
+        in->wPort = port;
+        m.record->uiNumberOfOutputs = channels;
+    }
+    EXPECT_EQ(1, Send(m, 105)) << "re-attach to slot " << slot << " port " << port;
+    return m;
+}
+
+std::vector<uint32_t> RunTest::Written()
+{
+    std::vector<uint32_t> bytes;
+    for (const TovelSimTransfer& t : Driver().Trace()) {
+        if (t.direction == 0)
+            bytes.push_back(t.value);
+    }
+    return bytes;
+}

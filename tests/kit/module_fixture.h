@@ -30,6 +30,21 @@ protected:
     static OutInstanceData* Out(sim::Module& m) { return static_cast<OutInstanceData*>(m.instanceData); }
     static InInstanceData* In(sim::Module& m) { return static_cast<InInstanceData*>(m.instanceData); }
 
-private:
     std::vector<sim::Module*> modules_;
+};
+
+// A module bound straight to a board (slot, port in its per-instance data,
+// reserved by code 105), for the tests of a run: no dialog in the way.
+class RunTest : public ModuleTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;  // ends the run and removes the modules, as the host does
+
+    sim::Module& Bound(TestKind kind, uint16_t slot, uint16_t port, uint32_t channels);
+    int32_t Process(sim::Module& m) { return m.process(m.record); }
+
+    // The bytes written to the board, in order, from the simulated driver's trace.
+    std::vector<uint32_t> Written();
+
+    static const uint16_t kSlot = 1;
 };

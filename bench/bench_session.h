@@ -1,0 +1,26 @@
+// The plug-in loaded into the host simulator with the simulated driver, for
+// benchmarks: the same path as in the tests, without a test framework.
+#pragma once
+
+#include <stdio.h>
+#include <windows.h>
+
+#include "frame/proc_address.h"
+#include "sim/host/sim_host.h"
+#include "sim/tovel/tovel_sim.h"
+
+struct BenchSession {
+    sim::Plugin plugin;
+    HMODULE driver = nullptr;
+    decltype(&TovelSimReset) reset = nullptr;
+    decltype(&TovelSimSetBoard) setBoard = nullptr;
+    decltype(&TovelSimSetTraceLimit) setTraceLimit = nullptr;
+    decltype(&TovelSimWire) wire = nullptr;
+
+    // Loads driver and plug-in, puts a board at slot 0 and binds.
+    bool Start();
+    void Stop();
+    const ModuleClassDescriptor* Class(const char* name) const;
+};
+
+double SecondsNow();

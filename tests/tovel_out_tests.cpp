@@ -1,0 +1,298 @@
+// "Tovel OUT" in a run, against the simulated driver's trace.
+
+#include <gmock/gmock.h>
+
+#include <math.h>
+#include <string.h>
+
+#include "tests/kit/module_fixture.h"
+
+using testing::ElementsAre;
+using testing::IsEmpty;
+
+namespace {
+
+std::wstring Unicode(const std::string& cp932)
+{
+    wchar_t wide[256];
+    int n = MultiByteToWideChar(932, 0, cp932.c_str(), -1, wide, 256);
+    return n > 0 ? std::wstring(wide, n - 1) : L"";
+}
+
+size_t Releases(uint32_t input)
+{
+    size_t n = 0;
+    for (const sim::InputRelease& r : sim::InputReleases()) {
+        n += r.input == input;
+        EXPECT_EQ("Tovel_OUT", r.tag);
+        EXPECT_EQ(663, r.line);
+    }
+    return n;
+}
+
+}  // namespace
+
+class TovelOutRun : public RunTest {
+protected:
+    sim::Module& Prepared(uint32_t channels, uint32_t blockSize)
+    {
+        sim::SetBlockSize(blockSize);
+        sim::SetMilliSecondsPerSample(10.0 * channels);
+        sim::Module& m = Bound(kOut, kSlot, 0, channels);
+        EXPECT_EQ(1, Send(m, 106));
+        return m;
+    }
+};
+
+TEST_F(TovelOutRun, FiveVoltsSetTheBitAndEverythingBelowOrNotANumberClearsIt)
+{
+    sim::Module& m = Prepared(1, 8);
+    const float inf = INFINITY;
+    sim::QueueInputBlock(m.record, 0, {5.0f, 4.999f, -1.0f, NAN, 7.5f, 0.0f, inf, -inf});
+    EXPECT_EQ(1, Process(m));
+    EXPECT_THAT(Written(), ElementsAre(1, 0, 0, 0, 1, 0, 1, 0));
+    EXPECT_EQ(1u, Releases(0));
+}
+
+TEST_F(TovelOutRun, TwoChannelsWriteEveryPositionChannelZeroFirstAndKeepEachOthersBits)
+{
+    sim::Module& m = Prepared(2, 3);
+    sim::QueueInputBlock(m.record, 0, {5, 0, 5});
+    sim::QueueInputBlock(m.record, 1, {5, 5, 0});
+    Process(m);
+    EXPECT_THAT(Written(), ElementsAre(1, 0, 1, 3, 2, 1));
+
+    EXPECT_EQ(1u, Releases(0));
+    EXPECT_EQ(1u, Releases(1));
+}
+
+TEST_F(TovelOutRun, MissingBlockIsSkippedWithoutReleaseAndItsBitKeepsItsValue)
+{
+    sim::Module& m = Prepared(2, 3);
+    sim::QueueInputBlock(m.record, 0, {0, 0, 0});
+    sim::QueueInputBlock(m.record, 1, {5, 5, 5});
+    Process(m);
+    sim::QueueInputBlock(m.record, 0, {5, 0, 5});
+    Process(m);
+    EXPECT_THAT(Written(), ElementsAre(0, 0, 0, 2, 2, 2, 3, 2, 3));
+    EXPECT_EQ(1u, Releases(1));
+    EXPECT_EQ(2u, Releases(0));
+}
+
+TEST_F(TovelOutRun, EmptyBlockIsReleasedWithoutAWrite)
+{
+    sim::Module& m = Prepared(1, 3);
+    sim::QueueInputBlock(m.record, 0, {});
+    Process(m);
+    EXPECT_THAT(Written(), IsEmpty());
+    EXPECT_EQ(1u, Releases(0));
+}
+
+TEST_F(TovelOutRun, LongBlockIsWrittenUpToTheBlockSizeAndReleasedWhole)
+{
+    sim::Module& m = Prepared(1, 3);
+    sim::QueueInputBlock(m.record, 0, {5, 5, 0, 5, 5});
+    Process(m);
+    EXPECT_THAT(Written(), ElementsAre(1, 1, 0));
+    EXPECT_EQ(1u, Releases(0));
+    EXPECT_EQ(0u, sim::QueuedInputBlocks(m.record, 0));
+}
+
+TEST_F(TovelOutRun, GrowingBlockSizeNeverWritesPastThePreparedBuffer)
+{
+    sim::Module& m = Prepared(1, 3);
+    sim::SetBlockSize(6);
+    sim::QueueInputBlock(m.record, 0, {5, 5, 5, 5, 5, 5});
+    Process(m);
+    EXPECT_THAT(Written(), ElementsAre(1, 1, 1)) << "the buffer holds three positions";
+}
+
+TEST_F(TovelOutRun, PauseLeavesTheBlocksWithTheHost)
+{
+    sim::Module& m = Prepared(1, 3);
+    sim::QueueInputBlock(m.record, 0, {5, 5, 5});
+    sim::QueueInputBlock(m.record, 0, {0, 0, 5});
+    sim::SetExperimentPaused(true);
+    size_t calls = sim::HostCalls().size();
+    Process(m);
+    EXPECT_EQ(calls, sim::HostCalls().size()) << "no block taken, none released";
+    EXPECT_THAT(Written(), IsEmpty());
+
+    sim::SetExperimentPaused(false);
+    Process(m);
+    Process(m);
+    EXPECT_THAT(Written(), ElementsAre(1, 1, 1, 0, 0, 1));
+}
+
+TEST_F(TovelOutRun, ProcessWithoutRunPreparationDoesNothing)
+{
+    sim::Module& m = Bound(kOut, kSlot, 0, 1);
+    sim::QueueInputBlock(m.record, 0, {5, 5, 5});
+    size_t calls = sim::HostCalls().size();
+    EXPECT_EQ(1, Process(m));
+    EXPECT_EQ(calls, sim::HostCalls().size());
+
+    // Nor with a port buffer pointer it never allocated (a stored one, say).
+    Out(m)->pPortBuffer = reinterpret_cast<uint8_t*>(0x12345678);
+    EXPECT_EQ(1, Process(m));
+    EXPECT_EQ(1, Send(m, 107));
+    EXPECT_EQ(nullptr, Out(m)->pPortBuffer);
+    EXPECT_TRUE(sim::Frees().empty()) << "a pointer the plug-in never allocated is not handed back";
+}
+
+TEST_F(TovelOutRun, FailedWriteStopsTheRunShowsSlotChannelAndErrorAndGoesOn)
+{
+    sim::Module& m = Prepared(2, 3);
+    Driver().TovelSimInjectFault(kSlot, kTovelSimFailOutPort, 2, 0, 4711);
+    sim::QueueInputBlock(m.record, 0, {5, 5, 5});
+    sim::QueueInputBlock(m.record, 1, {5, 5, 5});
+    Process(m);
+
+    EXPECT_EQ(1, sim::StopCount());
+    ASSERT_EQ(1u, sim::Warnings().size());
+    EXPECT_EQ(L"送出エラー", Unicode(sim::Warnings()[0].caption));
+    EXPECT_EQ("LogSlot = 1\nChannel = 0\nErrCode = 4711", sim::Warnings()[0].text);
+    EXPECT_EQ(6u, Driver().TovelSimCalls("TovelOutPort")) << "the call goes on with the other positions";
+    std::vector<std::string> calls = sim::HostCalls();
+    auto stop = std::find(calls.begin(), calls.end(), "StopExperiment");
+    ASSERT_NE(calls.end(), stop);
+    EXPECT_EQ(0u, std::string(*(stop + 1)).find("ShowWarning")) << "stop first, then the warning";
+}
+
+TEST_F(TovelOutRun, BoardRemovedMidRunRepeatsTheStopAndTheWarning)
+{
+    sim::Module& m = Prepared(1, 3);
+    Driver().TovelSimInjectFault(kSlot, kTovelSimFailOutPort, 2, 1, 9);
+    sim::QueueInputBlock(m.record, 0, {5, 5, 5});
+    Process(m);
+    EXPECT_EQ(2, sim::StopCount());
+    ASSERT_EQ(2u, sim::Warnings().size());
+    EXPECT_EQ("LogSlot = 1\nChannel = 0\nErrCode = 9", sim::Warnings()[1].text);
+}
+
+// ------------------------------------------------------------------ run preparation and end
+
+TEST_F(TovelOutRun, SampleDistanceMustGiveEachChannelTenMilliseconds)
+{
+    struct Case {
+        uint32_t channels;
+        double ms;
+        int32_t result;
+    } cases[] = {{1, 9.9, 0}, {1, 10.0, 1}, {4, 39.9, 0}, {4, 40.0, 1}, {1, NAN, 0}, {1, -10.0, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.channels << " channels, " << c.ms << " ms");
+        sim::SetMilliSecondsPerSample(c.ms);
+        sim::Module& m = Bound(kOut, kSlot, 0, c.channels);
+        size_t warnings = sim::Warnings().size();
+        EXPECT_EQ(c.result, Send(m, 106));
+        if (c.result == 0) {
+            ASSERT_EQ(warnings + 1, sim::Warnings().size());
+            EXPECT_EQ("Tovel", sim::Warnings().back().caption);
+            EXPECT_EQ(L"サンプリングレートが速すぎます", Unicode(sim::Warnings().back().text));
+            EXPECT_EQ(nullptr, Out(m)->pPortBuffer);
+        } else {
+            EXPECT_NE(nullptr, Out(m)->pPortBuffer);
+        }
+        Send(m, 107);
+        Send(m, 102);
+    }
+    EXPECT_TRUE(sim::LiveAllocations().empty());
+}
+
+TEST_F(TovelOutRun, PreparationAllocatesAZeroedBufferAndResetsTheChannelRecords)
+{
+    sim::Module& m = Bound(kOut, kSlot, 0, 2);
+    for (int c = 0; c < 3; ++c)
+        *m.record->pChannelRecord[c] = ChannelRecord{1, 99, 5};
+    sim::SetBlockSize(100);
+    sim::SetMilliSecondsPerSample(20.0);
+    ASSERT_EQ(1, Send(m, 106));
+
+    ASSERT_EQ(1u, sim::LiveAllocations().size());
+    const sim::Allocation a = sim::LiveAllocations()[0];
+    EXPECT_EQ(Out(m)->pPortBuffer, a.block);
+    EXPECT_EQ(100u, a.size);
+    EXPECT_EQ("Tovel_OUT", a.tag);
+    EXPECT_EQ(241, a.line);
+    const uint8_t* bytes = Out(m)->pPortBuffer;
+    EXPECT_TRUE(std::all_of(bytes, bytes + 100, [](uint8_t b) { return b == 0; }));
+    for (int c = 0; c < 2; ++c)
+        EXPECT_EQ(0u, m.record->pChannelRecord[c]->bBlockPending + m.record->pChannelRecord[c]->ulSampleCount +
+                          static_cast<uint32_t>(m.record->pChannelRecord[c]->iAnimationPhase));
+    EXPECT_EQ(99u, m.record->pChannelRecord[2]->ulSampleCount) << "channels beyond the count untouched";
+
+    EXPECT_EQ(1, Send(m, 107));
+    EXPECT_EQ(nullptr, Out(m)->pPortBuffer);
+    ASSERT_EQ(1u, sim::Frees().size());
+    EXPECT_EQ(292, sim::Frees()[0].line);
+    EXPECT_EQ(1, Send(m, 107)) << "a second run end is harmless";
+    EXPECT_EQ(1u, sim::Frees().size());
+}
+
+TEST_F(TovelOutRun, RefusedAllocationWarnsAndLeavesNoBuffer)
+{
+    sim::Module& m = Bound(kOut, kSlot, 0, 1);
+    sim::RefuseAllocations(1);
+    EXPECT_EQ(0, Send(m, 106));
+    EXPECT_EQ(nullptr, Out(m)->pPortBuffer);
+    ASSERT_EQ(1u, sim::Warnings().size());
+    EXPECT_EQ(L"出力バッファ確保が失敗しました\nブロックサイズを少なくして下さい", Unicode(sim::Warnings()[0].text));
+}
+
+TEST_F(TovelOutRun, SecondPreparationWithoutRunEndLosesNothing)
+{
+    sim::Module& m = Bound(kOut, kSlot, 0, 1);
+    ASSERT_EQ(1, Send(m, 106));
+    ASSERT_EQ(1, Send(m, 106));
+    EXPECT_EQ(1u, sim::LiveAllocations().size());
+    Send(m, 107);
+}
+
+// ------------------------------------------------------------------ reservation
+
+TEST_F(TovelOutRun, ReattachNeedsTheBoardAndRemovalGivesThePortBack)
+{
+    sim::Module& lost = NewModule(kOut);
+    Out(lost)->wLogSlot = 9;  // no board there
+    EXPECT_EQ(0, Send(lost, 105));
+    ASSERT_EQ(1u, sim::Warnings().size());
+    EXPECT_EQ(L"エラー", Unicode(sim::Warnings()[0].caption));
+    EXPECT_EQ(L"デバイスが存在しません", Unicode(sim::Warnings()[0].text));
+
+    sim::Module& m = Bound(kOut, kSlot, 1, 1);
+    // Port 1 of the board is taken: a new output module is offered port 0 only.
+    sim::Module& probe = NewModule(kOut);
+    std::vector<std::wstring> ports;
+    DialogScript look;
+    look.Then([&](HWND d) {
+        ports = ComboRows(d, 1012);
+        Click(d, IDCANCEL);
+    });
+    Create(probe, look);
+    EXPECT_EQ(1u, ports.size());
+
+    EXPECT_EQ(1, Send(m, 102));
+    DialogScript again;
+    again.Then([&](HWND d) {
+        ports = ComboRows(d, 1012);
+        Click(d, IDCANCEL);
+    });
+    Create(probe, again);
+    EXPECT_EQ(2u, ports.size()) << "removal released port 1";
+}
+
+TEST_F(TovelOutRun, SlotOrPortOutsideTheBoardTableIsAMissingBoard)
+{
+    for (uint16_t slot : {16, 0xFFFF}) {
+        sim::Module& m = NewModule(kOut);
+        Out(m)->wLogSlot = slot;
+        EXPECT_EQ(0, Send(m, 105));
+        EXPECT_EQ(1, Send(m, 102));
+    }
+    sim::Module& m = NewModule(kOut);
+    Out(m)->wLogSlot = kSlot;
+    Out(m)->wPort = 0xFFFF;
+    EXPECT_EQ(0, Send(m, 105));
+    EXPECT_EQ(1, Send(m, 102));
+    EXPECT_EQ(3u, sim::Warnings().size());
+}
