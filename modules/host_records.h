@@ -107,12 +107,10 @@ struct InInstanceData {
     uint16_t reserved198;
     uint32_t dwRunWord200;      // zeroed at run preparation, otherwise unused
     uint8_t reserved204[12];
-    struct {
-        uint32_t dwRunWord;     // zeroed at run preparation, otherwise unused
-        uint8_t reserved[12];
-    } channelRunState[(368 - 216) / 16];
-    uint8_t reserved360[8];
+    uint8_t channelRunState[368 - 216];  // a word per channel every 16 bytes, zeroed likewise
 };
+
+enum { kInRunWordStride = 16 };
 
 #pragma pack(pop)
 
@@ -169,4 +167,5 @@ static_assert(offsetof(InInstanceData, wLogSlot) == 192, "InInstanceData layout"
 static_assert(offsetof(InInstanceData, wPort) == 196, "InInstanceData layout");
 static_assert(offsetof(InInstanceData, dwRunWord200) == 200, "InInstanceData layout");
 static_assert(offsetof(InInstanceData, channelRunState) == 216, "InInstanceData layout");
+static_assert(sizeof(InInstanceData().channelRunState) == 368 - 216, "InInstanceData layout");
 static_assert(sizeof(InInstanceData) == 368, "InInstanceData layout");

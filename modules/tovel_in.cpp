@@ -1,12 +1,36 @@
+// "Tovel IN": output channel c carries bit c of one input port, 5.0 when set
+// and 0.0 when clear. A channel's block is read from the port all at once and
+// handed on no earlier than the tick count at which the block's span ends.
+
 #include "modules/tovel_in.h"
 
+#include <math.h>
+#include <string.h>
+
+#include "board/board_table.h"
+#include "frame/binding.h"
+#include "frame/host_services.h"
+#include "frame/plugin.h"
+#include "frame/texts.h"
 #include "modules/module_messages.h"
+#include "modules/module_run.h"
+#include "resources/resource_ids.h"
 
 namespace {
+
+const float kSetLevel = 5.0f;
+const float kClearLevel = 0.0f;
+const double kSecondsPerMillisecond = 0.001;
+enum { kLineReleaseBlock = 713 };
 
 const ModuleKind& Kind()
 {
     return KindOf(kInputModule);
+}
+
+InInstanceData* Data(ModuleRecord* module)
+{
+    return static_cast<InInstanceData*>(module->pInstanceData);
 }
 
 int32_t Create(ModuleRecord* module, int32_t, void*)
@@ -14,12 +38,127 @@ int32_t Create(ModuleRecord* module, int32_t, void*)
     return CreateInstance(Kind(), module);
 }
 
-const MessageEntry kMessages[] = {
-    {kMsgCheck, AnswerOne},
-    {kMsgCreate, Create},
-    {kMsgIdle104, AnswerOne},
-    {kMsgIdle201, AnswerOne},
+int32_t Remove(ModuleRecord* module, int32_t, void*)
+{
+    if (uint32_t* reserved = ReservationFlag(Kind(), LogSlot(module), Port(Kind(), module)))
+        *reserved = 0;
+    return 1;
+}
+
+int32_t Reattach(ModuleRecord* module, int32_t, void*)
+{
+    return ReattachInstance(Kind(), module);
+}
+
+int32_t PrepareRun(ModuleRecord* module, int32_t, void*)
+{
+    InInstanceData* data = Data(module);
+    const uint32_t channels = module->uiNumberOfOutputs;
+    if (channels > 0)
+        data->dwRunWord200 = 0;
+    // A word every 16 bytes from byte 216, for as many channels as the host
+    // says, but never past the 368 bytes the host gave us.
+    for (uint32_t c = 0; c < channels; ++c) {
+        size_t at = static_cast<size_t>(c) * kInRunWordStride;
+        if (at + sizeof(uint32_t) > sizeof data->channelRunState)
+            break;
+        memset(data->channelRunState + at, 0, sizeof(uint32_t));
+    }
+    ResetChannelRecords(module, channels);
+    return 1;
+}
+
+int32_t ClearExtraWord(ModuleRecord* module, int32_t, void*)
+{
+    if (module->pExtraWord)
+        *module->pExtraWord = 0;
+    return 1;
+}
+
+// The host asks what the module is: only kind 13 is answered.
+#pragma pack(push, 1)
+struct DescriptionRequest {
+    HINSTANCE hInstance;
+    uint32_t uiKind;
+    char szName[20];
+    uint32_t uiZero;
+    uint32_t uiStringId;
 };
+#pragma pack(pop)
+static_assert(offsetof(DescriptionRequest, uiKind) == 4, "description layout");
+static_assert(offsetof(DescriptionRequest, szName) == 8, "description layout");
+static_assert(offsetof(DescriptionRequest, uiZero) == 28, "description layout");
+static_assert(offsetof(DescriptionRequest, uiStringId) == 32, "description layout");
+
+const uint32_t kDescriptionKind = 13;
+
+int32_t Describe(ModuleRecord*, int32_t, void* pointer)
+{
+    DescriptionRequest* request = static_cast<DescriptionRequest*>(pointer);
+    if (!request || request->uiKind != kDescriptionKind)
+        return 0;
+    request->hInstance = hInstDll;
+    // The name and its terminating zero only; the bytes after it stay.
+    memcpy(request->szName, Kind().settingsTemplate, strlen(Kind().settingsTemplate) + 1);
+    request->uiZero = 0;
+    request->uiStringId = IDS_DATA_INPUT;
+    return 1;
+}
+
+const MessageEntry kMessages[] = {
+    {kMsgCheck, AnswerOne},          {kMsgCreate, Create},         {kMsgRemove, Remove},
+    {kMsgIdle104, AnswerOne},        {kMsgReattach, Reattach},     {kMsgPrepareRun, PrepareRun},
+    {kMsgEndRun, AnswerOne},         {kMsgAnswer117, AnswerZero},  {kMsgAnswer118, AnswerOne},
+    {kMsgAnswer119, AnswerZero},     {kMsgAnswer120, AnswerZero},  {kMsgAnswer121, AnswerZero},
+    {kMsgAnswer122, AnswerZero},     {kMsgClearExtraWord, ClearExtraWord},
+    {kMsgDescribe, Describe},        {kMsgIdle201, AnswerOne},
+};
+
+// The low 32 bits of x truncated toward zero, for any x: 0 for a NaN or an
+// infinity, where a plain conversion would be undefined.
+uint32_t LowBitsOfTruncated(double x)
+{
+    const double kTwo32 = 4294967296.0;
+    double m = fmod(trunc(x), kTwo32);
+    if (m != m)
+        return 0;
+    if (m < 0)
+        m += kTwo32;
+    return static_cast<uint32_t>(m);
+}
+
+void FillBlock(ModuleRecord* module, uint32_t channel, ChannelRecord* record, DataBlock* block, uint32_t n,
+               double secondsPerSample)
+{
+    const InInstanceData* data = Data(module);
+    const uint16_t slot = data->wLogSlot;
+    const uint16_t port = data->wPort;
+    block->dSampleDistance = secondsPerSample;
+    block->dStartTime = static_cast<double>(record->ulSampleCount) * secondsPerSample;
+    block->wNumberOfSamples = static_cast<uint16_t>(n);
+    float* samples = BlockSamples(block);
+    uint8_t byte = 0;  // a failed read leaves it as the last good one left it
+    for (uint32_t j = 0; j < n; ++j) {
+        if (BoardPortIO(slot, port, kPortRead, &byte) == 0)
+            ReportTransferFailure(text::kSamplingErrorCaption, slot, channel);
+        samples[j] = channel < 8 && (byte >> channel) & 1 ? kSetLevel : kClearLevel;
+    }
+    record->bBlockPending = 1;
+    record->ulSampleCount += n;
+}
+
+void ReleaseIfDue(OutputChannel* channel, ChannelRecord* record)
+{
+    const uint32_t now = GetTickCount();
+    const uint32_t due =
+        dwExperimentStartTimeTicks + LowBitsOfTruncated(record->ulSampleCount * fGlobalMilliSecondsPerSample);
+    // By the signed difference: right on both sides of the tick count's wrap.
+    if (static_cast<int32_t>(now - due) < 0)
+        return;
+    host::NewReleaseOutputBlock(channel, Kind().tag, kLineReleaseBlock);
+    record->bBlockPending = 0;
+    record->iAnimationPhase = record->iAnimationPhase >= 10 ? -9 : record->iAnimationPhase + 1;
+}
 
 }  // namespace
 
@@ -28,7 +167,25 @@ int32_t HOST_CALL TovelInMessageHandler(ModuleRecord* module, uint32_t code, int
     return DispatchModuleMessage(kMessages, module, code, argument, pointer);
 }
 
-int32_t HOST_CALL TovelInProcess(ModuleRecord*)
+int32_t HOST_CALL TovelInProcess(ModuleRecord* module)
 {
+    if (module->bActive == 0 || bExperimentIsPaused == 1)
+        return 1;
+    const double secondsPerSample = fGlobalMilliSecondsPerSample * kSecondsPerMillisecond;
+    const uint32_t n = uiGlobalBlockSize;
+    // The record has handles for sixteen channels, whatever count the host gives.
+    for (uint32_t c = 0; c < module->uiNumberOfOutputs && c < kMaxHostChannels; ++c) {
+        OutputChannel* channel = module->pOutputChannel[c];
+        ChannelRecord* record = module->pChannelRecord[c];
+        if (!channel || !record)
+            continue;
+        channel->wHostWord14 = 0;
+        if (record->bBlockPending != 1) {
+            if (DataBlock* block = host::GetCurrentOutputBlock(channel))
+                FillBlock(module, c, record, block, n, secondsPerSample);
+        }
+        if (record->bBlockPending == 1 && bExperimentIsPaused == 0)
+            ReleaseIfDue(channel, record);
+    }
     return 1;
 }

@@ -144,7 +144,10 @@ DataBlock* HOST_CALL HostGetCurrentOutputBlock(OutputChannel* channel)
     if (!slot.block) {
         slot.block = NewBlock(capacity);
         slot.capacity = capacity;
+    } else if (!slot.handedOut) {
+        memset(slot.block, 0xCD, sizeof(DataBlock) + capacity * sizeof(float));
     }
+    slot.handedOut = true;
     return slot.block;
 }
 
@@ -152,11 +155,16 @@ void HOST_CALL HostNewReleaseOutputBlock(OutputChannel* channel, const char* tag
 {
     RecordCall("NewReleaseOutputBlock");
     auto it = State().outputs.find(channel);
-    if (it == State().outputs.end() || !it->second.block) {
+    if (it == State().outputs.end() || !it->second.handedOut) {
         ReportProblem("NewReleaseOutputBlock without a current block");
         return;
     }
     OutputSlot& slot = it->second;
+    slot.handedOut = false;
+    ++slot.released;
+    slot.lastStartTime = slot.block->dStartTime;
+    if (!State().recordCalls)
+        return;
     CapturedBlock c;
     c.startTime = slot.block->dStartTime;
     c.sampleDistance = slot.block->dSampleDistance;
@@ -166,8 +174,18 @@ void HOST_CALL HostNewReleaseOutputBlock(OutputChannel* channel, const char* tag
     c.tag = tag ? tag : "(null)";
     c.line = line;
     slot.captured.push_back(c);
-    GuardedFree(slot.block);
-    slot.block = nullptr;
+}
+
+uint64_t ReleasedOutputBlocks(OutputChannel* channel)
+{
+    auto it = State().outputs.find(channel);
+    return it == State().outputs.end() ? 0 : it->second.released;
+}
+
+double LastReleasedStartTime(OutputChannel* channel)
+{
+    auto it = State().outputs.find(channel);
+    return it == State().outputs.end() ? 0 : it->second.lastStartTime;
 }
 
 const std::vector<CapturedBlock>& CapturedBlocks(OutputChannel* channel)

@@ -17,9 +17,12 @@ struct InputQueue {
 };
 
 struct OutputSlot {
-    DataBlock* block = nullptr;      // handed out, not yet released
+    DataBlock* block = nullptr;      // the channel's block, reused from one release to the next
     uint32_t capacity = 0;
-    std::vector<CapturedBlock> captured;
+    bool handedOut = false;          // given by GetCurrentOutputBlock, not yet released
+    uint64_t released = 0;
+    double lastStartTime = 0;        // of the last block released
+    std::vector<CapturedBlock> captured;  // kept while calls are recorded
 };
 
 struct HostState {

@@ -185,6 +185,8 @@ struct CapturedBlock {
     int32_t line;
 };
 const std::vector<CapturedBlock>& CapturedBlocks(OutputChannel* channel);
+uint64_t ReleasedOutputBlocks(OutputChannel* channel);  // counted even when calls are not recorded
+double LastReleasedStartTime(OutputChannel* channel);
 void SetOutputBlocksAvailable(bool available);
 uint32_t HostBlockSize();         // what the host last wrote to uiGlobalBlockSize
 
