@@ -1,5 +1,7 @@
 // The three entry points the host calls by name.
 
+#include "controls/control_messages.h"
+#include "controls/dialog_layout.h"
 #include "frame/binding.h"
 #include "frame/plugin.h"
 
@@ -9,11 +11,14 @@ extern "C" int32_t HOST_CALL SetupKorvuDLL(HWND host)
         return 0;
     if (!SetupPlugin())
         return 0;
+    RegisterControlClasses();
     return 1;
 }
 
 extern "C" int32_t HOST_CALL FinishKorvuDLL(int32_t)
 {
+    UnregisterControlClasses();
+    ReleaseDialogFont();
     FinishPlugin();
     return 1;
 }

@@ -1,0 +1,63 @@
+// The channel button "DOR:CONTROLKANAL": draws the host's picture of its
+// state and reports mouse presses to its parent. The parent decides what a
+// press means and sets the state in return.
+
+#include "controls/control_messages.h"
+
+#include "frame/binding.h"
+#include "frame/host_services.h"
+
+namespace {
+
+const int kWidth = 22, kHeight = 30;
+const WORD kChannelBitmaps = 4;  // the host's hBitChannel holds at least these
+const WORD kSelected = 1, kInUse = 2;
+
+void Notify(HWND button, UINT notification)
+{
+    SendMessageA(GetParent(button), notification, reinterpret_cast<WPARAM>(button), ControlState(button));
+}
+
+void Deselect(HWND button)
+{
+    if (ControlState(button) == kSelected)
+        SetControlState(button, kInUse);
+}
+
+}  // namespace
+
+LRESULT CALLBACK ChannelButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE: {
+        const CREATESTRUCTA* cs = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        MoveWindow(window, cs->x, cs->y, kWidth, kHeight, TRUE);
+        return 0;
+    }
+    case WM_PAINT:
+        PaintStateBitmap(window, host::ChannelBitmaps(), kChannelBitmaps);
+        return 0;
+    case CTL_SETSTATE:
+        SetControlState(window, LOWORD(wParam));
+        return 0;
+    case KANAL_DESELECT:
+        Deselect(window);
+        return 0;
+    case WM_LBUTTONDOWN:
+        Notify(window, KANAL_LBUTTONDOWN);
+        return 0;
+    case WM_LBUTTONUP:
+        Notify(window, KANAL_LBUTTONUP);
+        return 0;
+    case WM_LBUTTONDBLCLK:
+        if (!bExperimentIsRunning)
+            Notify(window, KANAL_LBUTTONDBLCLK);
+        return 0;
+    case WM_RBUTTONDBLCLK:
+        if (!bExperimentIsRunning)
+            Notify(window, KANAL_RBUTTONDBLCLK);
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}

@@ -1,0 +1,67 @@
+// The two window classes of the custom controls, and what they share: the
+// state word and the painting of the host's bitmap for it.
+
+#include "controls/control_messages.h"
+
+#include "frame/plugin.h"
+
+const char kChannelButtonClass[] = "DOR:CONTROLKANAL";
+const char kExpandControlClass[] = "DOR:CONTROLLESSMORE";
+
+namespace {
+
+void RegisterControlClass(const char* name, UINT style, WNDPROC proc)
+{
+    WNDCLASSA wc = {};
+    wc.style = style;
+    wc.lpfnWndProc = proc;
+    wc.cbClsExtra = 0;
+    wc.cbWndExtra = sizeof(WORD);
+    wc.hInstance = hInstDll;
+    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(DKGRAY_BRUSH));
+    wc.lpszClassName = name;
+    RegisterClassA(&wc);  // an existing class changes nothing
+}
+
+}  // namespace
+
+void RegisterControlClasses()
+{
+    RegisterControlClass(kChannelButtonClass, CS_DBLCLKS, ChannelButtonProc);
+    RegisterControlClass(kExpandControlClass, 0, ExpandControlProc);
+}
+
+void UnregisterControlClasses()
+{
+    UnregisterClassA(kChannelButtonClass, hInstDll);
+    UnregisterClassA(kExpandControlClass, hInstDll);
+}
+
+void SetControlState(HWND control, WORD state)
+{
+    SetWindowWord(control, 0, state);
+    InvalidateRect(control, nullptr, FALSE);
+}
+
+void PaintStateBitmap(HWND control, const HBITMAP* bitmaps, WORD count)
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(control, &ps);
+    WORD state = ControlState(control);
+    // The host promises this many bitmaps; a state past them is drawn as nothing
+    // rather than read from beyond the host's array.
+    if (bitmaps && state < count) {
+        HDC memory = CreateCompatibleDC(dc);
+        HGDIOBJ old = SelectObject(memory, bitmaps[state]);
+        SetMapMode(memory, GetMapMode(dc));
+        BITMAP header = {};
+        GetObjectA(bitmaps[0], sizeof header, &header);
+        POINT size = {header.bmWidth, header.bmHeight};
+        DPtoLP(dc, &size, 1);
+        BitBlt(dc, 0, 0, size.x, size.y, memory, 0, 0, SRCCOPY);
+        SelectObject(memory, old);
+        DeleteDC(memory);
+    }
+    EndPaint(control, &ps);
+}

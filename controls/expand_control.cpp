@@ -1,0 +1,79 @@
+// The expand control "DOR:CONTROLLESSMORE": an arrow that shows its pressed
+// picture while held and, on release anywhere, tells its parent "less"
+// (states 0 to 2) or "more" (states 3 to 5) by WM_COMMAND.
+
+#include "controls/control_messages.h"
+
+#include "frame/host_services.h"
+
+namespace {
+
+const int kWidth = 24, kHeight = 32;
+const WORD kExpandBitmaps = 6;  // the host's hBitLessMore holds at least these
+const WORD kLessDisabled = 0, kLessUp = 1, kLessPressed = 2;
+const WORD kMoreDisabled = 3, kMoreUp = 4, kMorePressed = 5;
+
+bool Disabled(WORD state)
+{
+    return state == kLessDisabled || state == kMoreDisabled;
+}
+
+bool LessGroup(WORD state)
+{
+    return state < kMoreDisabled;
+}
+
+void ShowState(HWND arrow, WORD state)
+{
+    SetControlState(arrow, state);
+    UpdateWindow(arrow);
+}
+
+void Press(HWND arrow)
+{
+    WORD state = ControlState(arrow);
+    if (Disabled(state))
+        return;
+    ShowState(arrow, LessGroup(state) ? kLessPressed : kMorePressed);
+    SetCapture(arrow);
+}
+
+void Release(HWND arrow)
+{
+    if (GetCapture() != arrow)
+        return;
+    WORD state = ControlState(arrow);
+    if (Disabled(state))
+        return;
+    ReleaseCapture();
+    bool less = LessGroup(state);
+    ShowState(arrow, less ? kLessUp : kMoreUp);
+    SendMessageA(GetParent(arrow), WM_COMMAND, less ? kCommandLess : kCommandMore, 0);
+}
+
+}  // namespace
+
+LRESULT CALLBACK ExpandControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE: {
+        const CREATESTRUCTA* cs = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        MoveWindow(window, cs->x, cs->y, kWidth, kHeight, TRUE);
+        return 0;
+    }
+    case WM_PAINT:
+        PaintStateBitmap(window, host::LessMoreBitmaps(), kExpandBitmaps);
+        return 0;
+    case CTL_SETSTATE:
+        SetControlState(window, LOWORD(wParam));
+        return 0;
+    case WM_LBUTTONDOWN:
+        Press(window);
+        return 0;
+    case WM_LBUTTONUP:
+        Release(window);
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
