@@ -25,11 +25,11 @@ SelectionResult g_inSelection;
 
 const ModuleKind kKinds[] = {
     {kOutputModule, "Tovel OUT", "Tovel_OUT", IDS_TOVEL_OUT_SHORT, sizeof(OutInstanceData), 0, "ICO_TOVEL_OUT",
-     "BM_PCI_OUT", "TOVEL_OUT", &BoardInfo::bOutputReserved, offsetof(OutInstanceData, wPort),
+     "BM_PCI_OUT", "TOVEL_OUT", {353, 511, 523}, &BoardInfo::bOutputReserved, offsetof(OutInstanceData, wPort),
      {text::kOutputPort0, text::kOutputPort1}, g_outShortName, g_outLongName, &g_outSelection,
      TovelOutMessageHandler, TovelOutProcess},
     {kInputModule, "Tovel IN", "Tovel_IN", IDS_TOVEL_IN_SHORT, sizeof(InInstanceData), 520, "ICO_TOVEL_IN",
-     "BM_PCI_IN", "TOVEL_IN", &BoardInfo::bInputReserved, offsetof(InInstanceData, wPort),
+     "BM_PCI_IN", "TOVEL_IN", {359, 518, 530}, &BoardInfo::bInputReserved, offsetof(InInstanceData, wPort),
      {text::kInputPort0, text::kInputPort1}, g_inShortName, g_inLongName, &g_inSelection,
      TovelInMessageHandler, TovelInProcess},
 };
@@ -80,6 +80,16 @@ void SetChannelCount(const ModuleKind& kind, ModuleRecord* module, uint32_t coun
 char* ChannelName(ModuleRecord* module, int channel)
 {
     return reinterpret_cast<char*>(InstanceBytes(module)) + channel * kChannelNameSize;
+}
+
+const char* PortText(const ModuleKind& kind, uint32_t port)
+{
+    static const char* const kOtherPorts[] = {text::kPortC, text::kPortD, text::kPortE, text::kPortF};
+    if (port < kBoardPorts)
+        return kind.portText[port];
+    if (port - kBoardPorts < sizeof kOtherPorts / sizeof kOtherPorts[0])
+        return kOtherPorts[port - kBoardPorts];
+    return text::kUnknownPort;
 }
 
 uint32_t* ReservationFlag(const ModuleKind& kind, uint32_t slot, uint32_t port)

@@ -16,6 +16,13 @@ struct SelectionResult {
     uint16_t wPort;
 };
 
+// Line numbers the settings dialog gives the host's allocator with the tag.
+struct SettingsLines {
+    int32_t allocate;
+    int32_t releaseOnOk;
+    int32_t releaseOnCancel;
+};
+
 struct ModuleKind {
     ModuleKindId id;
     const char* className;           // "Tovel OUT" / "Tovel IN"
@@ -26,6 +33,7 @@ struct ModuleKind {
     const char* smallBitmap;
     const char* largeBitmap;
     const char* settingsTemplate;
+    SettingsLines settingsLines;
     uint32_t (BoardInfo::*reserved)[kBoardPorts];  // the flags this kind claims
     size_t portOffset;               // wPort within the per-instance data
     const char* portText[kBoardPorts];
@@ -47,6 +55,9 @@ void SetBinding(const ModuleKind& kind, ModuleRecord* module, uint16_t slot, uin
 uint32_t ChannelCount(const ModuleKind& kind, const ModuleRecord* module);
 void SetChannelCount(const ModuleKind& kind, ModuleRecord* module, uint32_t count);
 char* ChannelName(ModuleRecord* module, int channel);
+
+// The text of a port value in the kind's dialogs.
+const char* PortText(const ModuleKind& kind, uint32_t port);
 
 // The kind's reservation flag of a port, or null when slot or port lie
 // outside the board table (a hostile or damaged stored worksheet): such a

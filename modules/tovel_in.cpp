@@ -12,6 +12,7 @@
 #include "frame/host_services.h"
 #include "frame/plugin.h"
 #include "frame/texts.h"
+#include "dialogs/settings_dialog.h"
 #include "modules/module_messages.h"
 #include "modules/module_run.h"
 #include "resources/resource_ids.h"
@@ -42,6 +43,12 @@ int32_t Remove(ModuleRecord* module, int32_t, void*)
 {
     if (uint32_t* reserved = ReservationFlag(Kind(), LogSlot(module), Port(Kind(), module)))
         *reserved = 0;
+    return 1;
+}
+
+int32_t Settings(ModuleRecord* module, int32_t, void*)
+{
+    RunSettingsDialog(Kind(), module->hwndModule);  // the host needs no answer from it
     return 1;
 }
 
@@ -106,7 +113,7 @@ int32_t Describe(ModuleRecord*, int32_t, void* pointer)
 }
 
 const MessageEntry kMessages[] = {
-    {kMsgCheck, AnswerOne},          {kMsgCreate, Create},         {kMsgRemove, Remove},
+    {kMsgCheck, AnswerOne},          {kMsgCreate, Create},         {kMsgRemove, Remove},       {kMsgSettings, Settings},
     {kMsgIdle104, AnswerOne},        {kMsgReattach, Reattach},     {kMsgPrepareRun, PrepareRun},
     {kMsgEndRun, AnswerOne},         {kMsgAnswer117, AnswerZero},  {kMsgAnswer118, AnswerOne},
     {kMsgAnswer119, AnswerZero},     {kMsgAnswer120, AnswerZero},  {kMsgAnswer121, AnswerZero},

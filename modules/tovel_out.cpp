@@ -10,6 +10,7 @@
 #include "frame/binding.h"
 #include "frame/host_services.h"
 #include "frame/texts.h"
+#include "dialogs/settings_dialog.h"
 #include "modules/module_messages.h"
 #include "modules/module_run.h"
 
@@ -88,13 +89,19 @@ int32_t EndRun(ModuleRecord* module, int32_t, void*)
     return 1;
 }
 
+int32_t Settings(ModuleRecord* module, int32_t, void*)
+{
+    RunSettingsDialog(Kind(), module->hwndModule);  // the host needs no answer from it
+    return 1;
+}
+
 int32_t Reattach(ModuleRecord* module, int32_t, void*)
 {
     return ReattachInstance(Kind(), module);
 }
 
 const MessageEntry kMessages[] = {
-    {kMsgCheck, AnswerOne},       {kMsgCreate, Create},     {kMsgRemove, Remove},
+    {kMsgCheck, AnswerOne},       {kMsgCreate, Create},     {kMsgRemove, Remove},       {kMsgSettings, Settings},
     {kMsgIdle104, AnswerOne},     {kMsgReattach, Reattach}, {kMsgPrepareRun, PrepareRun},
     {kMsgEndRun, EndRun},         {kMsgIdle201, AnswerOne},
 };

@@ -27,6 +27,19 @@
 #define IDC_SELECTION_LOGSLOT       1011    /* hidden, never filled */
 #define IDC_PORT_LIST               1012
 
+/* Dialogs TOVEL_OUT and TOVEL_IN, the module settings */
+#define IDC_HELP_BUTTON             9
+#define IDC_VERSION_BUTTON          1006
+#define IDC_SHOWN_SLOT              1011
+#define IDC_SHOWN_PORT              1016
+#define IDC_LESS                    23000
+#define IDC_MORE                    23001
+#define IDC_CHANNEL_0               23002   /* channel button n is IDC_CHANNEL_0 + n, n = 0..15 */
+#define IDC_MODULE_NAME             23018
+#define IDC_DESCRIPTION             23019
+#define IDC_SELECTED_CHANNEL        23020
+#define IDC_CHANNEL_NAME            23021
+
 /* Bitmaps of the module classes: ICO_TOVEL_OUT, ICO_TOVEL_IN (26 x 24),
    BM_PCI_OUT, BM_PCI_IN (64 x 46), all named resources. */
 

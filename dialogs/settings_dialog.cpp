@@ -1,0 +1,277 @@
+#include "dialogs/settings_dialog.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "controls/control_messages.h"
+#include "controls/dialog_layout.h"
+#include "frame/binding.h"
+#include "frame/host_services.h"
+#include "frame/plugin.h"
+#include "frame/texts.h"
+
+namespace {
+
+const UINT kChannelLimit = 8;
+const int kChannelNameChars = 20;
+const int kModuleNameChars = 12;
+const int kDescriptionChars = 40;
+
+// Channel button states, and the arrows' enabled and disabled states.
+const WPARAM kSelected = 1, kInUse = 2, kNotInUse = 3;
+const WPARAM kLessOff = 0, kLessOn = 1, kMoreOff = 3, kMoreOn = 4;
+
+// One settings dialog is open at a time: it is modal.
+struct SettingsState {
+    uint8_t* workingCopy;
+    UINT selected;
+    UINT inUse;
+    UINT limit;
+    int marker;  // the edit that took the focus last, 23002 after a channel operation, or 0
+};
+
+SettingsState g_state;
+
+ModuleRecord* Module()
+{
+    return host::CurrentModule();
+}
+
+char* WorkingName(UINT channel)
+{
+    return reinterpret_cast<char*>(g_state.workingCopy) + channel * kChannelNameSize;
+}
+
+void Send(HWND dialog, int id, UINT message, WPARAM wParam)
+{
+    SendDlgItemMessageA(dialog, id, message, wParam, 0);
+}
+
+// Sets a control's text from a field that should end in a zero but, coming
+// from the host or a stored worksheet, might not.
+void SetTextFrom(HWND dialog, int id, const char* field, size_t size)
+{
+    char text[64];
+    size_t n = strnlen(field, size < sizeof text ? size : sizeof text - 1);
+    memcpy(text, field, n);
+    text[n] = '\0';
+    SetDlgItemTextA(dialog, id, text);
+}
+
+void SetNumber(HWND dialog, int id, unsigned value)
+{
+    char text[16];
+    snprintf(text, sizeof text, text::kDecimalFormat, value);
+    SetDlgItemTextA(dialog, id, text);
+}
+
+void SaveSelected(HWND dialog)
+{
+    GetDlgItemTextA(dialog, IDC_CHANNEL_NAME, WorkingName(g_state.selected), kChannelNameChars + 1);
+}
+
+void ShowSelected(HWND dialog)
+{
+    SetNumber(dialog, IDC_SELECTED_CHANNEL, g_state.selected);
+    SetTextFrom(dialog, IDC_CHANNEL_NAME, WorkingName(g_state.selected), kChannelNameSize);
+}
+
+void SetControlStates(HWND dialog)
+{
+    for (UINT n = 0; n < g_state.limit; ++n) {
+        WPARAM state = n >= g_state.inUse ? kNotInUse : n == g_state.selected ? kSelected : kInUse;
+        Send(dialog, IDC_CHANNEL_0 + n, CTL_SETSTATE, state);
+    }
+    if (bExperimentIsRunning == 1) {
+        Send(dialog, IDC_LESS, CTL_SETSTATE, kLessOff);
+        Send(dialog, IDC_MORE, CTL_SETSTATE, kMoreOff);
+    } else {
+        Send(dialog, IDC_LESS, CTL_SETSTATE, g_state.inUse >= 2 ? kLessOn : kLessOff);
+        Send(dialog, IDC_MORE, CTL_SETSTATE, g_state.inUse <= g_state.limit - 1 ? kMoreOn : kMoreOff);
+    }
+}
+
+BOOL Initialise(const ModuleKind& kind, HWND dialog)
+{
+    ModuleRecord* module = Module();
+    g_state.workingCopy =
+        static_cast<uint8_t*>(host::NewMemAlloc(kind.instanceDataSize, kind.tag, kind.settingsLines.allocate));
+    if (!g_state.workingCopy) {
+        EndDialog(dialog, 0);
+        return TRUE;
+    }
+    memcpy(g_state.workingCopy, module->pInstanceData, kind.instanceDataSize);
+    g_state.limit = kChannelLimit;
+    // The dialog shows at most eight channels; a count beyond them (from a
+    // hostile host or worksheet) would have the name copies run past the
+    // working copy.
+    g_state.inUse = ChannelCount(kind, module) < g_state.limit ? ChannelCount(kind, module) : g_state.limit;
+    g_state.selected = 0;
+
+    SetControlStates(dialog);
+    PlaceDialog(dialog, hwndHost);
+    ShowSelected(dialog);
+    SetNumber(dialog, IDC_SHOWN_SLOT, LogSlot(module));
+    SetDlgItemTextA(dialog, IDC_SHOWN_PORT, PortText(kind, Port(kind, module)));
+
+    Send(dialog, IDC_CHANNEL_NAME, EM_LIMITTEXT, kChannelNameChars);
+    Send(dialog, IDC_MODULE_NAME, EM_LIMITTEXT, kModuleNameChars);
+    SetTextFrom(dialog, IDC_MODULE_NAME, module->szModuleName, sizeof module->szModuleName);
+    Send(dialog, IDC_DESCRIPTION, EM_LIMITTEXT, kDescriptionChars);
+    SetTextFrom(dialog, IDC_DESCRIPTION, module->szDescription, sizeof module->szDescription);
+
+    SetFocus(GetDlgItem(dialog, IDC_MODULE_NAME));
+    g_state.marker = 0;
+    return FALSE;
+}
+
+BOOL EndChannelOperation(HWND dialog)
+{
+    g_state.marker = IDC_CHANNEL_0;
+    SetFocus(GetDlgItem(dialog, IDC_MODULE_NAME));
+    return TRUE;
+}
+
+BOOL LessOrMore(HWND dialog, int arrow)
+{
+    SaveSelected(dialog);
+    if (arrow == IDC_LESS) {
+        if (g_state.inUse == g_state.limit)
+            Send(dialog, IDC_MORE, CTL_SETSTATE, kMoreOn);
+        --g_state.inUse;
+        if (g_state.inUse < 2)
+            Send(dialog, IDC_LESS, CTL_SETSTATE, kLessOff);
+        Send(dialog, IDC_CHANNEL_0 + g_state.inUse, CTL_SETSTATE, kNotInUse);
+        if (g_state.selected >= g_state.inUse) {
+            g_state.selected = g_state.inUse - 1;
+            Send(dialog, IDC_CHANNEL_0 + g_state.selected, CTL_SETSTATE, kSelected);
+        }
+    } else {
+        if (g_state.inUse == 1)
+            Send(dialog, IDC_LESS, CTL_SETSTATE, kLessOn);
+        ++g_state.inUse;
+        if (g_state.inUse > g_state.limit - 1)
+            Send(dialog, IDC_MORE, CTL_SETSTATE, kMoreOff);
+        Send(dialog, IDC_CHANNEL_0 + g_state.inUse - 1, CTL_SETSTATE, kInUse);
+    }
+    ShowSelected(dialog);
+    return EndChannelOperation(dialog);
+}
+
+BOOL ChannelPressed(HWND dialog, HWND button, WORD state)
+{
+    int channel = GetDlgCtrlID(button) - IDC_CHANNEL_0;
+    // Only a channel button of this dialog, in use and not selected, selects.
+    if (state == kInUse && GetParent(button) == dialog && channel >= 0 &&
+        static_cast<UINT>(channel) < g_state.limit) {
+        SaveSelected(dialog);
+        Send(dialog, IDC_CHANNEL_0 + g_state.selected, KANAL_DESELECT, 0);
+        g_state.selected = static_cast<UINT>(channel);
+        SendMessageA(button, CTL_SETSTATE, kSelected, 0);
+        ShowSelected(dialog);
+    }
+    return EndChannelOperation(dialog);
+}
+
+void CopySelectedName(HWND dialog, bool always)
+{
+    SaveSelected(dialog);
+    ShowSelected(dialog);
+    if (!always && g_state.marker != IDC_CHANNEL_NAME)
+        return;
+    for (UINT n = 0; n < g_state.inUse; ++n) {
+        if (n != g_state.selected)
+            memcpy(WorkingName(n), WorkingName(g_state.selected), kChannelNameSize);
+    }
+}
+
+void Accept(const ModuleKind& kind, HWND dialog)
+{
+    ModuleRecord* module = Module();
+    SaveSelected(dialog);
+    GetDlgItemTextA(dialog, IDC_MODULE_NAME, module->szModuleName, kModuleNameChars + 1);
+    GetDlgItemTextA(dialog, IDC_DESCRIPTION, module->szDescription, kDescriptionChars + 1);
+    memcpy(module->pInstanceData, g_state.workingCopy, kind.instanceDataSize);
+    host::NewDoMemFree(g_state.workingCopy, kind.tag, kind.settingsLines.releaseOnOk);
+    g_state.workingCopy = nullptr;
+    if (kind.id == kOutputModule)
+        host::ChangeModuleSize(module, g_state.inUse, 0);
+    else
+        host::ChangeModuleSize(module, 0, g_state.inUse);
+    EndDialog(dialog, 1);
+}
+
+void Cancel(const ModuleKind& kind, HWND dialog)
+{
+    if (g_state.workingCopy)
+        host::NewDoMemFree(g_state.workingCopy, kind.tag, kind.settingsLines.releaseOnCancel);
+    g_state.workingCopy = nullptr;
+    EndDialog(dialog, 0);
+}
+
+INT_PTR Command(const ModuleKind& kind, HWND dialog, WPARAM wParam)
+{
+    switch (LOWORD(wParam)) {
+    case IDOK:
+        Accept(kind, dialog);
+        return TRUE;
+    case IDCANCEL:
+        Cancel(kind, dialog);
+        return TRUE;
+    case IDC_HELP_BUTTON:
+        WinHelpA(dialog, text::kHelpFile, HELP_FINDER, 0);
+        return FALSE;
+    case IDC_VERSION_BUTTON:
+        ShowAboutBox(dialog);
+        return TRUE;
+    case IDC_LESS:
+    case IDC_MORE:
+        return LessOrMore(dialog, LOWORD(wParam));
+    case IDC_MODULE_NAME:
+    case IDC_DESCRIPTION:
+    case IDC_CHANNEL_NAME:
+        if (HIWORD(wParam) == EN_SETFOCUS)
+            g_state.marker = LOWORD(wParam);
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+INT_PTR SettingsDlgProc(const ModuleKind& kind, HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return Initialise(kind, dialog);
+    case WM_COMMAND:
+        return Command(kind, dialog, wParam);
+    case KANAL_LBUTTONDOWN:
+        return ChannelPressed(dialog, reinterpret_cast<HWND>(wParam), LOWORD(lParam));
+    case kCopySelectedNameIfEdited:
+        CopySelectedName(dialog, false);
+        return FALSE;
+    case kCopySelectedName:
+        CopySelectedName(dialog, true);
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+}  // namespace
+
+INT_PTR CALLBACK OutputSettingsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return SettingsDlgProc(KindOf(kOutputModule), dialog, message, wParam, lParam);
+}
+
+INT_PTR CALLBACK InputSettingsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return SettingsDlgProc(KindOf(kInputModule), dialog, message, wParam, lParam);
+}
+
+INT_PTR RunSettingsDialog(const ModuleKind& kind, HWND owner)
+{
+    DLGPROC proc = kind.id == kOutputModule ? OutputSettingsDlgProc : InputSettingsDlgProc;
+    return DialogBoxParamA(hInstDll, kind.settingsTemplate, owner, proc, 0);
+}
