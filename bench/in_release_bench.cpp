@@ -128,6 +128,7 @@ int main()
     if (!session.Start())
         return 1;
     sim::SetExperimentRunning(true);
+    sim::SetCaptureOutputBlocks(false);  // a million blocks are counted, not kept
     SimulatedClock(session);
     RealClock(session);
     session.Stop();

@@ -6,10 +6,10 @@
 
 #include "frame/plugin.h"
 #include "resources/resource_ids.h"
-#include "tests/kit/dialog_script.h"
+#include "sim/host/dialog_script.h"
 #include "tests/kit/message_sequence.h"
 #include "tests/kit/plugin_fixture.h"
-#include "tests/kit/screenshot.h"
+#include "sim/host/screenshot.h"
 
 // The procedure runs here, with the plug-in's own resources.
 HINSTANCE hInstDll;

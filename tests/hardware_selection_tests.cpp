@@ -5,7 +5,7 @@
 #include "resources/resource_ids.h"
 #include "tests/kit/dialog_template.h"
 #include "tests/kit/module_fixture.h"
-#include "tests/kit/screenshot.h"
+#include "sim/host/screenshot.h"
 
 using testing::ElementsAre;
 using testing::IsEmpty;

@@ -3,7 +3,7 @@
 
 #include <gmock/gmock.h>
 
-#include "tests/kit/dialog_script.h"
+#include "sim/host/dialog_script.h"
 #include "tests/kit/plugin_fixture.h"
 
 using testing::IsEmpty;

@@ -9,7 +9,7 @@
 #include "resources/resource_ids.h"
 #include "sim/host/import_patch.h"
 #include "tests/kit/module_fixture.h"
-#include "tests/kit/screenshot.h"
+#include "sim/host/screenshot.h"
 
 using testing::ElementsAre;
 

@@ -116,6 +116,7 @@ void HOST_CALL HostNewReleaseInputBlock(ModuleRecord* module, uint32_t input, co
         ReportProblem("NewReleaseInputBlock on input " + std::to_string(input) + " without a block taken");
         return;
     }
+    ++it->second.released;
     if (it->second.endless) {
         it->second.taken = false;
         return;
@@ -126,6 +127,14 @@ void HOST_CALL HostNewReleaseInputBlock(ModuleRecord* module, uint32_t input, co
 }
 
 const std::vector<InputRelease>& InputReleases() { return State().inputReleases; }
+
+uint64_t ReleasedInputBlocks(ModuleRecord* module, uint32_t input)
+{
+    auto it = State().inputs.find({module, input});
+    return it == State().inputs.end() ? 0 : it->second.released;
+}
+
+void SetCaptureOutputBlocks(bool capture) { State().captureOutputBlocks = capture; }
 
 // ---------------------------------------------------------------- output blocks
 
@@ -163,7 +172,7 @@ void HOST_CALL HostNewReleaseOutputBlock(OutputChannel* channel, const char* tag
     slot.handedOut = false;
     ++slot.released;
     slot.lastStartTime = slot.block->dStartTime;
-    if (!State().recordCalls)
+    if (!State().captureOutputBlocks)
         return;
     CapturedBlock c;
     c.startTime = slot.block->dStartTime;

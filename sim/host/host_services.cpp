@@ -213,6 +213,10 @@ void HOST_CALL HostChangeModuleSize(ModuleRecord* module, uint32_t inputs, uint3
 {
     RecordCall("ChangeModuleSize");
     State().sizeChanges.push_back(SizeChange{module, inputs, outputs});
+    if (module) {  // the module gets these connector counts
+        module->uiNumberOfInputs = inputs;
+        module->uiNumberOfOutputs = outputs;
+    }
 }
 
 const std::vector<SizeChange>& SizeChanges() { return State().sizeChanges; }

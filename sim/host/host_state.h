@@ -14,6 +14,7 @@ struct InputQueue {
     std::vector<DataBlock*> blocks;  // oldest first
     bool taken = false;              // GetInputBlock handed out the oldest
     bool endless = false;            // the one block comes back after each release
+    uint64_t released = 0;
 };
 
 struct OutputSlot {
@@ -65,6 +66,7 @@ struct HostState {
     std::vector<InputRelease> inputReleases;
     std::map<OutputChannel*, OutputSlot> outputs;
     bool outputBlocksAvailable = true;
+    bool captureOutputBlocks = true;
 
     // problems
     std::vector<std::string> problems;

@@ -13,6 +13,7 @@ const wchar_t kHostClass[] = L"KorvuSimHost";
 HWND g_hostWindow;
 HMENU g_menuBar;
 ModuleRecord* g_currentModulePtr;
+CommandHandler g_commandHandler;
 HBITMAP g_channelBitmaps[4];
 HBITMAP g_lessMoreBitmaps[6];
 
@@ -60,10 +61,23 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         RecordCall(std::to_string(message) + " " + asked);
         return static_cast<LRESULT>(answer);
     }
+    if (message == WM_COMMAND && HIWORD(wParam) == 0 && lParam == 0 && g_commandHandler) {
+        g_commandHandler(LOWORD(wParam));
+        return 0;
+    }
+    if (message == WM_CLOSE && g_commandHandler) {
+        PostQuitMessage(0);
+        return 0;
+    }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
 }  // namespace
+
+void SetCommandHandler(CommandHandler handler)
+{
+    g_commandHandler = handler;
+}
 
 HWND StartHost()
 {

@@ -26,6 +26,10 @@ std::vector<std::string> TakeProblems();
 
 // ---------------------------------------------------------------- the host
 HWND StartHost();                 // creates the main window on first use
+// Commands of the host window's menu (the plug-in's items among them), for a
+// host program that acts on them.
+typedef void (*CommandHandler)(UINT command);
+void SetCommandHandler(CommandHandler handler);
 HWND HostWindow();
 void ResetHost();                 // forget what was recorded, back to defaults
 
@@ -173,6 +177,7 @@ struct InputRelease {
     int32_t line;
 };
 const std::vector<InputRelease>& InputReleases();
+uint64_t ReleasedInputBlocks(ModuleRecord* module, uint32_t input);  // counted even when calls are not recorded
 
 // Output blocks: GetCurrentOutputBlock hands out a block of capacity
 // uiGlobalBlockSize samples; NewReleaseOutputBlock captures a copy.
@@ -188,6 +193,7 @@ const std::vector<CapturedBlock>& CapturedBlocks(OutputChannel* channel);
 uint64_t ReleasedOutputBlocks(OutputChannel* channel);  // counted even when calls are not recorded
 double LastReleasedStartTime(OutputChannel* channel);
 void SetOutputBlocksAvailable(bool available);
+void SetCaptureOutputBlocks(bool capture);  // on by default; long benchmarks count only
 uint32_t HostBlockSize();         // what the host last wrote to uiGlobalBlockSize
 
 // ---------------------------------------------------------------- the plug-in

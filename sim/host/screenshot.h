@@ -7,4 +7,5 @@
 #include <string>
 
 // The path written, or an empty string when the capture failed.
-std::string SaveScreenshot(HWND window, const char* name);
+std::string SaveScreenshot(HWND window, const char* name);  // build/screenshots/<name>.png
+std::string SaveScreenshotTo(HWND window, const std::string& path);

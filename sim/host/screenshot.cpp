@@ -1,4 +1,4 @@
-#include "tests/kit/screenshot.h"
+#include "sim/host/screenshot.h"
 
 #include <stdio.h>
 
@@ -50,7 +50,13 @@ std::string SaveScreenshot(HWND window, const char* name)
 {
     std::string folder = sim::PluginPathBesideExe("..\\screenshots");
     CreateDirectoryA(folder.c_str(), nullptr);
-    std::string path = folder + "\\" + name + ".png";
+    return SaveScreenshotTo(window, folder + "\\" + name + ".png");
+}
+
+std::string SaveScreenshotTo(HWND window, const std::string& path)
+{
+    size_t slash = path.find_last_of("\\/");
+    std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
     DeleteFileA(path.c_str());
     std::string unixPath = UnixPath(path);
     if (unixPath.empty())
@@ -68,7 +74,9 @@ std::string SaveScreenshot(HWND window, const char* name)
         "  sleep 0.2\n"
         "done\n"
         "mv \"$2.part.png\" \"$2\"\n";
-    std::string script = folder + "\\shoot.sh";
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    std::string script = std::string(temp) + "korvu_shoot.sh";
     if (FILE* f = fopen(script.c_str(), "wb")) {
         fputs(kShoot, f);
         fclose(f);

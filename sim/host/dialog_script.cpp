@@ -1,6 +1,8 @@
-#include "tests/kit/dialog_script.h"
+#include "sim/host/dialog_script.h"
 
-#include <gtest/gtest.h>
+#include <string>
+
+#include "sim/host/host_state.h"
 
 #include <deque>
 #include <map>
@@ -38,7 +40,8 @@ struct DialogScriptRunner {
         g_stepTimers.erase(it);
         if (!IsWindow(s->dialog_)) {
             if (s->next_ < s->steps_.size())
-                ADD_FAILURE() << "the dialog closed with " << s->steps_.size() - s->next_ << " steps left";
+                sim::ReportProblem("the dialog closed with " + std::to_string(s->steps_.size() - s->next_) +
+                                   " steps of its script left");
             return;
         }
         if (s->next_ < s->steps_.size()) {
@@ -58,7 +61,7 @@ struct DialogScriptRunner {
         g_watchdogs.erase(it);
         if (IsWindow(s->dialog_)) {
             s->timedOut_ = true;
-            ADD_FAILURE() << "watchdog: the dialog was still open after its script";
+            sim::ReportProblem("watchdog: the dialog was still open 10 s after it appeared");
             EndDialog(s->dialog_, -999);
         }
     }

@@ -1,0 +1,43 @@
+// The host program's hold on the simulated driver and the plug-in.
+#pragma once
+
+#include <string>
+
+#include "frame/proc_address.h"
+#include "sim/host/sim_host.h"
+#include "sim/tovel/tovel_sim.h"
+
+struct HostOptions {
+    int blocks = 200;             // input blocks per channel in the scripted run
+    int blockSize = 10;           // samples per block
+    double msPerSample = 80.0;    // the least the output module takes with eight channels
+    std::string ini;              // the simulated boards, instead of the built-in one
+    int failAfterWrites = 0;      // remove the board after this many port writes
+    std::string outDir;           // report and pictures
+    bool interactive = false;
+};
+
+struct HostSession {
+    HMODULE driver = nullptr;
+#define HOST_SESSION_CONTROL(name) decltype(&::name) name = nullptr;
+    HOST_SESSION_CONTROL(TovelSimReset)
+    HOST_SESSION_CONTROL(TovelSimSetBoard)
+    HOST_SESSION_CONTROL(TovelSimWire)
+    HOST_SESSION_CONTROL(TovelSimLoadIni)
+    HOST_SESSION_CONTROL(TovelSimInjectFault)
+    HOST_SESSION_CONTROL(TovelSimWriteTraceCsv)
+    HOST_SESSION_CONTROL(TovelSimCalls)
+#undef HOST_SESSION_CONTROL
+    sim::Plugin plugin;
+    int32_t setupResult = 0;
+
+    // The driver from drivers\full beside the program, set up from the INI
+    // file or with one board at slot 0 whose output port 0 feeds input port 0.
+    bool LoadDriver(const HostOptions& options, std::string* error);
+    bool LoadPlugin(std::string* error);
+    void Finish();
+    const ModuleClassDescriptor* Class(const char* name) const;
+};
+
+// UTF-8 of a code page 932 text, for the report.
+std::string Utf8(const std::string& cp932);
