@@ -1,10 +1,12 @@
 # Settings shared by every target of the project.
 
+option(KORVU_WARNINGS_AS_ERRORS "Fail the build on any warning" OFF)
+
 function(korvu_target_settings target)
     if(MSVC)
-        target_compile_options(${target} PRIVATE /W4 /utf-8)
+        target_compile_options(${target} PRIVATE /W4 /utf-8 $<$<BOOL:${KORVU_WARNINGS_AS_ERRORS}>:/WX>)
     else()
-        target_compile_options(${target} PRIVATE -Wall -Wextra)
+        target_compile_options(${target} PRIVATE -Wall -Wextra $<$<BOOL:${KORVU_WARNINGS_AS_ERRORS}>:-Werror>)
     endif()
     target_compile_definitions(${target} PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
 endfunction()

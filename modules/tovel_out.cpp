@@ -143,7 +143,8 @@ int32_t HOST_CALL TovelOutProcess(ModuleRecord* module)
     uint32_t size;
     if (!FindPortBuffer(buffer, &size))
         return 1;  // no run preparation succeeded: nothing to write from
-    for (uint32_t c = 0; c < module->uiNumberOfInputs; ++c) {
+    // A module has at most sixteen inputs, whatever count the host gives.
+    for (uint32_t c = 0; c < module->uiNumberOfInputs && c < kMaxHostChannels; ++c) {
         DataBlock* block = host::GetInputBlock(module, c);
         if (!block)
             continue;

@@ -49,6 +49,8 @@ wine_session_start() {
     # There is no window manager on Xvfb: unmanaged windows spare every
     # closing dialog a two-second wait for one.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$build/wineboot.log" 2>&1
+    # A fault in a test program ends it with a backtrace, not a dialog that waits.
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >>"$build/wineboot.log" 2>&1
     # The dialogs ask for the Windows Japanese fonts; the IPA fonts stand in.
     local subst='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
     wine reg add "$subst" /v 'ＭＳ Ｐゴシック' /d IPAPGothic /f >>"$build/wineboot.log" 2>&1

@@ -17,7 +17,14 @@ std::map<void*, void*>& Regions()  // block -> region base
     return regions;
 }
 
+GuardPlacement g_placement = kGuardAfter;
+
 }  // namespace
+
+void SetGuardPlacement(GuardPlacement placement)
+{
+    g_placement = placement;
+}
 
 void* GuardedAlloc(size_t size)
 {
@@ -29,8 +36,15 @@ void* GuardedAlloc(size_t size)
     if (!base)
         return nullptr;
     DWORD old;
-    VirtualProtect(base + dataPages * kPage, kPage, PAGE_NOACCESS, &old);
-    uint8_t* block = base + dataPages * kPage - size;
+    uint8_t* block;
+    if (g_placement == kGuardBefore) {
+        // The first byte right after a no-access page: an underrun faults.
+        VirtualProtect(base, kPage, PAGE_NOACCESS, &old);
+        block = base + kPage;
+    } else {
+        VirtualProtect(base + dataPages * kPage, kPage, PAGE_NOACCESS, &old);
+        block = base + dataPages * kPage - size;
+    }
     Regions()[block] = base;
     return block;
 }

@@ -232,6 +232,7 @@ void HOST_CALL HostShowWarning(const char* caption, const char* text)
 }
 
 const std::vector<Warning>& Warnings() { return State().warnings; }
+void ClearWarnings() { State().warnings.clear(); }
 void SetWarningsModal(bool modal) { State().warningsModal = modal; }
 
 void HOST_CALL HostStopExperiment()

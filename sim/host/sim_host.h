@@ -106,6 +106,10 @@ void RefuseAllocations(int count);  // the next count NewMemAlloc calls answer 0
 // Memory placed so that its last byte touches a no-access page: an overrun
 // faults at once. The host uses it for everything it hands to the plug-in.
 void* GuardedAlloc(size_t size);
+// Where the no-access page lies: after the block (the default: overruns fault)
+// or before it (underruns fault). Applies to later allocations.
+enum GuardPlacement { kGuardAfter, kGuardBefore };
+void SetGuardPlacement(GuardPlacement placement);
 void GuardedFree(void* block);
 
 // ---------------------------------------------------------------- services seen
@@ -114,6 +118,7 @@ struct Warning {
     std::string text;
 };
 const std::vector<Warning>& Warnings();
+void ClearWarnings();
 void SetWarningsModal(bool modal);  // show a message box too (interactive use)
 int StopCount();
 

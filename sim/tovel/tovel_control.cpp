@@ -165,6 +165,10 @@ void TOVEL_SIM_CALL TovelSimInjectFault(uint32_t slot, int32_t fault, uint32_t n
     armed.persistent = persistent != 0;
     armed.everyOne = nth == 0;
     switch (fault) {
+    case kTovelSimClearFaults:
+        b->failCreate = b->failResource = b->failSwitchValue = false;
+        b->failOut = b->failIn = TransferFault();
+        break;
     case kTovelSimFailCreate: b->failCreate = true; break;
     case kTovelSimFailResource: b->failResource = true; break;
     case kTovelSimFailSwitchValue: b->failSwitchValue = true; break;

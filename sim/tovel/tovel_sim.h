@@ -12,6 +12,7 @@
 #define TOVEL_SIM_CALL __cdecl
 
 enum TovelSimFault {
+    kTovelSimClearFaults = 0,      // the slot's faults are all gone again
     kTovelSimFailCreate = 1,       // TovelCreate answers 0
     kTovelSimFailResource = 2,     // TovelGetResource answers 0
     kTovelSimFailSwitchValue = 3,  // TovelGetSwitchValue answers 0

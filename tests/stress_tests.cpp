@@ -1,0 +1,449 @@
+// Long seeded runs of hostile host behaviour against the plug-in's own code,
+// run in-process so that its board table can be held against a model:
+// messages in any order, channel counts from none to absurd, slots and ports
+// out of range, blocks missing, empty, too long or full of NaNs, block sizes
+// and sample distances that make no sense, process calls before preparation
+// and after the end, driver faults at every entry point, and tick counts on
+// both sides of the wrap. Every record handed over ends against a no-access
+// page, so a stray read or write faults at once.
+//
+// KORVU_STRESS_SEED and KORVU_STRESS_STEPS in the environment repeat a run;
+// KORVU_STRESS_TRACE prints every action as it is done.
+
+#include <gmock/gmock.h>
+
+#include <math.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <memory>
+#include <random>
+#include <sstream>
+
+#include "board/board_table.h"
+#include "frame/binding.h"
+#include "frame/plugin.h"
+#include "frame/texts.h"
+#include "sim/host/sim_host.h"
+#include "sim/host/test_clock.h"
+#include "tests/kit/sim_driver.h"
+
+// The plug-in runs here; its resources come from the real DLL.
+HINSTANCE hInstDll;
+
+namespace {
+
+std::vector<std::string> g_problems;
+void CollectProblem(const std::string& what) { g_problems.push_back(what); }
+void FailTest(const std::string& what) { ADD_FAILURE() << "host simulator: " << what; }
+
+uint32_t EnvNumber(const char* name, uint32_t fallback)
+{
+    const char* v = getenv(name);
+    return v && *v ? static_cast<uint32_t>(strtoul(v, nullptr, 0)) : fallback;
+}
+
+enum Kind { kOut = 0, kIn = 1 };
+
+struct Live {
+    sim::Module module;
+    Kind kind;
+};
+
+class StressRun {
+public:
+    StressRun(uint32_t seed, SimDriver& driver) : rng_(seed), driver_(driver), clock_(GetModuleHandleA(nullptr)) {}
+    ~StressRun();
+
+    bool Start();
+    void Step();
+    std::string Check();  // empty when every invariant holds
+    std::string Finish();
+    const std::string& LastAction() const { return action_; }
+
+private:
+    uint32_t Pick(std::initializer_list<uint32_t> values)
+    {
+        return *(values.begin() + Below(static_cast<uint32_t>(values.size())));
+    }
+    uint32_t Below(uint32_t n) { return n ? rng_() % n : 0; }
+    bool Chance(uint32_t percent) { return Below(100) < percent; }
+    float HostileSample();
+    Live* AnyModule() { return live_.empty() ? nullptr : live_[Below(live_.size())].get(); }
+    const ModuleClassDescriptor* Class(Kind kind);
+
+    void NewModule();
+    void SendMessage(Live& m);
+    void Remove(size_t index);
+    void Reinitialise();
+    void Note(const char* what, uint32_t a = 0, uint32_t b = 0);
+
+    std::mt19937 rng_;
+    SimDriver& driver_;
+    sim::TestClock clock_;
+    std::vector<std::unique_ptr<Live>> live_;
+    uint32_t reserved_[2][kBoardSlots][kBoardPorts] = {};  // what the modules should hold
+    uint8_t* description_ = nullptr;  // a code 124 record, exactly 36 bytes
+    std::string action_;
+};
+
+StressRun::~StressRun()
+{
+    for (auto& m : live_)
+        sim::DestroyModule(m->module);
+    sim::GuardedFree(description_);
+}
+
+void StressRun::Note(const char* what, uint32_t a, uint32_t b)
+{
+    std::ostringstream s;
+    s << what << " " << a << " " << b;
+    action_ = s.str();
+    if (getenv("KORVU_STRESS_TRACE"))
+        fprintf(stderr, "  doing %s\n", action_.c_str());
+}
+
+const ModuleClassDescriptor* StressRun::Class(Kind kind)
+{
+    const char* name = kind == kOut ? "Tovel OUT" : "Tovel IN";
+    for (const ModuleClassDescriptor& d : sim::RegisteredClasses()) {
+        if (strcmp(d.pszClassName, name) == 0)
+            return &d;
+    }
+    return nullptr;
+}
+
+bool StressRun::Start()
+{
+    for (uint32_t s = 0; s < 4; ++s)
+        driver_.TovelSimSetBoard(s, 1, 0x300 + 0x20 * s, 16, s);
+    driver_.TovelSimSetTraceLimit(0);
+    driver_.TovelSimWire(0, 0, 0, 0);
+    description_ = static_cast<uint8_t*>(sim::GuardedAlloc(36));
+    if (BindToHost(sim::HostWindow()) != 1 || SetupPlugin() != 1)
+        return false;
+    sim::SetRecordCalls(false);
+    sim::SetCaptureOutputBlocks(false);
+    sim::SetBlockSize(10);
+    sim::SetMilliSecondsPerSample(80);
+    sim::SetExperimentRunning(true);
+    return Class(kOut) && Class(kIn);
+}
+
+float StressRun::HostileSample()
+{
+    switch (Below(8)) {
+    case 0: return NAN;
+    case 1: return INFINITY;
+    case 2: return -INFINITY;
+    case 3: return 5.0f;
+    case 4: return 4.999f;
+    case 5: return -1e30f;
+    default: return static_cast<float>(Below(1000)) / 100.0f;
+    }
+}
+
+void StressRun::NewModule()
+{
+    Kind kind = Chance(50) ? kOut : kIn;
+    std::unique_ptr<Live> m(new Live{sim::CreateModule(*Class(kind), sim::HostWindow()), kind});
+    uint16_t slot = static_cast<uint16_t>(Pick({0, 1, 2, 3, 4, 15, 16, 255, 0xFFFF, Below(65536)}));
+    uint16_t port = static_cast<uint16_t>(Pick({0, 1, 0, 1, 2, 7, 0xFFFF}));
+    uint32_t count = Pick({0, 1, 2, 3, 8, Below(9), 9 + Below(8), 17, 1000, 0xFFFFFFFFu});
+    uint8_t* data = static_cast<uint8_t*>(m->module.instanceData);
+    for (uint32_t i = 0; i < m->module.instanceDataSize; ++i)
+        data[i] = static_cast<uint8_t>(Chance(80) ? 'a' + Below(26) : Below(256));  // names may lack their zero
+    memcpy(data + 192, &slot, 2);
+    memcpy(data + (kind == kOut ? 228 : 196), &port, 2);
+    if (kind == kOut) {
+        uint32_t stale = Pick({0, 0, 0x12345678u, 0xFFFFFFF0u});  // a pointer stored in a worksheet
+        memcpy(data + 232, &stale, 4);
+        m->module.record->uiNumberOfInputs = count;
+    } else {
+        m->module.record->uiNumberOfOutputs = count;
+    }
+    Note("new module", kind, slot);
+    live_.push_back(std::move(m));
+}
+
+void StressRun::SendMessage(Live& m)
+{
+    uint32_t code = Pick({1, 102, 104, 105, 105, 106, 106, 107, 107, 117, 118, 119, 120, 121, 122, 123, 124, 124,
+                          201, Below(300), 0xFFFFFFFFu});
+    if (code == 101 || code == 103)
+        code = 104;  // the modal dialogs wait for a user; their tests drive them
+    void* pointer = nullptr;
+    if (code == 124 && Chance(80)) {
+        uint32_t kind = Pick({13, 12, 0});
+        memcpy(description_ + 4, &kind, 4);
+        pointer = description_;
+    }
+    if (code == 123 && Chance(10))
+        m.module.record->pExtraWord = nullptr;
+    Note("message", code, m.kind);
+    uint16_t slot, port;
+    memcpy(&slot, static_cast<uint8_t*>(m.module.instanceData) + 192, 2);
+    memcpy(&port, static_cast<uint8_t*>(m.module.instanceData) + (m.kind == kOut ? 228 : 196), 2);
+    int32_t result = m.module.handler(m.module.record, code, static_cast<int32_t>(rng_()), pointer);
+    bool inTable = slot < kBoardSlots && port < kBoardPorts;
+    if (code == 105 && result == 1)
+        reserved_[m.kind][slot][port] = 1;
+    if (code == 102 && inTable)
+        reserved_[m.kind][slot][port] = 0;
+}
+
+void StressRun::Remove(size_t index)
+{
+    Live& m = *live_[index];
+    Note("remove", m.kind);
+    m.module.handler(m.module.record, 107, 0, nullptr);
+    m.module.handler(m.module.record, 102, 0, nullptr);
+    uint16_t slot, port;
+    memcpy(&slot, static_cast<uint8_t*>(m.module.instanceData) + 192, 2);
+    memcpy(&port, static_cast<uint8_t*>(m.module.instanceData) + (m.kind == kOut ? 228 : 196), 2);
+    if (slot < kBoardSlots && port < kBoardPorts)
+        reserved_[m.kind][slot][port] = 0;
+    sim::DestroyModule(m.module);
+    live_.erase(live_.begin() + index);
+}
+
+// Finish and set up again, the driver perhaps failing this time; the live
+// modules stay, as a host that misbehaves would keep them.
+void StressRun::Reinitialise()
+{
+    Note("finish and set up again");
+    FinishPlugin();
+    if (Chance(30)) {
+        uint32_t slot = Below(4);
+        driver_.TovelSimInjectFault(slot, Pick({kTovelSimFailCreate, kTovelSimFailResource, kTovelSimFailSwitchValue}),
+                                    0, 0, -3);
+    }
+    memset(reserved_, 0, sizeof reserved_);
+    SetupPlugin();
+    for (uint32_t s = 0; s < 4; ++s)
+        driver_.TovelSimInjectFault(s, kTovelSimClearFaults, 0, 0, 0);
+}
+
+void StressRun::Step()
+{
+    Live* m = AnyModule();
+    switch (Below(20)) {
+    case 0:
+    case 1:
+        if (live_.size() < 12)
+            NewModule();
+        break;
+    case 2:
+    case 3:
+    case 4:
+    case 5:
+        if (m)
+            SendMessage(*m);
+        break;
+    case 6:
+    case 7:
+    case 8:
+    case 9:
+        if (m) {
+            Note("process", m->kind);
+            for (uint32_t i = 1 + Below(3); i > 0; --i)
+                m->module.process(m->module.record);
+        }
+        break;
+    case 10: {
+        // Mostly small, now and then large: a large block with a failing
+        // driver costs a warning per sample.
+        uint32_t size = Chance(4) ? Pick({1000, 4096}) : Pick({0, 1, 2, 3, 10, 10, 10, 64, 100, 257});
+        Note("block size", size);
+        sim::SetBlockSize(size);
+        break;
+    }
+    case 11: {
+        double ms = 0;
+        switch (Below(10)) {
+        case 0: ms = NAN; break;
+        case 1: ms = INFINITY; break;
+        case 2: ms = -5; break;
+        case 3: ms = 1e12; break;
+        case 4: ms = 0.001; break;
+        default: ms = Pick({1, 10, 40, 80, 100, 1000}); break;
+        }
+        Note("ms per sample", static_cast<uint32_t>(ms));
+        sim::SetMilliSecondsPerSample(ms);
+        break;
+    }
+    case 12:
+        Note("flags");
+        sim::SetExperimentPaused(Chance(20));
+        sim::SetExperimentRunning(Chance(80));
+        sim::SetExperimentStartTicks(Pick({0, 0xFFFFFFFFu - 100, rng_(), clock_.Now()}));
+        if (m)
+            m->module.record->bActive = Chance(85);
+        break;
+    case 13:
+        Note("clock");
+        if (Chance(30))
+            clock_.Set(Pick({0xFFFFFFFFu - Below(2000), Below(2000), rng_()}));
+        else
+            clock_.Advance(Below(5000));
+        break;
+    case 14:
+        if (m && m->kind == kOut) {
+            uint32_t channel = Below(10);
+            uint32_t n = Pick({0, 1, 3, 10, 11, 300, Below(50)});
+            std::vector<float> samples(n);
+            for (float& s : samples)
+                s = HostileSample();
+            Note("input block", channel, n);
+            sim::QueueInputBlock(m->module.record, channel, samples);
+        }
+        break;
+    case 15: {
+        uint32_t slot = Below(5);
+        int32_t fault = static_cast<int32_t>(Pick({kTovelSimFailOutPort, kTovelSimFailInPort, kTovelSimFailResource,
+                                                   kTovelSimClearFaults, kTovelSimClearFaults}));
+        Note("driver fault", slot, fault);
+        driver_.TovelSimInjectFault(slot, fault, Below(20), Chance(30), static_cast<int32_t>(rng_()));
+        break;
+    }
+    case 16:
+        Note("output blocks");
+        sim::SetOutputBlocksAvailable(Chance(80));
+        break;
+    case 17:
+        if (m) {
+            uint32_t count = Pick({0, 1, 8, 9, 16, 17, 0xFFFFFFFFu});
+            Note("channel count", count);
+            (m->kind == kOut ? m->module.record->uiNumberOfInputs : m->module.record->uiNumberOfOutputs) = count;
+        }
+        break;
+    case 18:
+        if (!live_.empty())
+            Remove(Below(live_.size()));
+        break;
+    case 19:
+        if (Chance(5))
+            Reinitialise();
+        break;
+    }
+}
+
+bool KnownCaption(const std::string& c)
+{
+    return c == text::kErrorCaption || c == text::kTovelCaption || c == text::kSendErrorCaption ||
+           c == text::kSamplingErrorCaption;
+}
+
+bool KnownText(const std::string& t)
+{
+    if (t == text::kDeviceMissing || t == text::kNoUsableDevice || t == text::kSamplingTooFast ||
+        t == text::kOutputBufferFailed)
+        return true;
+    unsigned slot, channel;
+    int error;
+    char again[96];
+    if (sscanf(t.c_str(), "LogSlot = %u\nChannel = %u\nErrCode = %d", &slot, &channel, &error) != 3)
+        return false;
+    snprintf(again, sizeof again, text::kTransferErrorFormat, slot, channel, error);
+    return t == again && slot < 65536 && channel < kMaxHostChannels;
+}
+
+std::string StressRun::Check()
+{
+    if (!g_problems.empty()) {
+        std::string p = g_problems.front();
+        g_problems.clear();
+        return "host simulator: " + p;
+    }
+    for (const sim::Warning& w : sim::Warnings()) {
+        if (!KnownCaption(w.caption) || !KnownText(w.text))
+            return "a warning that is not the plug-in's own: " + w.caption + " / " + w.text;
+    }
+    sim::ClearWarnings();
+    for (int k = 0; k < 2; ++k) {
+        for (int s = 0; s < kBoardSlots; ++s) {
+            for (int p = 0; p < kBoardPorts; ++p) {
+                uint32_t flag = k == kOut ? BoardTable[s].bOutputReserved[p] : BoardTable[s].bInputReserved[p];
+                if (flag != reserved_[k][s][p]) {
+                    std::ostringstream e;
+                    e << (k == kOut ? "output" : "input") << " reservation of slot " << s << " port " << p << " is "
+                      << flag << ", the modules hold " << reserved_[k][s][p];
+                    return e.str();
+                }
+            }
+        }
+    }
+    // Every block the plug-in holds is the port buffer of a live output module.
+    for (const sim::Allocation& a : sim::LiveAllocations()) {
+        bool owned = false;
+        for (auto& m : live_) {
+            void* buffer;
+            memcpy(&buffer, static_cast<uint8_t*>(m->module.instanceData) + 232, 4);
+            owned = owned || (m->kind == kOut && buffer == a.block);
+        }
+        if (!owned || a.tag != "Tovel_OUT" || a.line != 241)
+            return "an allocation no live module holds: " + a.tag + " line " + std::to_string(a.line);
+    }
+    return std::string();
+}
+
+std::string StressRun::Finish()
+{
+    while (!live_.empty())
+        Remove(live_.size() - 1);
+    std::string problem = Check();
+    if (problem.empty() && !sim::LiveAllocations().empty())
+        problem = std::to_string(sim::LiveAllocations().size()) + " allocations left after every module went";
+    FinishPlugin();
+    return problem;
+}
+
+void RunStress(uint32_t seed, uint32_t steps, sim::GuardPlacement placement)
+{
+    sim::ResetHost();
+    sim::SetGuardPlacement(placement);
+    SimDriver driver;
+    ASSERT_TRUE(driver.Load());
+    std::string dll = sim::PluginPathBesideExe("Korvu_ux1.dll");
+    hInstDll = LoadLibraryExA(dll.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, hInstDll);
+    g_problems.clear();
+    sim::SetProblemHandler(CollectProblem);
+    {
+        StressRun run(seed, driver);
+        ASSERT_TRUE(run.Start());
+        LARGE_INTEGER began, now, freq;
+        QueryPerformanceCounter(&began);
+        QueryPerformanceFrequency(&freq);
+        for (uint32_t step = 0; step < steps; ++step) {
+            if (step % 10000 == 0) {
+                QueryPerformanceCounter(&now);
+                printf("  step %u after %.1f s\n", step, static_cast<double>(now.QuadPart - began.QuadPart) / freq.QuadPart);
+            }
+            run.Step();
+            if (getenv("KORVU_STRESS_TRACE"))
+                fprintf(stderr, "%u %s\n", step, run.LastAction().c_str());
+            std::string problem = run.Check();
+            ASSERT_EQ("", problem) << "seed " << seed << " (KORVU_STRESS_SEED=" << seed << "), step " << step
+                                   << ", after: " << run.LastAction();
+        }
+        ASSERT_EQ("", run.Finish()) << "seed " << seed;
+    }
+    sim::SetProblemHandler(FailTest);
+    sim::SetGuardPlacement(sim::kGuardAfter);
+    FreeLibrary(hInstDll);
+    sim::ResetHost();
+}
+
+}  // namespace
+
+TEST(Stress, HostileHostAgainstOverrunGuards)
+{
+    RunStress(EnvNumber("KORVU_STRESS_SEED", 20261208), EnvNumber("KORVU_STRESS_STEPS", 50000), sim::kGuardAfter);
+}
+
+TEST(Stress, HostileHostAgainstUnderrunGuards)
+{
+    RunStress(EnvNumber("KORVU_STRESS_SEED", 4711) + 1, EnvNumber("KORVU_STRESS_STEPS", 50000), sim::kGuardBefore);
+}
