@@ -28,18 +28,10 @@ void Deselect(HWND button)
 
 LRESULT CALLBACK ChannelButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (HandleStateControlMessage(window, message, wParam, lParam,
+                                  StateControlLook{kWidth, kHeight, host::ChannelBitmaps(), kChannelBitmaps}))
+        return 0;
     switch (message) {
-    case WM_CREATE: {
-        const CREATESTRUCTA* cs = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        MoveWindow(window, cs->x, cs->y, kWidth, kHeight, TRUE);
-        return 0;
-    }
-    case WM_PAINT:
-        PaintStateBitmap(window, host::ChannelBitmaps(), kChannelBitmaps);
-        return 0;
-    case CTL_SETSTATE:
-        SetControlState(window, LOWORD(wParam));
-        return 0;
     case KANAL_DESELECT:
         Deselect(window);
         return 0;

@@ -44,6 +44,8 @@ void SetControlState(HWND control, WORD state)
     InvalidateRect(control, nullptr, FALSE);
 }
 
+namespace {
+
 void PaintStateBitmap(HWND control, const HBITMAP* bitmaps, WORD count)
 {
     PAINTSTRUCT ps;
@@ -64,4 +66,26 @@ void PaintStateBitmap(HWND control, const HBITMAP* bitmaps, WORD count)
         DeleteDC(memory);
     }
     EndPaint(control, &ps);
+}
+
+}  // namespace
+
+bool HandleStateControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                               const StateControlLook& look)
+{
+    switch (message) {
+    case WM_CREATE: {
+        const CREATESTRUCTA* cs = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        MoveWindow(control, cs->x, cs->y, look.width, look.height, TRUE);
+        return true;
+    }
+    case WM_PAINT:
+        PaintStateBitmap(control, look.bitmaps, look.count);
+        return true;
+    case CTL_SETSTATE:
+        SetControlState(control, LOWORD(wParam));
+        return true;
+    default:
+        return false;
+    }
 }

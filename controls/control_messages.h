@@ -27,9 +27,18 @@ inline WORD ControlState(HWND control)
 }
 
 void SetControlState(HWND control, WORD state);
-// Draws the bitmap of the control's state, sized as entry 0 of the array;
-// nothing for a state past the `count` bitmaps the host promises.
-void PaintStateBitmap(HWND control, const HBITMAP* bitmaps, WORD count);
+
+// What both controls do alike: take their fixed size at creation (keeping the
+// position), draw the host's bitmap of their state, sized as entry 0 of the
+// array (nothing for a state past the `count` bitmaps the host promises),
+// and take a new state from CTL_SETSTATE. True when the message was one of these.
+struct StateControlLook {
+    int width, height;
+    const HBITMAP* bitmaps;
+    WORD count;
+};
+bool HandleStateControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                               const StateControlLook& look);
 
 // At the end of set-up, and at finish.
 void RegisterControlClasses();

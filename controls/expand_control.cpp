@@ -55,18 +55,10 @@ void Release(HWND arrow)
 
 LRESULT CALLBACK ExpandControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (HandleStateControlMessage(window, message, wParam, lParam,
+                                  StateControlLook{kWidth, kHeight, host::LessMoreBitmaps(), kExpandBitmaps}))
+        return 0;
     switch (message) {
-    case WM_CREATE: {
-        const CREATESTRUCTA* cs = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        MoveWindow(window, cs->x, cs->y, kWidth, kHeight, TRUE);
-        return 0;
-    }
-    case WM_PAINT:
-        PaintStateBitmap(window, host::LessMoreBitmaps(), kExpandBitmaps);
-        return 0;
-    case CTL_SETSTATE:
-        SetControlState(window, LOWORD(wParam));
-        return 0;
     case WM_LBUTTONDOWN:
         Press(window);
         return 0;

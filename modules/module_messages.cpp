@@ -5,6 +5,7 @@
 #include "board/board_driver.h"
 #include "board/tovel_api.h"
 #include "dialogs/hardware_selection.h"
+#include "dialogs/settings_dialog.h"
 #include "frame/texts.h"
 #include "frame/host_services.h"
 
@@ -63,4 +64,15 @@ int32_t ReattachInstance(const ModuleKind& kind, ModuleRecord* module)
     }
     *reserved = 1;
     return 1;
+}
+
+void ReleaseReservation(const ModuleKind& kind, ModuleRecord* module)
+{
+    if (uint32_t* reserved = ReservationFlag(kind, LogSlot(module), Port(kind, module)))
+        *reserved = 0;
+}
+
+void OpenSettings(const ModuleKind& kind, ModuleRecord* module)
+{
+    RunSettingsDialog(kind, module->hwndModule);
 }

@@ -53,6 +53,33 @@ int32_t AnswerZero(ModuleRecord*, int32_t, void*);
 // defaults. 1 when created; 0 when the user cancelled or nothing was free.
 int32_t CreateInstance(const ModuleKind& kind, ModuleRecord* module);
 
+// Code 102 for either kind: the port reservation is given up.
+void ReleaseReservation(const ModuleKind& kind, ModuleRecord* module);
+
+// Code 103 for either kind: the settings dialog, modal over the module's window.
+void OpenSettings(const ModuleKind& kind, ModuleRecord* module);
+
 // Code 105 for either kind: the board of the stored slot must answer, then
 // the port is reserved again. 0 with a warning when the board is missing.
 int32_t ReattachInstance(const ModuleKind& kind, ModuleRecord* module);
+
+// The answers both kinds give alike, bound to their kind for the tables.
+template <ModuleKindId K>
+int32_t RemoveAnswer(ModuleRecord* module, int32_t, void*)
+{
+    ReleaseReservation(KindOf(K), module);
+    return 1;
+}
+
+template <ModuleKindId K>
+int32_t SettingsAnswer(ModuleRecord* module, int32_t, void*)
+{
+    OpenSettings(KindOf(K), module);  // the host needs no answer from the dialog
+    return 1;
+}
+
+template <ModuleKindId K>
+int32_t ReattachAnswer(ModuleRecord* module, int32_t, void*)
+{
+    return ReattachInstance(KindOf(K), module);
+}

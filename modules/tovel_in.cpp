@@ -12,7 +12,6 @@
 #include "frame/host_services.h"
 #include "frame/plugin.h"
 #include "frame/texts.h"
-#include "dialogs/settings_dialog.h"
 #include "modules/module_messages.h"
 #include "modules/module_run.h"
 #include "resources/resource_ids.h"
@@ -37,24 +36,6 @@ InInstanceData* Data(ModuleRecord* module)
 int32_t Create(ModuleRecord* module, int32_t, void*)
 {
     return CreateInstance(Kind(), module);
-}
-
-int32_t Remove(ModuleRecord* module, int32_t, void*)
-{
-    if (uint32_t* reserved = ReservationFlag(Kind(), LogSlot(module), Port(Kind(), module)))
-        *reserved = 0;
-    return 1;
-}
-
-int32_t Settings(ModuleRecord* module, int32_t, void*)
-{
-    RunSettingsDialog(Kind(), module->hwndModule);  // the host needs no answer from it
-    return 1;
-}
-
-int32_t Reattach(ModuleRecord* module, int32_t, void*)
-{
-    return ReattachInstance(Kind(), module);
 }
 
 int32_t PrepareRun(ModuleRecord* module, int32_t, void*)
@@ -113,12 +94,23 @@ int32_t Describe(ModuleRecord*, int32_t, void* pointer)
 }
 
 const MessageEntry kMessages[] = {
-    {kMsgCheck, AnswerOne},          {kMsgCreate, Create},         {kMsgRemove, Remove},       {kMsgSettings, Settings},
-    {kMsgIdle104, AnswerOne},        {kMsgReattach, Reattach},     {kMsgPrepareRun, PrepareRun},
-    {kMsgEndRun, AnswerOne},         {kMsgAnswer117, AnswerZero},  {kMsgAnswer118, AnswerOne},
-    {kMsgAnswer119, AnswerZero},     {kMsgAnswer120, AnswerZero},  {kMsgAnswer121, AnswerZero},
-    {kMsgAnswer122, AnswerZero},     {kMsgClearExtraWord, ClearExtraWord},
-    {kMsgDescribe, Describe},        {kMsgIdle201, AnswerOne},
+    {kMsgCheck, AnswerOne},
+    {kMsgCreate, Create},
+    {kMsgRemove, RemoveAnswer<kInputModule>},
+    {kMsgSettings, SettingsAnswer<kInputModule>},
+    {kMsgIdle104, AnswerOne},
+    {kMsgReattach, ReattachAnswer<kInputModule>},
+    {kMsgPrepareRun, PrepareRun},
+    {kMsgEndRun, AnswerOne},
+    {kMsgAnswer117, AnswerZero},
+    {kMsgAnswer118, AnswerOne},
+    {kMsgAnswer119, AnswerZero},
+    {kMsgAnswer120, AnswerZero},
+    {kMsgAnswer121, AnswerZero},
+    {kMsgAnswer122, AnswerZero},
+    {kMsgClearExtraWord, ClearExtraWord},
+    {kMsgDescribe, Describe},
+    {kMsgIdle201, AnswerOne},
 };
 
 // The low 32 bits of x truncated toward zero, for any x: 0 for a NaN or an

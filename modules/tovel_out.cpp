@@ -10,7 +10,6 @@
 #include "frame/binding.h"
 #include "frame/host_services.h"
 #include "frame/texts.h"
-#include "dialogs/settings_dialog.h"
 #include "modules/module_messages.h"
 #include "modules/module_run.h"
 
@@ -37,13 +36,6 @@ int32_t Create(ModuleRecord* module, int32_t, void*)
     if (!CreateInstance(Kind(), module))
         return 0;
     Data(module)->pPortBuffer = nullptr;  // no run has allocated one yet
-    return 1;
-}
-
-int32_t Remove(ModuleRecord* module, int32_t, void*)
-{
-    if (uint32_t* reserved = ReservationFlag(Kind(), LogSlot(module), Port(Kind(), module)))
-        *reserved = 0;
     return 1;
 }
 
@@ -89,21 +81,16 @@ int32_t EndRun(ModuleRecord* module, int32_t, void*)
     return 1;
 }
 
-int32_t Settings(ModuleRecord* module, int32_t, void*)
-{
-    RunSettingsDialog(Kind(), module->hwndModule);  // the host needs no answer from it
-    return 1;
-}
-
-int32_t Reattach(ModuleRecord* module, int32_t, void*)
-{
-    return ReattachInstance(Kind(), module);
-}
-
 const MessageEntry kMessages[] = {
-    {kMsgCheck, AnswerOne},       {kMsgCreate, Create},     {kMsgRemove, Remove},       {kMsgSettings, Settings},
-    {kMsgIdle104, AnswerOne},     {kMsgReattach, Reattach}, {kMsgPrepareRun, PrepareRun},
-    {kMsgEndRun, EndRun},         {kMsgIdle201, AnswerOne},
+    {kMsgCheck, AnswerOne},
+    {kMsgCreate, Create},
+    {kMsgRemove, RemoveAnswer<kOutputModule>},
+    {kMsgSettings, SettingsAnswer<kOutputModule>},
+    {kMsgIdle104, AnswerOne},
+    {kMsgReattach, ReattachAnswer<kOutputModule>},
+    {kMsgPrepareRun, PrepareRun},
+    {kMsgEndRun, EndRun},
+    {kMsgIdle201, AnswerOne},
 };
 
 void WriteBlock(ModuleRecord* module, uint32_t channel, const DataBlock* block, uint8_t* buffer, uint32_t size)

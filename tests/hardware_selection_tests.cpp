@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 
 #include "resources/resource_ids.h"
+#include "tests/kit/cp932.h"
 #include "tests/kit/dialog_template.h"
 #include "tests/kit/module_fixture.h"
 #include "sim/host/screenshot.h"
@@ -170,12 +171,8 @@ TEST_F(HardwareSelectionTest, NoBoardWarnsAndReturnsNothing)
     EXPECT_EQ(0, Create(m, never));
     EXPECT_FALSE(IsWindow(never.Dialog())) << "the dialog ended by itself";
     ASSERT_EQ(1u, sim::Warnings().size());
-    EXPECT_EQ("\x83G\x83\x89\x81[", sim::Warnings()[0].caption);  // エラー
-    EXPECT_EQ(L"使えるデバイスがありません", [] {
-        wchar_t w[64];
-        MultiByteToWideChar(932, 0, sim::Warnings()[0].text.c_str(), -1, w, 64);
-        return std::wstring(w);
-    }());
+    EXPECT_EQ(L"エラー", FromCp932(sim::Warnings()[0].caption));
+    EXPECT_EQ(L"使えるデバイスがありません", FromCp932(sim::Warnings()[0].text));
     EXPECT_EQ(0u, m.record->uiNumberOfOutputs);
 }
 

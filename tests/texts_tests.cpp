@@ -6,16 +6,10 @@
 
 #include "frame/texts.h"
 #include "resources/resource_ids.h"
+#include "tests/kit/cp932.h"
 #include "tests/kit/plugin_fixture.h"
 
 namespace {
-
-std::wstring FromCp932(const char* bytes)
-{
-    wchar_t wide[512];
-    int n = MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes, -1, wide, 512);
-    return n > 0 ? std::wstring(wide, n - 1) : L"(not valid code page 932)";
-}
 
 struct Expected {
     const char* name;

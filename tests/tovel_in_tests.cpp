@@ -6,19 +6,13 @@
 #include <string.h>
 
 #include "sim/host/test_clock.h"
+#include "tests/kit/cp932.h"
 #include "tests/kit/module_fixture.h"
 
 using testing::Each;
 using testing::ElementsAre;
 
 namespace {
-
-std::wstring Unicode(const std::string& cp932)
-{
-    wchar_t wide[256];
-    int n = MultiByteToWideChar(932, 0, cp932.c_str(), -1, wide, 256);
-    return n > 0 ? std::wstring(wide, n - 1) : L"";
-}
 
 const uint32_t kStart = 50000;
 
@@ -183,7 +177,7 @@ TEST_F(TovelInRun, FailedReadStopsAndWarnsButTheBlockIsStillCompleted)
     Process(m);
     EXPECT_EQ(1, sim::StopCount());
     ASSERT_EQ(1u, sim::Warnings().size());
-    EXPECT_EQ(L"サンプリングエラー", Unicode(sim::Warnings()[0].caption));
+    EXPECT_EQ(L"サンプリングエラー", FromCp932(sim::Warnings()[0].caption));
     EXPECT_EQ("LogSlot = 1\nChannel = 0\nErrCode = -21", sim::Warnings()[0].text);
     EXPECT_EQ(5u, m.record->pChannelRecord[0]->ulSampleCount);
 

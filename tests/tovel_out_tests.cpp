@@ -5,19 +5,13 @@
 #include <math.h>
 #include <string.h>
 
+#include "tests/kit/cp932.h"
 #include "tests/kit/module_fixture.h"
 
 using testing::ElementsAre;
 using testing::IsEmpty;
 
 namespace {
-
-std::wstring Unicode(const std::string& cp932)
-{
-    wchar_t wide[256];
-    int n = MultiByteToWideChar(932, 0, cp932.c_str(), -1, wide, 256);
-    return n > 0 ? std::wstring(wide, n - 1) : L"";
-}
 
 size_t Releases(uint32_t input)
 {
@@ -150,7 +144,7 @@ TEST_F(TovelOutRun, FailedWriteStopsTheRunShowsSlotChannelAndErrorAndGoesOn)
 
     EXPECT_EQ(1, sim::StopCount());
     ASSERT_EQ(1u, sim::Warnings().size());
-    EXPECT_EQ(L"送出エラー", Unicode(sim::Warnings()[0].caption));
+    EXPECT_EQ(L"送出エラー", FromCp932(sim::Warnings()[0].caption));
     EXPECT_EQ("LogSlot = 1\nChannel = 0\nErrCode = 4711", sim::Warnings()[0].text);
     EXPECT_EQ(6u, Driver().TovelSimCalls("TovelOutPort")) << "the call goes on with the other positions";
     std::vector<std::string> calls = sim::HostCalls();
@@ -188,7 +182,7 @@ TEST_F(TovelOutRun, SampleDistanceMustGiveEachChannelTenMilliseconds)
         if (c.result == 0) {
             ASSERT_EQ(warnings + 1, sim::Warnings().size());
             EXPECT_EQ("Tovel", sim::Warnings().back().caption);
-            EXPECT_EQ(L"サンプリングレートが速すぎます", Unicode(sim::Warnings().back().text));
+            EXPECT_EQ(L"サンプリングレートが速すぎます", FromCp932(sim::Warnings().back().text));
             EXPECT_EQ(nullptr, Out(m)->pPortBuffer);
         } else {
             EXPECT_NE(nullptr, Out(m)->pPortBuffer);
@@ -236,7 +230,7 @@ TEST_F(TovelOutRun, RefusedAllocationWarnsAndLeavesNoBuffer)
     EXPECT_EQ(0, Send(m, 106));
     EXPECT_EQ(nullptr, Out(m)->pPortBuffer);
     ASSERT_EQ(1u, sim::Warnings().size());
-    EXPECT_EQ(L"出力バッファ確保が失敗しました\nブロックサイズを少なくして下さい", Unicode(sim::Warnings()[0].text));
+    EXPECT_EQ(L"出力バッファ確保が失敗しました\nブロックサイズを少なくして下さい", FromCp932(sim::Warnings()[0].text));
 }
 
 TEST_F(TovelOutRun, SecondPreparationWithoutRunEndLosesNothing)
@@ -256,8 +250,8 @@ TEST_F(TovelOutRun, ReattachNeedsTheBoardAndRemovalGivesThePortBack)
     Out(lost)->wLogSlot = 9;  // no board there
     EXPECT_EQ(0, Send(lost, 105));
     ASSERT_EQ(1u, sim::Warnings().size());
-    EXPECT_EQ(L"エラー", Unicode(sim::Warnings()[0].caption));
-    EXPECT_EQ(L"デバイスが存在しません", Unicode(sim::Warnings()[0].text));
+    EXPECT_EQ(L"エラー", FromCp932(sim::Warnings()[0].caption));
+    EXPECT_EQ(L"デバイスが存在しません", FromCp932(sim::Warnings()[0].text));
 
     sim::Module& m = Bound(kOut, kSlot, 1, 1);
     // Port 1 of the board is taken: a new output module is offered port 0 only.
