@@ -8,6 +8,7 @@
 #include "controls/control_messages.h"
 #include "resources/resource_ids.h"
 #include "sim/host/import_patch.h"
+#include "tests/kit/dialog_template.h"
 #include "tests/kit/module_fixture.h"
 #include "sim/host/screenshot.h"
 
@@ -427,4 +428,97 @@ TEST_F(SettingsTest, IsCentredOverTheHostWindowWithOneFontForEveryOpening)
     EXPECT_EQ(1u, sim::ObjectsDeleted().size()) << "handed back once, at finish";
     EXPECT_EQ(0, sim::LiveStackedObjects());
     SetupKorvuOrFail();  // for the fixture's own run end
+}
+
+// ------------------------------------------------------------------ the templates
+
+namespace {
+
+struct ExpectedControl {
+    int id;
+    const wchar_t* cls;
+    const wchar_t* text;
+    short x, y, cx, cy;
+    DWORD style;  // without WS_CHILD, and WS_VISIBLE unless hidden
+    bool hidden;
+};
+
+std::vector<ExpectedControl> SettingsControls()
+{
+    const DWORD edit = ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
+    std::vector<ExpectedControl> c = {
+        {-1, L"STATIC", L"", 5, 10, 130, 20, SS_ETCHEDFRAME, false},
+        {-1, L"STATIC", L"モジュール名 :", 10, 16, 50, 8, SS_LEFT | WS_GROUP, false},
+        {IDC_MODULE_NAME, L"EDIT", L"", 65, 14, 65, 12, edit, false},
+        {-1, L"STATIC", L"", 145, 10, 170, 20, SS_ETCHEDFRAME, false},
+        {-1, L"STATIC", L"説明 :", 150, 16, 60, 8, SS_LEFT | WS_GROUP, false},
+        {IDC_DESCRIPTION, L"EDIT", L"", 210, 14, 100, 12, edit, false},
+        {-1, L"STATIC", L"", 5, 35, 310, 35, SS_ETCHEDFRAME, false},
+        {IDC_LESS, L"DOR:CONTROLLESSMORE", L"", 11, 48, 12, 16, 0, false},
+    };
+    static const wchar_t* const numbers[16] = {L"0", L"1", L"2",  L"3",  L"4",  L"5",  L"6",  L"7",
+                                               L"8", L"9", L"10", L"11", L"12", L"13", L"14", L"15"};
+    for (short n = 0; n < 16; ++n)
+        c.push_back({-1, L"STATIC", numbers[n], static_cast<short>(32 + 16 * n), 39, 15, 8, SS_CENTER, n >= 8});
+    for (short n = 0; n < 16; ++n)
+        c.push_back({IDC_CHANNEL_0 + n, L"DOR:CONTROLKANAL", L"", static_cast<short>(34 + 16 * n), 49, 11, 15, 0,
+                     n >= 8});
+    std::vector<ExpectedControl> rest = {
+        {IDC_MORE, L"DOR:CONTROLLESSMORE", L"", 295, 48, 12, 16, 0, false},
+        {-1, L"STATIC", L"", 5, 75, 130, 20, SS_ETCHEDFRAME, false},
+        {-1, L"STATIC", L"チャンネル名 :", 10, 81, 50, 8, SS_LEFT | WS_GROUP, false},
+        {IDC_CHANNEL_NAME, L"EDIT", L"", 65, 79, 65, 12, edit, false},
+        {-1, L"STATIC", L"", 145, 75, 110, 20, SS_ETCHEDFRAME, false},
+        {-1, L"STATIC", L"選択チャンネル :", 150, 81, 65, 8, SS_LEFT | WS_GROUP, false},
+        {IDC_SELECTED_CHANNEL, L"EDIT", L"", 230, 79, 20, 12, edit | WS_DISABLED, false},
+        {IDOK, L"BUTTON", L"OK", 265, 80, 50, 14, BS_DEFPUSHBUTTON | WS_TABSTOP, false},
+        {IDCANCEL, L"BUTTON", L"ｷｬﾝｾﾙ", 265, 100, 50, 14, BS_PUSHBUTTON | WS_TABSTOP, false},
+        {IDC_HELP_BUTTON, L"BUTTON", L"ﾍﾙﾌﾟ", 265, 120, 50, 14, BS_PUSHBUTTON | WS_TABSTOP, false},
+        {IDC_VERSION_BUTTON, L"BUTTON", L"ﾊﾞｰｼﾞｮﾝ情報", 265, 140, 50, 14, BS_PUSHBUTTON | WS_TABSTOP, false},
+        {-1, L"BUTTON", L" デバイス情報 ", 5, 99, 250, 56, BS_GROUPBOX, false},
+        {-1, L"STATIC", L"論理スロット番号：", 15, 115, 70, 8, SS_RIGHT | WS_GROUP, false},
+        {-1, L"STATIC", L"使用ポート：", 15, 135, 70, 8, SS_RIGHT | WS_GROUP, false},
+        {IDC_SHOWN_SLOT, L"STATIC", L"Static", 90, 115, 134, 8, SS_LEFT | WS_GROUP, false},
+        {IDC_SHOWN_PORT, L"STATIC", L"Static", 90, 135, 134, 8, SS_LEFT | WS_GROUP, false},
+    };
+    c.insert(c.end(), rest.begin(), rest.end());
+    return c;
+}
+
+}  // namespace
+
+TEST(SettingsTemplates, BothAreLaidOutAsDesigned)
+{
+    HMODULE dll = LoadLibraryExA(sim::PluginPathBesideExe("Korvu_ux1.dll").c_str(), nullptr,
+                                 LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, dll);
+    const std::vector<ExpectedControl> expected = SettingsControls();
+    struct {
+        const char* name;
+        const wchar_t* title;
+    } templates[] = {{"TOVEL_OUT", L"Tovel パラレル出力"}, {"TOVEL_IN", L"Tovel パラレル入力"}};
+    for (const auto& t : templates) {
+        SCOPED_TRACE(t.name);
+        DialogTemplateInfo info = ReadDialogTemplate(dll, t.name);
+        ASSERT_TRUE(info.found) << "in language 1041";
+        EXPECT_EQ(static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT), info.style)
+            << "not initially visible";
+        EXPECT_EQ(std::vector<short>({23, 26, 323, 161}), std::vector<short>({info.x, info.y, info.cx, info.cy}));
+        EXPECT_EQ(std::wstring(t.title), info.caption);
+        EXPECT_EQ(10, info.pointSize);
+        EXPECT_EQ(L"ＭＳ ゴシック", info.fontName);
+        ASSERT_EQ(expected.size(), info.items.size());
+        for (size_t i = 0; i < expected.size(); ++i) {
+            const ExpectedControl& e = expected[i];
+            const TemplateItem& a = info.items[i];
+            SCOPED_TRACE(testing::Message() << "control " << i << " id " << e.id);
+            EXPECT_EQ(e.id, a.id);
+            EXPECT_EQ(std::wstring(e.cls), a.className);
+            EXPECT_EQ(std::wstring(e.text), a.text);
+            EXPECT_EQ(std::vector<short>({e.x, e.y, e.cx, e.cy}), std::vector<short>({a.x, a.y, a.cx, a.cy}));
+            DWORD style = WS_CHILD | (e.hidden ? 0 : WS_VISIBLE) | e.style;
+            EXPECT_EQ(style, a.style) << std::hex << "expected 0x" << style << ", got 0x" << a.style;
+        }
+    }
+    FreeLibrary(dll);
 }
