@@ -90,6 +90,24 @@ uint8_t ReadInput(Input& in)
     return in.value;
 }
 
+// The board at the slot when it is there and its set-up call is not made to
+// fail; otherwise null, with the slot's last error set.
+Board* Answering(uint32_t slot, bool Board::*fails)
+{
+    Board* b = Find(slot);
+    if (!b)
+        return nullptr;
+    if (!b->present) {
+        b->lastError = kErrorNoBoard;
+        return nullptr;
+    }
+    if (b->*fails) {
+        b->lastError = FaultError(*b);
+        return nullptr;
+    }
+    return b;
+}
+
 }  // namespace
 
 uint32_t TovelSimOverlapsNow() { return static_cast<uint32_t>(g_overlaps); }
@@ -113,16 +131,9 @@ int32_t TOVEL_CALL TovelCreate(uint32_t* slot)
 {
     Locked lock;
     ++State().calls.create;
-    Board* b = slot ? Find(*slot) : nullptr;
-    if (!b || !b->present) {
-        if (b)
-            b->lastError = kErrorNoBoard;
+    Board* b = slot ? Answering(*slot, &Board::failCreate) : nullptr;
+    if (!b)
         return 0;
-    }
-    if (b->failCreate) {
-        b->lastError = FaultError(*b);
-        return 0;
-    }
     b->open = true;
     return 1;
 }
@@ -142,16 +153,9 @@ int32_t TOVEL_CALL TovelGetResource(uint32_t slot, void* resource)
 {
     Locked lock;
     ++State().calls.getResource;
-    Board* b = Find(slot);
-    if (!b || !b->present) {
-        if (b)
-            b->lastError = kErrorNoBoard;
+    Board* b = Answering(slot, &Board::failResource);
+    if (!b)
         return 0;
-    }
-    if (b->failResource) {
-        b->lastError = FaultError(*b);
-        return 0;
-    }
     memcpy(resource, b->resource, kTovelResourceSize);
     return 1;
 }
@@ -160,16 +164,9 @@ int32_t TOVEL_CALL TovelGetSwitchValue(uint32_t slot, uint32_t* value)
 {
     Locked lock;
     ++State().calls.getSwitchValue;
-    Board* b = Find(slot);
-    if (!b || !b->present) {
-        if (b)
-            b->lastError = kErrorNoBoard;
+    Board* b = Answering(slot, &Board::failSwitchValue);
+    if (!b)
         return 0;
-    }
-    if (b->failSwitchValue) {
-        b->lastError = FaultError(*b);
-        return 0;
-    }
     *value = b->switchValue;
     return 1;
 }

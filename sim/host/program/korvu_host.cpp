@@ -64,6 +64,9 @@ int main(int argc, char** argv)
     }
     if (options.outDir.empty())
         options.outDir = sim::PluginPathBesideExe("..\\korvu_host_output");
+    char full[MAX_PATH];
+    if (GetFullPathNameA(options.outDir.c_str(), MAX_PATH, full, nullptr))
+        options.outDir = full;
     CreateDirectoryA(options.outDir.c_str(), nullptr);
 
     if (!sim::StartHost()) {
