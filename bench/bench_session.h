@@ -5,17 +5,12 @@
 #include <stdio.h>
 #include <windows.h>
 
-#include "frame/proc_address.h"
+#include "sim/host/sim_driver.h"
 #include "sim/host/sim_host.h"
-#include "sim/tovel/tovel_sim.h"
 
 struct BenchSession {
     sim::Plugin plugin;
-    HMODULE driver = nullptr;
-    decltype(&TovelSimReset) reset = nullptr;
-    decltype(&TovelSimSetBoard) setBoard = nullptr;
-    decltype(&TovelSimSetTraceLimit) setTraceLimit = nullptr;
-    decltype(&TovelSimWire) wire = nullptr;
+    SimDriver driver;
 
     // Loads driver and plug-in, puts a board at slot 0 and binds.
     bool Start();

@@ -5,6 +5,7 @@
 
 #include "bench/bench_session.h"
 #include "board/tovel_api.h"
+#include "frame/proc_address.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ int main()
         m.process(m.record);
     double processSeconds = SecondsNow() - start;
 
-    TovelOutPortFn outPort = ProcAddress<TovelOutPortFn>(session.driver, "TovelOutPort");
+    TovelOutPortFn outPort = ProcAddress<TovelOutPortFn>(session.driver.Module(), "TovelOutPort");
     CRITICAL_SECTION lock;
     InitializeCriticalSection(&lock);
     start = SecondsNow();

@@ -6,7 +6,7 @@
 
 #include "board/board_driver.h"
 #include "board/board_table.h"
-#include "tests/kit/sim_driver.h"
+#include "sim/host/sim_driver.h"
 
 namespace {
 

@@ -27,7 +27,7 @@
 #include "frame/texts.h"
 #include "sim/host/sim_host.h"
 #include "sim/host/test_clock.h"
-#include "tests/kit/sim_driver.h"
+#include "sim/host/sim_driver.h"
 
 // The plug-in runs here; its resources come from the real DLL.
 HINSTANCE hInstDll;

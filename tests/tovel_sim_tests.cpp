@@ -10,7 +10,7 @@
 
 #include "board/tovel_api.h"
 #include "frame/proc_address.h"
-#include "tests/kit/sim_driver.h"
+#include "sim/host/sim_driver.h"
 
 using testing::ElementsAre;
 

@@ -4,33 +4,21 @@
 
 bool HostSession::LoadDriver(const HostOptions& options, std::string* error)
 {
-    std::string path = sim::PluginPathBesideExe("drivers\\full\\tovel.dll");
-    driver = LoadLibraryA(path.c_str());
-    if (!driver) {
-        *error = "cannot load the simulated driver " + path;
+    if (!driver.Load()) {
+        *error = "cannot load the simulated driver from " + DriverFolder("full");
         return false;
     }
-#define HOST_SESSION_BIND(name) name = ProcAddress<decltype(name)>(driver, #name);
-    HOST_SESSION_BIND(TovelSimReset)
-    HOST_SESSION_BIND(TovelSimSetBoard)
-    HOST_SESSION_BIND(TovelSimWire)
-    HOST_SESSION_BIND(TovelSimLoadIni)
-    HOST_SESSION_BIND(TovelSimInjectFault)
-    HOST_SESSION_BIND(TovelSimWriteTraceCsv)
-    HOST_SESSION_BIND(TovelSimCalls)
-#undef HOST_SESSION_BIND
     if (!options.ini.empty()) {
-        if (!TovelSimLoadIni(options.ini.c_str())) {
+        if (!driver.TovelSimLoadIni(options.ini.c_str())) {
             *error = "cannot read " + options.ini;
             return false;
         }
     } else {
-        TovelSimReset();
-        TovelSimSetBoard(0, 1, 0x300, 16, 0x0);
-        TovelSimWire(0, 0, 0, 0);
+        driver.TovelSimSetBoard(0, 1, 0x300, 16, 0x0);
+        driver.TovelSimWire(0, 0, 0, 0);
     }
     if (options.failAfterWrites > 0)
-        TovelSimInjectFault(0, kTovelSimFailOutPort, options.failAfterWrites + 1, 1, 77);
+        driver.TovelSimInjectFault(0, kTovelSimFailOutPort, options.failAfterWrites + 1, 1, 77);
     return true;
 }
 
@@ -51,9 +39,7 @@ void HostSession::Finish()
         plugin.finish(0);
         sim::UnloadPlugin(&plugin);
     }
-    if (driver)
-        FreeLibrary(driver);
-    driver = nullptr;
+    driver.Unload();
 }
 
 const ModuleClassDescriptor* HostSession::Class(const char* name) const

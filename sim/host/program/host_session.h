@@ -3,9 +3,8 @@
 
 #include <string>
 
-#include "frame/proc_address.h"
+#include "sim/host/sim_driver.h"
 #include "sim/host/sim_host.h"
-#include "sim/tovel/tovel_sim.h"
 
 struct HostOptions {
     int blocks = 200;             // input blocks per channel in the scripted run
@@ -18,16 +17,7 @@ struct HostOptions {
 };
 
 struct HostSession {
-    HMODULE driver = nullptr;
-#define HOST_SESSION_CONTROL(name) decltype(&::name) name = nullptr;
-    HOST_SESSION_CONTROL(TovelSimReset)
-    HOST_SESSION_CONTROL(TovelSimSetBoard)
-    HOST_SESSION_CONTROL(TovelSimWire)
-    HOST_SESSION_CONTROL(TovelSimLoadIni)
-    HOST_SESSION_CONTROL(TovelSimInjectFault)
-    HOST_SESSION_CONTROL(TovelSimWriteTraceCsv)
-    HOST_SESSION_CONTROL(TovelSimCalls)
-#undef HOST_SESSION_CONTROL
+    SimDriver driver;
     sim::Plugin plugin;
     int32_t setupResult = 0;
 

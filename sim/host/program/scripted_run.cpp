@@ -292,8 +292,8 @@ int RunScriptedExperiment(HostSession& session, const HostOptions& options)
         report("Release lateness of the input blocks: max %u ms, mean %.2f ms (host calling every millisecond)\n",
                sorted.back(), mean / lateness.size());
     }
-    report("Port transfers: %u writes, %u reads\n", session.TovelSimCalls("TovelOutPort"),
-           session.TovelSimCalls("TovelInPort"));
+    report("Port transfers: %u writes, %u reads\n", session.driver.TovelSimCalls("TovelOutPort"),
+           session.driver.TovelSimCalls("TovelInPort"));
 
     for (sim::Module* m : {&out.module, &in.module}) {
         m->handler(m->record, 107, 0, nullptr);
@@ -318,7 +318,7 @@ int RunScriptedExperiment(HostSession& session, const HostOptions& options)
     report("Allocations left: %zu\n", left);
 
     WriteTimingDiagram(options.outDir + "\\timing.png", written, readBack, std::min(options.blocks, 24), n);
-    session.TovelSimWriteTraceCsv((options.outDir + "\\transfers.csv").c_str());
+    session.driver.TovelSimWriteTraceCsv((options.outDir + "\\transfers.csv").c_str());
     sim::DestroyModule(out.module);
     sim::DestroyModule(in.module);
 

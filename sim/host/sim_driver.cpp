@@ -1,4 +1,4 @@
-#include "tests/kit/sim_driver.h"
+#include "sim/host/sim_driver.h"
 
 #include "frame/proc_address.h"
 #include "sim/host/sim_host.h"

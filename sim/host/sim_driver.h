@@ -1,6 +1,7 @@
-// The simulated tovel.dll as a test holds it: loaded by path from its
-// variant's folder, so that the plug-in's load by bare name finds this very
-// module, with the driver's control functions at hand.
+// The simulated tovel.dll as the host side holds it (tests, benchmarks, the
+// host program): loaded by path from its variant's folder, so that the
+// plug-in's load by bare name finds this very module, with the driver's
+// control functions at hand.
 #pragma once
 
 #include <windows.h>
