@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bench/bench_session.h"
+#include "sim/host/double_reference.h"
 #include "sim/host/test_clock.h"
 
 namespace {
@@ -51,10 +52,10 @@ void Finish(sim::Module& m)
     sim::DestroyModule(m);
 }
 
-// Due tick of block k: the nominal end of its span.
+// Due tick of block k: the nominal end of its span, in double precision.
 uint32_t Due(uint32_t start, uint64_t k, uint32_t n, double ms)
 {
-    return start + static_cast<uint32_t>(static_cast<uint64_t>(trunc((k + 1) * n * ms)));
+    return start + ReferenceDueOffset(static_cast<uint32_t>((k + 1) * n), ms);
 }
 
 void SimulatedClock(BenchSession& session)

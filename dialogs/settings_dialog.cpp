@@ -132,28 +132,44 @@ BOOL EndChannelOperation(HWND dialog)
     return TRUE;
 }
 
+// The count stays within 1..8 whoever sends the command: the arrows ignore
+// clicks while disabled, but 23000 and 23001 can come from any window. A
+// count stored outside that range is left as it is.
+void Less(HWND dialog)
+{
+    if (g_state.inUse <= 1 || g_state.inUse > g_state.limit)
+        return;
+    if (g_state.inUse == g_state.limit)
+        Send(dialog, IDC_MORE, CTL_SETSTATE, kMoreOn);
+    --g_state.inUse;
+    if (g_state.inUse < 2)
+        Send(dialog, IDC_LESS, CTL_SETSTATE, kLessOff);
+    Send(dialog, IDC_CHANNEL_0 + g_state.inUse, CTL_SETSTATE, kNotInUse);
+    if (g_state.selected >= g_state.inUse) {
+        g_state.selected = g_state.inUse - 1;
+        Send(dialog, IDC_CHANNEL_0 + g_state.selected, CTL_SETSTATE, kSelected);
+    }
+}
+
+void More(HWND dialog)
+{
+    if (g_state.inUse >= g_state.limit)
+        return;
+    if (g_state.inUse == 1)
+        Send(dialog, IDC_LESS, CTL_SETSTATE, kLessOn);
+    ++g_state.inUse;
+    if (g_state.inUse > g_state.limit - 1)
+        Send(dialog, IDC_MORE, CTL_SETSTATE, kMoreOff);
+    Send(dialog, IDC_CHANNEL_0 + g_state.inUse - 1, CTL_SETSTATE, kInUse);
+}
+
 BOOL LessOrMore(HWND dialog, int arrow)
 {
     SaveSelected(dialog);
-    if (arrow == IDC_LESS) {
-        if (g_state.inUse == g_state.limit)
-            Send(dialog, IDC_MORE, CTL_SETSTATE, kMoreOn);
-        --g_state.inUse;
-        if (g_state.inUse < 2)
-            Send(dialog, IDC_LESS, CTL_SETSTATE, kLessOff);
-        Send(dialog, IDC_CHANNEL_0 + g_state.inUse, CTL_SETSTATE, kNotInUse);
-        if (g_state.selected >= g_state.inUse) {
-            g_state.selected = g_state.inUse - 1;
-            Send(dialog, IDC_CHANNEL_0 + g_state.selected, CTL_SETSTATE, kSelected);
-        }
-    } else {
-        if (g_state.inUse == 1)
-            Send(dialog, IDC_LESS, CTL_SETSTATE, kLessOn);
-        ++g_state.inUse;
-        if (g_state.inUse > g_state.limit - 1)
-            Send(dialog, IDC_MORE, CTL_SETSTATE, kMoreOff);
-        Send(dialog, IDC_CHANNEL_0 + g_state.inUse - 1, CTL_SETSTATE, kInUse);
-    }
+    if (arrow == IDC_LESS)
+        Less(dialog);
+    else
+        More(dialog);
     ShowSelected(dialog);
     return EndChannelOperation(dialog);
 }
@@ -191,7 +207,9 @@ void Accept(const ModuleKind& kind, HWND dialog)
     SaveSelected(dialog);
     GetDlgItemTextA(dialog, IDC_MODULE_NAME, module->szModuleName, kModuleNameChars + 1);
     GetDlgItemTextA(dialog, IDC_DESCRIPTION, module->szDescription, kDescriptionChars + 1);
-    memcpy(module->pInstanceData, g_state.workingCopy, kind.instanceDataSize);
+    // Everything the dialog copied goes back but the run state: a run may
+    // have ended and the next begun while the dialog was open.
+    memcpy(module->pInstanceData, g_state.workingCopy, kind.runStateOffset);
     host::NewDoMemFree(g_state.workingCopy, kind.tag, kind.settingsLines.releaseOnOk);
     g_state.workingCopy = nullptr;
     if (kind.id == kOutputModule)

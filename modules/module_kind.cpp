@@ -11,6 +11,9 @@ static_assert(offsetof(OutInstanceData, wLogSlot) == offsetof(InInstanceData, wL
               "both kinds keep the slot in one place");
 static_assert(offsetof(OutInstanceData, szChannelName) == offsetof(InInstanceData, szChannelName),
               "both kinds keep the channel names in one place");
+static_assert(offsetof(OutInstanceData, pPortBuffer) + sizeof(uint8_t*) == sizeof(OutInstanceData) &&
+                  offsetof(InInstanceData, dwRunWord200) + 168 == sizeof(InInstanceData),
+              "each kind's run state runs to the end of its per-instance data");
 static_assert(IDS_TOVEL_OUT_LONG == IDS_TOVEL_OUT_SHORT + 1000 && IDS_TOVEL_IN_LONG == IDS_TOVEL_IN_SHORT + 1000,
               "a long name's string id is its short name's plus 1000");
 
@@ -26,12 +29,12 @@ SelectionResult g_inSelection;
 const ModuleKind kKinds[] = {
     {kOutputModule, "Tovel OUT", "Tovel_OUT", IDS_TOVEL_OUT_SHORT, sizeof(OutInstanceData), 0, "ICO_TOVEL_OUT",
      "BM_PCI_OUT", "TOVEL_OUT", {353, 511, 523}, &BoardInfo::bOutputReserved, offsetof(OutInstanceData, wPort),
-     {text::kOutputPort0, text::kOutputPort1}, g_outShortName, g_outLongName, &g_outSelection,
-     TovelOutMessageHandler, TovelOutProcess},
+     offsetof(OutInstanceData, pPortBuffer), {text::kOutputPort0, text::kOutputPort1}, g_outShortName,
+     g_outLongName, &g_outSelection, TovelOutMessageHandler, TovelOutProcess},
     {kInputModule, "Tovel IN", "Tovel_IN", IDS_TOVEL_IN_SHORT, sizeof(InInstanceData), 520, "ICO_TOVEL_IN",
      "BM_PCI_IN", "TOVEL_IN", {359, 518, 530}, &BoardInfo::bInputReserved, offsetof(InInstanceData, wPort),
-     {text::kInputPort0, text::kInputPort1}, g_inShortName, g_inLongName, &g_inSelection,
-     TovelInMessageHandler, TovelInProcess},
+     offsetof(InInstanceData, dwRunWord200), {text::kInputPort0, text::kInputPort1}, g_inShortName,
+     g_inLongName, &g_inSelection, TovelInMessageHandler, TovelInProcess},
 };
 
 uint8_t* InstanceBytes(const ModuleRecord* module)

@@ -36,6 +36,7 @@ struct ModuleKind {
     SettingsLines settingsLines;
     uint32_t (BoardInfo::*reserved)[kBoardPorts];  // the flags this kind claims
     size_t portOffset;               // wPort within the per-instance data
+    size_t runStateOffset;           // the run's own words, from here to the end of the data
     const char* portText[kBoardPorts];
     char* shortName;                 // 13-byte buffer, filled at registration
     char* longName;                  // 39-byte buffer

@@ -4,7 +4,6 @@
 
 #include "modules/tovel_in.h"
 
-#include <math.h>
 #include <string.h>
 
 #include "board/board_table.h"
@@ -12,6 +11,7 @@
 #include "frame/host_services.h"
 #include "frame/plugin.h"
 #include "frame/texts.h"
+#include "modules/double_precision.h"
 #include "modules/module_messages.h"
 #include "modules/module_run.h"
 #include "resources/resource_ids.h"
@@ -113,19 +113,6 @@ const MessageEntry kMessages[] = {
     {kMsgIdle201, AnswerOne},
 };
 
-// The low 32 bits of x truncated toward zero, for any x: 0 for a NaN or an
-// infinity, where a plain conversion would be undefined.
-uint32_t LowBitsOfTruncated(double x)
-{
-    const double kTwo32 = 4294967296.0;
-    double m = fmod(trunc(x), kTwo32);
-    if (m != m)
-        return 0;
-    if (m < 0)
-        m += kTwo32;
-    return static_cast<uint32_t>(m);
-}
-
 void FillBlock(ModuleRecord* module, uint32_t channel, ChannelRecord* record, DataBlock* block, uint32_t n,
                double secondsPerSample)
 {
@@ -133,7 +120,7 @@ void FillBlock(ModuleRecord* module, uint32_t channel, ChannelRecord* record, Da
     const uint16_t slot = data->wLogSlot;
     const uint16_t port = data->wPort;
     block->dSampleDistance = secondsPerSample;
-    block->dStartTime = static_cast<double>(record->ulSampleCount) * secondsPerSample;
+    block->dStartTime = DoubleProduct(record->ulSampleCount, secondsPerSample);
     block->wNumberOfSamples = static_cast<uint16_t>(n);
     float* samples = BlockSamples(block);
     uint8_t byte = 0;  // a failed read leaves it as the last good one left it
@@ -149,8 +136,8 @@ void FillBlock(ModuleRecord* module, uint32_t channel, ChannelRecord* record, Da
 void ReleaseIfDue(OutputChannel* channel, ChannelRecord* record)
 {
     const uint32_t now = GetTickCount();
-    const uint32_t due =
-        dwExperimentStartTimeTicks + LowBitsOfTruncated(record->ulSampleCount * fGlobalMilliSecondsPerSample);
+    const uint32_t due = dwExperimentStartTimeTicks +
+                         LowBitsOfTruncated(DoubleProduct(record->ulSampleCount, fGlobalMilliSecondsPerSample));
     // By the signed difference: right on both sides of the tick count's wrap.
     if (static_cast<int32_t>(now - due) < 0)
         return;
@@ -170,7 +157,7 @@ int32_t HOST_CALL TovelInProcess(ModuleRecord* module)
 {
     if (module->bActive == 0 || bExperimentIsPaused == 1)
         return 1;
-    const double secondsPerSample = fGlobalMilliSecondsPerSample * kSecondsPerMillisecond;
+    const double secondsPerSample = DoubleProduct(fGlobalMilliSecondsPerSample, kSecondsPerMillisecond);
     const uint32_t n = uiGlobalBlockSize;
     // The record has handles for sixteen channels, whatever count the host gives.
     for (uint32_t c = 0; c < module->uiNumberOfOutputs && c < kMaxHostChannels; ++c) {

@@ -10,6 +10,7 @@
 #include "frame/binding.h"
 #include "frame/host_services.h"
 #include "frame/texts.h"
+#include "modules/double_precision.h"
 #include "modules/module_messages.h"
 #include "modules/module_run.h"
 
@@ -31,37 +32,79 @@ OutInstanceData* Data(ModuleRecord* module)
     return static_cast<OutInstanceData*>(module->pInstanceData);
 }
 
+// The port buffers this plug-in allocated, each with the module that holds it
+// and its size: a buffer is written and handed back only through the record
+// of the module that allocated it, so a pointer stored in a worksheet, or one
+// copied from another module, is never written to, freed or adopted, and a
+// block is never written past its buffer, whatever the host's block size has
+// become since. Sixteen slots with two output ports each: every module that
+// can hold a port fits twice.
+struct PortBuffer {
+    const ModuleRecord* owner;
+    uint8_t* bytes;
+    uint32_t size;
+};
+
+PortBuffer g_portBuffers[64];
+
+PortBuffer* HeldBuffer(const ModuleRecord* module)
+{
+    for (PortBuffer& entry : g_portBuffers) {
+        if (entry.bytes && entry.owner == module)
+            return &entry;
+    }
+    return nullptr;
+}
+
+bool HoldBuffer(const ModuleRecord* module, uint8_t* bytes, uint32_t size)
+{
+    for (PortBuffer& entry : g_portBuffers) {
+        if (!entry.bytes) {
+            entry = PortBuffer{module, bytes, size};
+            return true;
+        }
+    }
+    return false;
+}
+
+// Hands back the buffer the module holds, if any; forgets any other pointer.
+void FreePortBuffer(ModuleRecord* module)
+{
+    if (PortBuffer* held = HeldBuffer(module)) {
+        host::NewDoMemFree(held->bytes, Kind().tag, kLineFree);
+        *held = PortBuffer{};
+    }
+    Data(module)->pPortBuffer = nullptr;
+}
+
 int32_t Create(ModuleRecord* module, int32_t, void*)
 {
     if (!CreateInstance(Kind(), module))
         return 0;
-    Data(module)->pPortBuffer = nullptr;  // no run has allocated one yet
+    FreePortBuffer(module);  // no run has allocated one for this module yet
     return 1;
 }
 
-// Hands back a port buffer this plug-in allocated; forgets any other pointer.
-void FreePortBuffer(OutInstanceData* data)
+// A removed module's buffer would otherwise stay taken until the plug-in is unloaded.
+int32_t Remove(ModuleRecord* module, int32_t, void*)
 {
-    uint32_t size;
-    if (FindPortBuffer(data->pPortBuffer, &size)) {
-        ForgetPortBuffer(data->pPortBuffer);
-        host::NewDoMemFree(data->pPortBuffer, Kind().tag, kLineFree);
-    }
-    data->pPortBuffer = nullptr;
+    FreePortBuffer(module);
+    ReleaseReservation(Kind(), module);
+    return 1;
 }
 
 int32_t PrepareRun(ModuleRecord* module, int32_t, void*)
 {
     OutInstanceData* data = Data(module);
-    double perChannel = fGlobalMilliSecondsPerSample / static_cast<double>(module->uiNumberOfInputs);
+    const double perChannel = DoubleQuotient(fGlobalMilliSecondsPerSample, module->uiNumberOfInputs);
     if (!(perChannel >= kMinMilliSecondsPerChannel)) {  // a NaN fails too
         host::ShowWarning(text::kTovelCaption, text::kSamplingTooFast);
         return 0;
     }
-    FreePortBuffer(data);  // a second preparation without a run end loses nothing
+    FreePortBuffer(module);  // a second preparation without a run end loses nothing
     uint32_t size = uiGlobalBlockSize;
     uint8_t* buffer = static_cast<uint8_t*>(host::NewMemAlloc(size, Kind().tag, kLineAllocate));
-    if (buffer && !RememberPortBuffer(buffer, size)) {
+    if (buffer && !HoldBuffer(module, buffer, size)) {
         host::NewDoMemFree(buffer, Kind().tag, kLineFree);
         buffer = nullptr;
     }
@@ -77,14 +120,14 @@ int32_t PrepareRun(ModuleRecord* module, int32_t, void*)
 
 int32_t EndRun(ModuleRecord* module, int32_t, void*)
 {
-    FreePortBuffer(Data(module));
+    FreePortBuffer(module);
     return 1;
 }
 
 const MessageEntry kMessages[] = {
     {kMsgCheck, AnswerOne},
     {kMsgCreate, Create},
-    {kMsgRemove, RemoveAnswer<kOutputModule>},
+    {kMsgRemove, Remove},
     {kMsgSettings, SettingsAnswer<kOutputModule>},
     {kMsgIdle104, AnswerOne},
     {kMsgReattach, ReattachAnswer<kOutputModule>},
@@ -126,16 +169,15 @@ int32_t HOST_CALL TovelOutProcess(ModuleRecord* module)
 {
     if (bExperimentIsPaused == 1)
         return 1;
-    uint8_t* buffer = Data(module)->pPortBuffer;
-    uint32_t size;
-    if (!FindPortBuffer(buffer, &size))
+    const PortBuffer* held = HeldBuffer(module);
+    if (!held)
         return 1;  // no run preparation succeeded: nothing to write from
     // A module has at most sixteen inputs, whatever count the host gives.
     for (uint32_t c = 0; c < module->uiNumberOfInputs && c < kMaxHostChannels; ++c) {
         DataBlock* block = host::GetInputBlock(module, c);
         if (!block)
             continue;
-        WriteBlock(module, c, block, buffer, size);
+        WriteBlock(module, c, block, held->bytes, held->size);
         host::NewReleaseInputBlock(module, c, Kind().tag, kLineReleaseBlock);
     }
     return 1;

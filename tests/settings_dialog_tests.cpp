@@ -130,6 +130,61 @@ TEST_F(SettingsTest, ArrowsStayDisabledWhenAnExperimentRanAtOpening)
     EXPECT_EQ(3u, sim::SizeChanges()[0].inputs) << "the count did not change";
 }
 
+TEST_F(SettingsTest, ChannelCountStaysWithinOneToEightWhateverSendsTheArrows)
+{
+    // Commands straight to the dialog, as any window may send them, whatever
+    // state the arrows are in; a count stored outside 1..8 comes back as
+    // stored or capped at eight, and the selection stays within the channels.
+    struct Case {
+        uint32_t stored;
+        int arrow;
+        int times;
+        uint32_t after;
+    } cases[] = {{1, IDC_LESS, 1, 1},  {2, IDC_LESS, 3, 1},  {8, IDC_MORE, 1, 8},  {7, IDC_MORE, 3, 8},
+                 {0, IDC_LESS, 2, 0},  {0, IDC_MORE, 1, 1},  {20, IDC_MORE, 1, 8}, {0xFFFFFFFF, IDC_LESS, 1, 7}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.stored << " stored, " << (c.arrow == IDC_LESS ? "less" : "more") << " x"
+                                        << c.times);
+        sim::Module& m = Named(c.stored % 2 ? kOut : kIn, c.stored);
+        DialogScript script;
+        script.Then([&](HWND d) {
+            for (int i = 0; i < c.times; ++i)
+                SendMessageA(d, WM_COMMAND, c.arrow, 0);
+            const unsigned selected = std::stoul(ControlTextA(d, IDC_SELECTED_CHANNEL));
+            EXPECT_TRUE(selected == 0 || selected < c.after) << selected;
+            SendMessageA(d, WM_USER + 8, 0, 0);  // copy the selected name to every channel in use
+            Click(d, IDOK);
+        });
+        Open(m, script);
+        ASSERT_FALSE(sim::SizeChanges().empty());
+        const sim::SizeChange& change = sim::SizeChanges().back();
+        EXPECT_EQ(c.after, c.stored % 2 ? change.inputs : change.outputs);
+    }
+}
+
+TEST_F(SettingsTest, OkLeavesTheRunStateAsARunLeftItWhileTheDialogWasOpen)
+{
+    sim::SetMilliSecondsPerSample(20.0);
+    sim::Module& out = Named(kOut, 2);
+    ASSERT_EQ(1, Send(out, 106));
+    sim::Module& in = Named(kIn, 2);
+    memset(static_cast<uint8_t*>(in.instanceData) + 200, 0xAB, 168);
+    for (sim::Module* m : {&out, &in}) {
+        DialogScript script;
+        script.Then([&](HWND d) {
+            Send(*m, 107);  // the run ends and the next is prepared
+            Send(*m, 106);
+            Click(d, IDOK);
+        });
+        Open(*m, script);
+    }
+    ASSERT_EQ(1u, sim::LiveAllocations().size());
+    EXPECT_EQ(sim::LiveAllocations()[0].block, Out(out)->pPortBuffer) << "the live buffer, not the one freed";
+    uint32_t word200;
+    memcpy(&word200, static_cast<uint8_t*>(in.instanceData) + 200, 4);
+    EXPECT_EQ(0u, word200) << "as the run preparation left it";
+}
+
 TEST_F(SettingsTest, GivingUpTheSelectedLastChannelSelectsTheNewLast)
 {
     sim::Module& m = Named(kOut, 3);

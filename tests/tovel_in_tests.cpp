@@ -5,8 +5,12 @@
 
 #include <string.h>
 
+#include <iomanip>
+#include <random>
+
 #include "sim/host/test_clock.h"
 #include "tests/kit/cp932.h"
+#include "sim/host/double_reference.h"
 #include "tests/kit/module_fixture.h"
 
 using testing::Each;
@@ -149,6 +153,68 @@ TEST_F(TovelInRun, BlocksDueAcrossTheTickCountsWrapAreReleasedOnTime)
         Process(m);
         ASSERT_EQ(k + 1, Released(m).size()) << "and not late";
         EXPECT_DOUBLE_EQ(k * 0.1, Released(m)[k].startTime);
+    }
+}
+
+// Seeded cases over sample distances that are not whole milliseconds (the
+// listed ones first), block sizes, start ticks on both sides of the tick
+// count's wrap, and the block of the run that is due next.
+struct TimingCase {
+    double ms;
+    uint32_t blockSize;
+    uint32_t start;
+    uint32_t block;
+};
+
+std::vector<TimingCase> TimingCases(uint32_t seed, size_t count)
+{
+    std::mt19937 rng(seed);
+    const double listed[] = {0.3, 0.7, 1.0 / 3, 3.3, 0.15, 2.2};
+    const double denominators[] = {3, 7, 10, 100, 1000};
+    std::vector<TimingCase> cases;
+    for (size_t i = 0; i < count; ++i) {
+        TimingCase c;
+        c.ms = i < 6 ? listed[i] : (1 + rng() % 100000) / denominators[rng() % 5];
+        c.blockSize = i < 6 ? 10 : 1 + rng() % 1000;
+        c.start = i % 2 ? rng() : 0xFFFFFFFFu - rng() % 200000;
+        c.block = i < 6 ? 0 : rng() % 50;
+        cases.push_back(c);
+    }
+    return cases;
+}
+
+TEST_F(TovelInRun, ReleaseTicksAndStampsAreDoublePrecisionUnderEveryX87Precision)
+{
+    sim::TestClock clock(Dll());
+    sim::Module& m = Bound(kIn, kSlot, 0, 1);
+    ChannelRecord* record = m.record->pChannelRecord[0];
+    for (unsigned bits : TestableX87Precisions()) {
+        for (const TimingCase& c : TimingCases(bits, 300)) {
+            SCOPED_TRACE(testing::Message() << std::setprecision(17) << c.ms << " ms, " << c.blockSize
+                                            << " samples, start " << c.start << ", block " << c.block << ", x87 at "
+                                            << bits << " bits");
+            sim::SetMilliSecondsPerSample(c.ms);
+            sim::SetBlockSize(c.blockSize);
+            sim::SetExperimentStartTicks(c.start);
+            ASSERT_EQ(1, Send(m, 106));
+            record->ulSampleCount = c.block * c.blockSize;  // the host's count: block k is next
+            const uint32_t due = c.start + ReferenceDueOffset((c.block + 1) * c.blockSize, c.ms);
+            const size_t released = Released(m).size();
+
+            const unsigned hostPrecision = SetX87Precision(bits);
+            clock.Set(due - 1);
+            Process(m);
+            const bool early = Released(m).size() != released;
+            clock.Set(due);
+            Process(m);
+            SetX87Precision(hostPrecision);
+
+            ASSERT_FALSE(early) << "released a tick before " << due;
+            ASSERT_EQ(released + 1, Released(m).size()) << "not released at " << due;
+            const double perSample = ReferenceProduct(c.ms, 0.001);
+            EXPECT_EQ(perSample, Released(m).back().sampleDistance);
+            EXPECT_EQ(ReferenceProduct(c.block * c.blockSize, perSample), Released(m).back().startTime);
+        }
     }
 }
 

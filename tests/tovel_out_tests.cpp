@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "tests/kit/cp932.h"
+#include "sim/host/double_reference.h"
 #include "tests/kit/module_fixture.h"
 
 using testing::ElementsAre;
@@ -172,13 +173,19 @@ TEST_F(TovelOutRun, SampleDistanceMustGiveEachChannelTenMilliseconds)
         uint32_t channels;
         double ms;
         int32_t result;
-    } cases[] = {{1, 9.9, 0}, {1, 10.0, 1}, {4, 39.9, 0}, {4, 40.0, 1}, {1, NAN, 0}, {1, -10.0, 0}};
+    } cases[] = {{1, 9.9, 0}, {1, 10.0, 1}, {4, 39.9, 0}, {4, 40.0, 1}, {1, NAN, 0}, {1, -10.0, 0},
+                 // The quotient in double precision, whatever the x87 unit's precision control:
+                 // one double below 10 ms per channel fails, and at 24 bits it would round to 10.
+                 {3, nextafter(30.0, 0.0), 0}, {3, 30.0, 1}, {7, nextafter(70.0, 0.0), 0}, {7, 70.0, 1}};
+    for (unsigned bits : TestableX87Precisions())
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.channels << " channels, " << c.ms << " ms");
+        SCOPED_TRACE(testing::Message() << c.channels << " channels, " << c.ms << " ms, x87 at " << bits << " bits");
         sim::SetMilliSecondsPerSample(c.ms);
         sim::Module& m = Bound(kOut, kSlot, 0, c.channels);
         size_t warnings = sim::Warnings().size();
+        const unsigned hostPrecision = SetX87Precision(bits);
         EXPECT_EQ(c.result, Send(m, 106));
+        SetX87Precision(hostPrecision);
         if (c.result == 0) {
             ASSERT_EQ(warnings + 1, sim::Warnings().size());
             EXPECT_EQ("Tovel", sim::Warnings().back().caption);
@@ -240,6 +247,32 @@ TEST_F(TovelOutRun, SecondPreparationWithoutRunEndLosesNothing)
     ASSERT_EQ(1, Send(m, 106));
     EXPECT_EQ(1u, sim::LiveAllocations().size());
     Send(m, 107);
+}
+
+TEST_F(TovelOutRun, RemovalHandsBackTheBufferSoPreparationNeverRunsOut)
+{
+    for (int i = 0; i < 65; ++i) {
+        sim::Module& m = Bound(kOut, kSlot, 0, 1);
+        ASSERT_EQ(1, Send(m, 106)) << "module " << i;
+        EXPECT_EQ(1, Send(m, 102)) << "removed in a run, without a run end";
+        EXPECT_EQ(nullptr, Out(m)->pPortBuffer);
+    }
+    EXPECT_TRUE(sim::LiveAllocations().empty());
+}
+
+TEST_F(TovelOutRun, AModuleNeverWritesOrFreesAnotherModulesBuffer)
+{
+    sim::Module& a = Prepared(1, 3);
+    sim::Module& b = Bound(kOut, kSlot, 1, 1);
+    Out(b)->pPortBuffer = Out(a)->pPortBuffer;  // copied with a's data, say
+    sim::QueueInputBlock(b.record, 0, {5, 5, 5});
+    Process(b);
+    EXPECT_THAT(Written(), IsEmpty()) << "b prepared no buffer of its own";
+    EXPECT_EQ(1, Send(b, 107));
+    EXPECT_EQ(1u, sim::LiveAllocations().size()) << "a's buffer stays a's";
+    sim::QueueInputBlock(a.record, 0, {5, 0, 5});
+    Process(a);
+    EXPECT_THAT(Written(), ElementsAre(1, 0, 1));
 }
 
 // ------------------------------------------------------------------ reservation

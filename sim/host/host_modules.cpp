@@ -172,6 +172,7 @@ void HOST_CALL HostNewReleaseOutputBlock(OutputChannel* channel, const char* tag
     slot.handedOut = false;
     ++slot.released;
     slot.lastStartTime = slot.block->dStartTime;
+    slot.lastSampleDistance = slot.block->dSampleDistance;
     if (!State().captureOutputBlocks)
         return;
     CapturedBlock c;
@@ -195,6 +196,12 @@ double LastReleasedStartTime(OutputChannel* channel)
 {
     auto it = State().outputs.find(channel);
     return it == State().outputs.end() ? 0 : it->second.lastStartTime;
+}
+
+double LastReleasedSampleDistance(OutputChannel* channel)
+{
+    auto it = State().outputs.find(channel);
+    return it == State().outputs.end() ? 0 : it->second.lastSampleDistance;
 }
 
 const std::vector<CapturedBlock>& CapturedBlocks(OutputChannel* channel)

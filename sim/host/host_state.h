@@ -23,6 +23,7 @@ struct OutputSlot {
     bool handedOut = false;          // given by GetCurrentOutputBlock, not yet released
     uint64_t released = 0;
     double lastStartTime = 0;        // of the last block released
+    double lastSampleDistance = 0;
     std::vector<CapturedBlock> captured;  // kept while calls are recorded
 };
 

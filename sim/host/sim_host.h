@@ -197,6 +197,7 @@ struct CapturedBlock {
 const std::vector<CapturedBlock>& CapturedBlocks(OutputChannel* channel);
 uint64_t ReleasedOutputBlocks(OutputChannel* channel);  // counted even when calls are not recorded
 double LastReleasedStartTime(OutputChannel* channel);
+double LastReleasedSampleDistance(OutputChannel* channel);
 void SetOutputBlocksAvailable(bool available);
 void SetCaptureOutputBlocks(bool capture);  // on by default; long benchmarks count only
 uint32_t HostBlockSize();         // what the host last wrote to uiGlobalBlockSize
