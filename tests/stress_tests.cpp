@@ -3,9 +3,11 @@
 // messages in any order, channel counts from none to absurd, slots and ports
 // out of range, blocks missing, empty, too long or full of NaNs, block sizes
 // and sample distances that make no sense, process calls before preparation
-// and after the end, driver faults at every entry point, and tick counts on
-// both sides of the wrap. Every record handed over ends against a no-access
-// page, so a stray read or write faults at once.
+// and after the end, driver faults at every entry point, tick counts on both
+// sides of the wrap, and the settings dialog opened in the middle of it all,
+// with commands from foreign senders and runs ending and beginning while it
+// is open. Every record handed over ends against a no-access page, so a stray
+// read or write faults at once.
 //
 // KORVU_STRESS_SEED and KORVU_STRESS_STEPS in the environment repeat a run;
 // KORVU_STRESS_TRACE prints every action as it is done.
@@ -22,9 +24,12 @@
 #include <sstream>
 
 #include "board/board_table.h"
+#include "controls/control_messages.h"
 #include "frame/binding.h"
 #include "frame/plugin.h"
 #include "frame/texts.h"
+#include "sim/host/dialog_script.h"
+#include "sim/host/double_reference.h"
 #include "sim/host/sim_host.h"
 #include "sim/host/test_clock.h"
 #include "sim/host/sim_driver.h"
@@ -75,6 +80,10 @@ private:
 
     void NewModule();
     void SendMessage(Live& m);
+    void Process(Live& m);
+    void CheckReleases(Live& m, const uint64_t* released);
+    void Settings(Live& m);
+    void DialogAction(HWND dialog, Live& m);
     void Remove(size_t index);
     void Reinitialise();
     void Note(const char* what, uint32_t a = 0, uint32_t b = 0);
@@ -86,10 +95,17 @@ private:
     uint32_t reserved_[2][kBoardSlots][kBoardPorts] = {};  // what the modules should hold
     uint8_t* description_ = nullptr;  // a code 124 record, exactly 36 bytes
     std::string action_;
+    std::string problem_;  // found during a step, reported by the next Check
 };
+
+uint32_t& ChannelCountOf(Live& m)
+{
+    return m.kind == kOut ? m.module.record->uiNumberOfInputs : m.module.record->uiNumberOfOutputs;
+}
 
 StressRun::~StressRun()
 {
+    UnregisterControlClasses();
     for (auto& m : live_)
         sim::DestroyModule(m->module);
     sim::GuardedFree(description_);
@@ -123,6 +139,7 @@ bool StressRun::Start()
     description_ = static_cast<uint8_t*>(sim::GuardedAlloc(36));
     if (BindToHost(sim::HostWindow()) != 1 || SetupPlugin() != 1)
         return false;
+    RegisterControlClasses();  // the settings dialog's channel buttons and arrows
     sim::SetRecordCalls(false);
     sim::SetCaptureOutputBlocks(false);
     sim::SetBlockSize(10);
@@ -193,6 +210,87 @@ void StressRun::SendMessage(Live& m)
         reserved_[m.kind][slot][port] = 0;
 }
 
+// Process calls; an input module must never hand a block on before the tick
+// at which its span ends, computed here in SSE2 double precision.
+void StressRun::Process(Live& m)
+{
+    Note("process", m.kind);
+    for (uint32_t i = 1 + Below(3); i > 0; --i) {
+        uint64_t released[kMaxHostChannels];
+        for (uint32_t c = 0; c < kMaxHostChannels; ++c)
+            released[c] = sim::ReleasedOutputBlocks(m.module.record->pOutputChannel[c]);
+        m.module.process(m.module.record);
+        if (m.kind == kIn)
+            CheckReleases(m, released);
+    }
+}
+
+void StressRun::CheckReleases(Live& m, const uint64_t* released)
+{
+    const double ms = fGlobalMilliSecondsPerSample;
+    if (!(ms > 0 && ms < 1e9))
+        return;  // beyond the reference's range; the module's answer is defined but not checked here
+    for (uint32_t c = 0; c < kMaxHostChannels; ++c) {
+        if (sim::ReleasedOutputBlocks(m.module.record->pOutputChannel[c]) == released[c])
+            continue;
+        const uint32_t due = dwExperimentStartTimeTicks +
+                             ReferenceDueOffset(m.module.record->pChannelRecord[c]->ulSampleCount, ms);
+        if (static_cast<int32_t>(clock_.Now() - due) < 0)
+            problem_ = "channel " + std::to_string(c) + " released a block at tick " + std::to_string(clock_.Now()) +
+                       ", due at " + std::to_string(due);
+    }
+}
+
+// One thing a user, the host or a foreign window does while the dialog is open.
+void StressRun::DialogAction(HWND dialog, Live& m)
+{
+    switch (Below(6)) {
+    case 0:
+        ::SendMessageA(dialog, WM_COMMAND, Pick({kCommandLess, kCommandMore}), 0);
+        break;
+    case 1:
+        ::SendMessageA(dialog, Pick({WM_USER + 7, WM_USER + 8}), 0, 0);
+        break;
+    case 2: {
+        HWND sender = Chance(60) ? GetDlgItem(dialog, 23002 + Below(16)) : sim::HostWindow();
+        ::SendMessageA(dialog, KANAL_LBUTTONDOWN, reinterpret_cast<WPARAM>(sender), Below(5));
+        break;
+    }
+    case 3:
+        m.module.handler(m.module.record, Pick({106, 107}), 0, nullptr);  // a run ends or begins
+        break;
+    default:
+        Process(m);
+        break;
+    }
+}
+
+// The settings dialog, opened on any module at any time, then OK or Cancel.
+// After OK the channel count is the stored one or within 1..8.
+void StressRun::Settings(Live& m)
+{
+    const uint32_t stored = ChannelCountOf(m);
+    const bool ok = Chance(60);
+    Note("settings", m.kind, stored);
+    sim::SetCurrentModulePtr(m.module.record);
+    DialogScript script;
+    for (uint32_t i = Below(6); i > 0; --i)
+        script.Then([this, &m](HWND d) { DialogAction(d, m); });
+    script.Then([ok](HWND d) { Click(d, ok ? IDOK : IDCANCEL); });
+    const size_t changes = sim::SizeChanges().size();
+    {
+        ArmedScripts armed({&script});
+        m.module.handler(m.module.record, 103, 0, nullptr);
+    }
+    if (!script.Completed())
+        problem_ = "the settings dialog did not run its script to the end";
+    if (ok && sim::SizeChanges().size() == changes + 1) {
+        const uint32_t now = ChannelCountOf(m);
+        if (now != stored && (now < 1 || now > 8))
+            problem_ = "OK left " + std::to_string(now) + " channels, " + std::to_string(stored) + " stored";
+    }
+}
+
 void StressRun::Remove(size_t index)
 {
     Live& m = *live_[index];
@@ -245,16 +343,13 @@ void StressRun::Step()
     case 7:
     case 8:
     case 9:
-        if (m) {
-            Note("process", m->kind);
-            for (uint32_t i = 1 + Below(3); i > 0; --i)
-                m->module.process(m->module.record);
-        }
+        if (m)
+            Process(*m);
         break;
     case 10: {
         // Mostly small, now and then large: a large block with a failing
         // driver costs a warning per sample.
-        uint32_t size = Chance(4) ? Pick({1000, 4096}) : Pick({0, 1, 2, 3, 10, 10, 10, 64, 100, 257});
+        uint32_t size = Chance(4) ? Pick({1000, 4096}) : Pick({0, 1, 2, 3, 10, 10, 10, 64, 100, 257, 1 + Below(300)});
         Note("block size", size);
         sim::SetBlockSize(size);
         break;
@@ -267,6 +362,8 @@ void StressRun::Step()
         case 2: ms = -5; break;
         case 3: ms = 1e12; break;
         case 4: ms = 0.001; break;
+        case 5:
+        case 6: ms = (1 + Below(100000)) / static_cast<double>(Pick({3, 7, 10, 100})); break;  // not whole ms
         default: ms = Pick({1, 10, 40, 80, 100, 1000}); break;
         }
         Note("ms per sample", static_cast<uint32_t>(ms));
@@ -325,6 +422,8 @@ void StressRun::Step()
     case 19:
         if (Chance(5))
             Reinitialise();
+        else if (m && Chance(10))
+            Settings(*m);
         break;
     }
 }
@@ -351,6 +450,11 @@ bool KnownText(const std::string& t)
 
 std::string StressRun::Check()
 {
+    if (!problem_.empty()) {
+        std::string p = problem_;
+        problem_.clear();
+        return p;
+    }
     if (!g_problems.empty()) {
         std::string p = g_problems.front();
         g_problems.clear();
@@ -374,16 +478,18 @@ std::string StressRun::Check()
             }
         }
     }
-    // Every block the plug-in holds is the port buffer of a live output module.
+    // Every block the plug-in holds is the port buffer of exactly one live
+    // output module: none lost, none shared.
     for (const sim::Allocation& a : sim::LiveAllocations()) {
-        bool owned = false;
+        int holders = 0;
         for (auto& m : live_) {
             void* buffer;
             memcpy(&buffer, static_cast<uint8_t*>(m->module.instanceData) + 232, 4);
-            owned = owned || (m->kind == kOut && buffer == a.block);
+            holders += m->kind == kOut && buffer == a.block;
         }
-        if (!owned || a.tag != "Tovel_OUT" || a.line != 241)
-            return "an allocation no live module holds: " + a.tag + " line " + std::to_string(a.line);
+        if (holders != 1 || a.tag != "Tovel_OUT" || a.line != 241)
+            return "an allocation held by " + std::to_string(holders) + " live modules: " + a.tag + " line " +
+                   std::to_string(a.line);
     }
     return std::string();
 }
