@@ -6,6 +6,7 @@
 
 #include "board/board_driver.h"
 #include "board/board_table.h"
+#include "board/tovel_api.h"
 #include "sim/host/sim_driver.h"
 
 namespace {
@@ -84,6 +85,51 @@ TEST_F(BoardTableTest, ProbesEverySlotAndClearsTheReservations)
     EXPECT_EQ(2u, driver_.TovelSimCalls("TovelClose"));
 }
 
+TEST_F(BoardTableTest, SetUpTakesExactlyOneForYesAndFollowsTheSlotWord)
+{
+    // Distinct bytes in both fields read from the resource record.
+    const uint32_t address = 0x12345678, length = 0x0A0B0C0D;
+    driver_.TovelSimSetBoard(1, 1, address, length, 0x11);
+    driver_.TovelSimSetAnswers(1, 2, 1);   // "opened", but not with exactly 1
+    driver_.TovelSimSetBoard(2, 1, address, length, 0x22);
+    driver_.TovelSimSetAnswers(2, -1, 1);
+    driver_.TovelSimSetBoard(3, 1, address, length, 0x33);
+    driver_.TovelSimSetAnswers(3, 1, 2);   // a record, but not with exactly 1
+    driver_.TovelSimSetBoard(4, 1, address, length, 0x44);
+    driver_.TovelSimSetBoard(6, 1, 0x600, 6, 0x66);
+    driver_.TovelSimSetSlotWord(6, 9);     // later calls for slot 6 address board 9
+    driver_.TovelSimSetBoard(9, 1, 0x0900A0B0, 9, 0x99);
+
+    ASSERT_EQ(1, InitBoardTable());
+    EXPECT_TRUE(AllZero(BoardTable[1]));
+    EXPECT_TRUE(AllZero(BoardTable[2]));
+    EXPECT_EQ((BoardInfo{1, 0, 0, 0x33, {0, 0}, {0, 0}}), BoardTable[3]);
+    EXPECT_EQ((BoardInfo{1, address, length, 0x44, {0, 0}, {0, 0}}), BoardTable[4]);
+    EXPECT_EQ((BoardInfo{1, 0x0900A0B0, 9, 0x99, {0, 0}, {0, 0}}), BoardTable[6]);
+}
+
+TEST_F(BoardTableTest, WrappersPassTheSlotsLowSixteenBitsAndTheValuesLowEight)
+{
+    driver_.TovelSimSetBoard(4, 1, 0x300, 16, 0x44);
+    driver_.TovelSimSetInput(4, 1, 0x3C);
+    ASSERT_EQ(1, InitBoardTable());
+    const uint32_t wide = 0x10004;  // slot 4 with a stray high word
+    EXPECT_EQ(1, BoardOutPort(wide, 0, 0x1A5));
+    EXPECT_EQ(4u, driver_.Trace().back().slot);
+    EXPECT_EQ(0xA5u, driver_.Trace().back().value);
+    uint8_t byte = 0;
+    EXPECT_EQ(1, BoardInPort(wide, 1, &byte));
+    EXPECT_EQ(0x3C, byte);
+    uint32_t switchValue = 0;
+    EXPECT_EQ(1, BoardGetSwitchValue(wide, &switchValue));
+    EXPECT_EQ(0x44u, switchValue);
+    uint8_t resource[kTovelResourceSize];
+    EXPECT_EQ(1, BoardGetResource(wide, resource));
+    EXPECT_EQ(0, BoardGetLastError(wide));
+    EXPECT_EQ(1, BoardClose(wide));
+    EXPECT_FALSE(driver_.TovelSimIsOpen(4));
+}
+
 TEST_F(BoardTableTest, FailedSwitchReadLeavesTheBoardAbsentKeptAndOpen)
 {
     driver_.TovelSimSetBoard(3, 1, 0x340, 8, 0x7);
@@ -149,8 +195,11 @@ TEST_F(BoardTableTest, ReadChangesExactlyOneByteAndWriteNone)
     ASSERT_EQ(1, InitBoardTable());
 
     uint8_t bytes[3] = {0xEE, 0xEE, 0xEE};
-    EXPECT_NE(0, BoardPortIO(4, 1, kPortRead, &bytes[1]));
-    EXPECT_THAT(bytes, testing::ElementsAre(0xEE, 0x3C, 0xEE));
+    for (uint16_t direction : {1, 2, 0xFFFF}) {  // any direction but 0 reads
+        bytes[1] = 0xEE;
+        EXPECT_NE(0, BoardPortIO(4, 1, direction, &bytes[1]));
+        EXPECT_THAT(bytes, testing::ElementsAre(0xEE, 0x3C, 0xEE)) << "direction " << direction;
+    }
 
     bytes[1] = 0xA7;
     EXPECT_NE(0, BoardPortIO(4, 0, kPortWrite, &bytes[1]));
@@ -171,6 +220,8 @@ TEST_F(BoardTableTest, FinishWithoutSetUpAndASecondFinishAreHarmless)
 
     uint8_t byte = 1;
     EXPECT_EQ(0, BoardPortIO(0, 0, kPortWrite, &byte)) << "no transfer reaches a driver that is gone";
+    uint8_t resource[kTovelResourceSize];
+    EXPECT_EQ(0, BoardGetResource(0, resource)) << "nor a resource query";
 }
 
 // ------------------------------------------------------------------ drivers that cannot be bound

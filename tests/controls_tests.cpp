@@ -213,12 +213,22 @@ TEST_F(ControlTest, ButtonsPaintTheHostBitmapOfTheirState)
         UpdateWindow(a);
         EXPECT_EQ(sim::LessMoreBitmapColour(state), Pixel(a, 12, 16)) << "arrow state " << state;
     }
-    // A state past the host's bitmaps draws nothing rather than reading past them.
-    SetState(b, 1);
-    UpdateWindow(b);
-    SetState(b, 40000);
-    UpdateWindow(b);
-    EXPECT_EQ(sim::ChannelBitmapColour(1), Pixel(b, 11, 15));
+    // A state past the host's bitmaps (4 and 6 of them) draws nothing rather
+    // than reading past them.
+    for (WORD past : {4, 40000}) {
+        SetState(b, 1);
+        UpdateWindow(b);
+        SetState(b, past);
+        UpdateWindow(b);
+        EXPECT_EQ(sim::ChannelBitmapColour(1), Pixel(b, 11, 15)) << "channel state " << past;
+    }
+    for (WORD past : {6, 40000}) {
+        SetState(a, 1);
+        UpdateWindow(a);
+        SetState(a, past);
+        UpdateWindow(a);
+        EXPECT_EQ(sim::LessMoreBitmapColour(1), Pixel(a, 12, 16)) << "arrow state " << past;
+    }
 }
 
 TEST_F(ControlTest, ArrowPressOnADisabledStateDoesNothing)
@@ -254,6 +264,15 @@ TEST_F(ControlTest, ArrowShowsPressedAtOnceAndReleaseAnywhereSendsTheCommand)
     EXPECT_EQ(nullptr, GetCapture());
     const ExpectedMessage more[] = {{WM_COMMAND, kWParam | kLParam, kCommandMore, 0}};
     ExpectSequence(*recorder_, more, "release outside");
+}
+
+TEST_F(ControlTest, ArrowReleasedWithoutItsPressSendsNothing)
+{
+    HWND a = Make("DOR:CONTROLLESSMORE", 23001);
+    SetState(a, 4);
+    SendMessageA(a, WM_LBUTTONUP, 0, 0);  // the press went to another window
+    EXPECT_EQ(4, ControlState(a));
+    ExpectNoMessages(*recorder_, "release without capture");
 }
 
 TEST_F(ControlTest, QuickDoubleClickOnAnArrowGivesTwoCommands)

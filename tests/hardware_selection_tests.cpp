@@ -163,6 +163,27 @@ TEST_F(HardwareSelectionTest, EnterAccepts)
     EXPECT_EQ(2, In(m)->wLogSlot);
 }
 
+TEST_F(HardwareSelectionTest, WithoutACurrentRowOkAcceptsNothing)
+{
+    SetupTwoBoards();
+    sim::Module& m = NewModule(kIn);
+    DialogScript script;
+    script.Then([](HWND d) {
+        SendDlgItemMessageA(d, IDC_BOARD_LIST, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        Click(d, IDOK);
+    }).Then([](HWND d) {
+        EXPECT_TRUE(IsWindow(d)) << "no board row";
+        SendDlgItemMessageA(d, IDC_BOARD_LIST, LB_SETCURSEL, 1, 0);
+        SendDlgItemMessageA(d, IDC_PORT_LIST, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        Click(d, IDOK);
+    }).Then([](HWND d) {
+        EXPECT_TRUE(IsWindow(d)) << "no port row";
+        Click(d, IDCANCEL);
+    });
+    EXPECT_EQ(0, Create(m, script));
+    EXPECT_TRUE(script.Completed());
+}
+
 TEST_F(HardwareSelectionTest, NoBoardWarnsAndReturnsNothing)
 {
     SetupKorvuOrFail();

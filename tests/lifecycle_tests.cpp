@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 
 #include "sim/host/dialog_script.h"
+#include "sim/host/import_patch.h"
 #include "tests/kit/plugin_fixture.h"
 
 using testing::IsEmpty;
@@ -81,6 +82,37 @@ TEST_F(LifecycleTest, InsertsItsPopupAsTheFourthEntryOfTheHostsMenuBar)
     ASSERT_EQ(1u, sim::MenuEntries().size());
     EXPECT_EQ(4990u, sim::MenuEntries()[0].command);
     EXPECT_NE(nullptr, sim::MenuEntries()[0].callback);
+}
+
+namespace {
+
+HMENU g_loadedMenu;
+std::vector<HWND> g_barsDrawn;
+
+HMENU WINAPI RecordLoadMenu(HINSTANCE instance, LPCSTR name)
+{
+    return g_loadedMenu = LoadMenuA(instance, name);
+}
+
+BOOL WINAPI RecordDrawMenuBar(HWND window)
+{
+    g_barsDrawn.push_back(window);
+    return DrawMenuBar(window);
+}
+
+}  // namespace
+
+TEST_F(LifecycleTest, FreesTheResourceMenusWrapperAndRedrawsTheBar)
+{
+    sim::ImportPatch load(Dll(), "USER32.dll", "LoadMenuA", reinterpret_cast<void*>(&RecordLoadMenu));
+    sim::ImportPatch draw(Dll(), "USER32.dll", "DrawMenuBar", reinterpret_cast<void*>(&RecordDrawMenuBar));
+    ASSERT_TRUE(load.Installed() && draw.Installed());
+    g_barsDrawn.clear();
+    ASSERT_EQ(1, SetupKorvu());
+    ASSERT_NE(nullptr, g_loadedMenu);
+    EXPECT_FALSE(IsMenu(g_loadedMenu)) << "the wrapper is freed";
+    EXPECT_TRUE(IsMenu(GetSubMenu(sim::MainMenu(), 3))) << "the popup lives on in the host's bar";
+    EXPECT_THAT(g_barsDrawn, testing::ElementsAre(sim::HostWindow()));
 }
 
 TEST_F(LifecycleTest, SetUpEntryShowsItsMessageBoxAndDoesNothingElse)

@@ -109,8 +109,10 @@ TEST_F(CreateTest, OutputModuleTakesItsPortAndTheDefaults)
     sim::Module& m = NewModule(kOut);
     for (int c = 0; c < 8; ++c)
         m.record->pChannelRecord[c]->iAnimationPhase = 7;
+    Out(m)->pPortBuffer = reinterpret_cast<uint8_t*>(0xDEADBEEF);  // whatever the host's memory held
 
     ASSERT_EQ(1, CreateOn(m, 1, 1));
+    EXPECT_EQ(nullptr, Out(m)->pPortBuffer) << "no run has allocated one";
 
     EXPECT_EQ(5, Out(m)->wLogSlot);
     EXPECT_EQ(1, Out(m)->wPort);

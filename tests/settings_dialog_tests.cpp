@@ -185,6 +185,29 @@ TEST_F(SettingsTest, OkLeavesTheRunStateAsARunLeftItWhileTheDialogWasOpen)
     EXPECT_EQ(0u, word200) << "as the run preparation left it";
 }
 
+TEST_F(SettingsTest, UnterminatedTextsShowUpToTheirFieldsAndForeignButtonsAreIgnored)
+{
+    sim::Module& m = Named(kOut, 4);
+    memset(m.record->szModuleName, 'M', 13);    // no zero: the description follows
+    memset(m.record->szDescription, 'D', 41);   // no zero: the host's own bytes follow
+    memset(m.record->reserved94, 'X', sizeof m.record->reserved94);
+    memset(Name(m, 0), 'C', 24);                // runs into channel 1's name
+    // A window of the host's with a channel button's id, pressed in state 2.
+    HWND foreign = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 1, 1, sim::HostWindow(),
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_CHANNEL_0 + 2)), nullptr, nullptr);
+    DialogScript script;
+    script.Then([&](HWND d) {
+        EXPECT_EQ(std::string(13, 'M'), ControlTextA(d, IDC_MODULE_NAME));
+        EXPECT_EQ(std::string(41, 'D'), ControlTextA(d, IDC_DESCRIPTION));
+        EXPECT_EQ(std::string(24, 'C'), ControlTextA(d, IDC_CHANNEL_NAME));
+        SendMessageA(d, KANAL_LBUTTONDOWN, reinterpret_cast<WPARAM>(foreign), 2);
+        EXPECT_EQ("0", ControlTextA(d, IDC_SELECTED_CHANNEL)) << "the selection stays";
+        Click(d, IDCANCEL);
+    });
+    Open(m, script);
+    DestroyWindow(foreign);
+}
+
 TEST_F(SettingsTest, GivingUpTheSelectedLastChannelSelectsTheNewLast)
 {
     sim::Module& m = Named(kOut, 3);

@@ -93,13 +93,22 @@ TEST_F(TovelOutRun, LongBlockIsWrittenUpToTheBlockSizeAndReleasedWhole)
     EXPECT_EQ(0u, sim::QueuedInputBlocks(m.record, 0));
 }
 
-TEST_F(TovelOutRun, GrowingBlockSizeNeverWritesPastThePreparedBuffer)
+TEST_F(TovelOutRun, BlockSizeChangedMidRunCapsTheWritesBothWays)
 {
-    sim::Module& m = Prepared(1, 3);
-    sim::SetBlockSize(6);
-    sim::QueueInputBlock(m.record, 0, {5, 5, 5, 5, 5, 5});
-    Process(m);
-    EXPECT_THAT(Written(), ElementsAre(1, 1, 1)) << "the buffer holds three positions";
+    struct Case {
+        uint32_t prepared, now;
+        size_t written;
+    } cases[] = {{3, 6, 3}, {3, 4, 3}, {5, 4, 4}, {5, 1, 1}, {5, 5, 5}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "prepared for " << c.prepared << ", now " << c.now);
+        sim::Module& m = Prepared(1, c.prepared);
+        sim::SetBlockSize(c.now);  // grown: the buffer holds no more; shrunk: the host's size holds
+        sim::QueueInputBlock(m.record, 0, {5, 5, 5, 5, 5, 5});
+        const size_t before = Written().size();
+        Process(m);
+        EXPECT_EQ(c.written, Written().size() - before);
+        Send(m, 107);
+    }
 }
 
 TEST_F(TovelOutRun, PauseLeavesTheBlocksWithTheHost)
@@ -306,6 +315,16 @@ TEST_F(TovelOutRun, ReattachNeedsTheBoardAndRemovalGivesThePortBack)
     });
     Create(probe, again);
     EXPECT_EQ(2u, ports.size()) << "removal released port 1";
+}
+
+TEST_F(TovelOutRun, ReattachAfterFinishFindsNoDriverAndWarns)
+{
+    sim::Module& m = Bound(kOut, kSlot, 0, 1);
+    ASSERT_EQ(1, FinishKorvu());  // the host keeps its modules after finish
+    EXPECT_EQ(0, Send(m, 105));
+    ASSERT_EQ(1u, sim::Warnings().size());
+    EXPECT_EQ(L"デバイスが存在しません", FromCp932(sim::Warnings()[0].text));
+    SetupKorvuOrFail();  // for the fixture's own run end
 }
 
 TEST_F(TovelOutRun, SlotOrPortOutsideTheBoardTableIsAMissingBoard)

@@ -28,7 +28,9 @@
     X(TovelSimSetDwell) \
     X(TovelSimIsOpen) \
     X(TovelSimCalls) \
-    X(TovelSimLoadIni)
+    X(TovelSimLoadIni) \
+    X(TovelSimSetAnswers) \
+    X(TovelSimSetSlotWord)
 
 // bin/drivers/<variant>/ beside the test program.
 std::string DriverFolder(const char* variant);

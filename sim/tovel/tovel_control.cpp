@@ -119,6 +119,24 @@ void TOVEL_SIM_CALL TovelSimSetBoard(uint32_t slot, int32_t present, uint32_t io
         SetBoard(*b, present != 0, ioAddress, ioLength, switchValue);
 }
 
+void TOVEL_SIM_CALL TovelSimSetAnswers(uint32_t slot, int32_t createAnswer, int32_t resourceAnswer)
+{
+    Locked lock;
+    if (Board* b = Find(slot)) {
+        b->createAnswer = createAnswer;
+        b->resourceAnswer = resourceAnswer;
+    }
+}
+
+void TOVEL_SIM_CALL TovelSimSetSlotWord(uint32_t slot, uint32_t word)
+{
+    Locked lock;
+    if (Board* b = Find(slot)) {
+        b->rewritesSlotWord = true;
+        b->slotWord = word;
+    }
+}
+
 void TOVEL_SIM_CALL TovelSimSetInput(uint32_t slot, uint32_t port, uint32_t value)
 {
     Locked lock;

@@ -135,7 +135,9 @@ int32_t TOVEL_CALL TovelCreate(uint32_t* slot)
     if (!b)
         return 0;
     b->open = true;
-    return 1;
+    if (b->rewritesSlotWord)
+        *slot = b->slotWord;
+    return b->createAnswer;
 }
 
 int32_t TOVEL_CALL TovelClose(uint32_t slot)
@@ -157,7 +159,7 @@ int32_t TOVEL_CALL TovelGetResource(uint32_t slot, void* resource)
     if (!b)
         return 0;
     memcpy(resource, b->resource, kTovelResourceSize);
-    return 1;
+    return b->resourceAnswer;
 }
 
 int32_t TOVEL_CALL TovelGetSwitchValue(uint32_t slot, uint32_t* value)
@@ -183,11 +185,11 @@ int32_t TOVEL_CALL TovelOutPort(uint32_t slot, uint32_t port, uint32_t value)
     if (error) {
         if (b)
             b->lastError = error;
-        Trace(slot, port, 0, value & 0xFF, 0);
+        Trace(slot, port, 0, value, 0);
         return 0;
     }
     b->output[port] = static_cast<uint8_t>(value);
-    Trace(slot, port, 0, value & 0xFF, 1);
+    Trace(slot, port, 0, value, 1);
     return 1;
 }
 

@@ -30,7 +30,7 @@ struct TovelSimTransfer {
     uint32_t slot;
     uint32_t port;
     uint32_t direction;            // 0 write (TovelOutPort), 1 read (TovelInPort)
-    uint32_t value;                // the byte written, or the byte read
+    uint32_t value;                // the value passed to TovelOutPort, or the byte read
     int32_t result;                // what the entry point answered
     uint32_t threadId;
     double microseconds;           // since the driver was loaded
@@ -58,4 +58,10 @@ void TOVEL_SIM_CALL TovelSimSetDwell(uint32_t yields);  // widen each transfer t
 int32_t TOVEL_SIM_CALL TovelSimIsOpen(uint32_t slot);
 uint32_t TOVEL_SIM_CALL TovelSimCalls(const char* entryPoint);
 int32_t TOVEL_SIM_CALL TovelSimLoadIni(const char* path);
+// What the slot's TovelCreate and TovelGetResource answer when they succeed
+// (1 unless set): a driver that says 2 or -1 for yes.
+void TOVEL_SIM_CALL TovelSimSetAnswers(uint32_t slot, int32_t createAnswer, int32_t resourceAnswer);
+// The slot's TovelCreate rewrites the caller's slot word to `word`; the
+// caller's later calls then address that slot's board.
+void TOVEL_SIM_CALL TovelSimSetSlotWord(uint32_t slot, uint32_t word);
 }

@@ -35,6 +35,10 @@ struct Board {
     uint32_t switchValue = 0;
     uint8_t output[kPorts] = {};
     Input input[kPorts];
+    int32_t createAnswer = 1;    // what TovelCreate and TovelGetResource answer when they
+    int32_t resourceAnswer = 1;  // succeed: a driver may say 2 or -1 for yes
+    bool rewritesSlotWord = false;
+    uint32_t slotWord = 0;       // what TovelCreate leaves in the caller's word
     bool failCreate = false;
     bool failResource = false;
     bool failSwitchValue = false;
