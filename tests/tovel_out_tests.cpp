@@ -269,6 +269,16 @@ TEST_F(TovelOutRun, RemovalHandsBackTheBufferSoPreparationNeverRunsOut)
     EXPECT_TRUE(sim::LiveAllocations().empty());
 }
 
+TEST_F(TovelOutRun, MoreThanSixtyFourBuffersAtOnceFailAsAnAllocation)
+{
+    for (int i = 0; i < 64; ++i)
+        ASSERT_EQ(1, Send(Bound(kOut, kSlot, 0, 1), 106)) << "module " << i;
+    EXPECT_EQ(0, Send(Bound(kOut, kSlot, 0, 1), 106));
+    ASSERT_FALSE(sim::Warnings().empty());
+    EXPECT_EQ(L"出力バッファ確保が失敗しました\nブロックサイズを少なくして下さい", FromCp932(sim::Warnings().back().text));
+    EXPECT_EQ(64u, sim::LiveAllocations().size()) << "the 65th buffer went straight back";
+}
+
 TEST_F(TovelOutRun, AModuleNeverWritesOrFreesAnotherModulesBuffer)
 {
     sim::Module& a = Prepared(1, 3);
