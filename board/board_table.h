@@ -4,7 +4,7 @@
 
 #include <stdint.h>
 
-enum { kBoardSlots = 16, kBoardPorts = 2 };
+enum { kBoardSlots = 16, kBoardPorts = 2, kPortBits = 8 };
 
 struct BoardInfo {
     uint32_t bPresent;

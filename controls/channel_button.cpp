@@ -2,7 +2,8 @@
 // state and reports mouse presses to its parent. The parent decides what a
 // press means and sets the state in return.
 
-#include "controls/control_messages.h"
+#include "controls/controls.h"
+#include "controls/state_control.h"
 
 #include "frame/binding.h"
 #include "frame/host_services.h"
@@ -10,8 +11,6 @@
 namespace {
 
 const int kWidth = 22, kHeight = 30;
-const WORD kChannelBitmaps = 4;  // the host's hBitChannel holds at least these
-const WORD kSelected = 1, kInUse = 2;
 
 void Notify(HWND button, UINT notification)
 {
@@ -20,13 +19,15 @@ void Notify(HWND button, UINT notification)
 
 void Deselect(HWND button)
 {
-    if (ControlState(button) == kSelected)
-        SetControlState(button, kInUse);
+    if (ControlState(button) == kChannelSelected)
+        SetControlState(button, kChannelInUse);
 }
 
 }  // namespace
 
-LRESULT CALLBACK ChannelButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+const char kChannelButtonClass[] = "DOR:CONTROLKANAL";
+
+static LRESULT CALLBACK ChannelButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (HandleStateControlMessage(window, message, wParam, lParam,
                                   StateControlLook{kWidth, kHeight, host::ChannelBitmaps(), kChannelBitmaps}))
@@ -52,4 +53,9 @@ LRESULT CALLBACK ChannelButtonProc(HWND window, UINT message, WPARAM wParam, LPA
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }
+}
+
+void RegisterChannelButton()
+{
+    RegisterStateControlClass(kChannelButtonClass, CS_DBLCLKS, ChannelButtonProc);
 }

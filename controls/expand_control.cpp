@@ -2,16 +2,14 @@
 // picture while held and, on release anywhere, tells its parent "less"
 // (states 0 to 2) or "more" (states 3 to 5) by WM_COMMAND.
 
-#include "controls/control_messages.h"
+#include "controls/controls.h"
+#include "controls/state_control.h"
 
 #include "frame/host_services.h"
 
 namespace {
 
 const int kWidth = 24, kHeight = 32;
-const WORD kExpandBitmaps = 6;  // the host's hBitLessMore holds at least these
-const WORD kLessDisabled = 0, kLessUp = 1, kLessPressed = 2;
-const WORD kMoreDisabled = 3, kMoreUp = 4, kMorePressed = 5;
 
 bool Disabled(WORD state)
 {
@@ -53,7 +51,9 @@ void Release(HWND arrow)
 
 }  // namespace
 
-LRESULT CALLBACK ExpandControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+const char kExpandControlClass[] = "DOR:CONTROLLESSMORE";
+
+static LRESULT CALLBACK ExpandControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (HandleStateControlMessage(window, message, wParam, lParam,
                                   StateControlLook{kWidth, kHeight, host::LessMoreBitmaps(), kExpandBitmaps}))
@@ -68,4 +68,9 @@ LRESULT CALLBACK ExpandControlProc(HWND window, UINT message, WPARAM wParam, LPA
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }
+}
+
+void RegisterExpandControl()
+{
+    RegisterStateControlClass(kExpandControlClass, 0, ExpandControlProc);
 }

@@ -3,7 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "controls/control_messages.h"
+#include "controls/controls.h"
 #include "controls/dialog_layout.h"
 #include "frame/binding.h"
 #include "frame/host_services.h"
@@ -17,9 +17,6 @@ const int kChannelNameChars = 20;
 const int kModuleNameChars = 12;
 const int kDescriptionChars = 40;
 
-// Channel button states, and the arrows' enabled and disabled states.
-const WPARAM kSelected = 1, kInUse = 2, kNotInUse = 3;
-const WPARAM kLessOff = 0, kLessOn = 1, kMoreOff = 3, kMoreOn = 4;
 
 // One settings dialog is open at a time: it is modal.
 struct SettingsState {
@@ -79,15 +76,17 @@ void ShowSelected(HWND dialog)
 void SetControlStates(HWND dialog)
 {
     for (UINT n = 0; n < g_state.limit; ++n) {
-        WPARAM state = n >= g_state.inUse ? kNotInUse : n == g_state.selected ? kSelected : kInUse;
+        WPARAM state = n >= g_state.inUse         ? kChannelNotInUse
+                       : n == g_state.selected ? kChannelSelected
+                                               : kChannelInUse;
         Send(dialog, IDC_CHANNEL_0 + n, CTL_SETSTATE, state);
     }
     if (bExperimentIsRunning == 1) {
-        Send(dialog, IDC_LESS, CTL_SETSTATE, kLessOff);
-        Send(dialog, IDC_MORE, CTL_SETSTATE, kMoreOff);
+        Send(dialog, IDC_LESS, CTL_SETSTATE, kLessDisabled);
+        Send(dialog, IDC_MORE, CTL_SETSTATE, kMoreDisabled);
     } else {
-        Send(dialog, IDC_LESS, CTL_SETSTATE, g_state.inUse >= 2 ? kLessOn : kLessOff);
-        Send(dialog, IDC_MORE, CTL_SETSTATE, g_state.inUse <= g_state.limit - 1 ? kMoreOn : kMoreOff);
+        Send(dialog, IDC_LESS, CTL_SETSTATE, g_state.inUse >= 2 ? kLessUp : kLessDisabled);
+        Send(dialog, IDC_MORE, CTL_SETSTATE, g_state.inUse <= g_state.limit - 1 ? kMoreUp : kMoreDisabled);
     }
 }
 
@@ -95,7 +94,7 @@ BOOL Initialise(const ModuleKind& kind, HWND dialog)
 {
     ModuleRecord* module = Module();
     g_state.workingCopy =
-        static_cast<uint8_t*>(host::NewMemAlloc(kind.instanceDataSize, kind.tag, kind.settingsLines.allocate));
+        static_cast<uint8_t*>(host::NewMemAlloc(kind.instanceDataSize, kind.tag, kind.lines.settingsAllocate));
     if (!g_state.workingCopy) {
         EndDialog(dialog, 0);
         return TRUE;
@@ -140,14 +139,14 @@ void Less(HWND dialog)
     if (g_state.inUse <= 1 || g_state.inUse > g_state.limit)
         return;
     if (g_state.inUse == g_state.limit)
-        Send(dialog, IDC_MORE, CTL_SETSTATE, kMoreOn);
+        Send(dialog, IDC_MORE, CTL_SETSTATE, kMoreUp);
     --g_state.inUse;
     if (g_state.inUse < 2)
-        Send(dialog, IDC_LESS, CTL_SETSTATE, kLessOff);
-    Send(dialog, IDC_CHANNEL_0 + g_state.inUse, CTL_SETSTATE, kNotInUse);
+        Send(dialog, IDC_LESS, CTL_SETSTATE, kLessDisabled);
+    Send(dialog, IDC_CHANNEL_0 + g_state.inUse, CTL_SETSTATE, kChannelNotInUse);
     if (g_state.selected >= g_state.inUse) {
         g_state.selected = g_state.inUse - 1;
-        Send(dialog, IDC_CHANNEL_0 + g_state.selected, CTL_SETSTATE, kSelected);
+        Send(dialog, IDC_CHANNEL_0 + g_state.selected, CTL_SETSTATE, kChannelSelected);
     }
 }
 
@@ -156,11 +155,11 @@ void More(HWND dialog)
     if (g_state.inUse >= g_state.limit)
         return;
     if (g_state.inUse == 1)
-        Send(dialog, IDC_LESS, CTL_SETSTATE, kLessOn);
+        Send(dialog, IDC_LESS, CTL_SETSTATE, kLessUp);
     ++g_state.inUse;
     if (g_state.inUse > g_state.limit - 1)
-        Send(dialog, IDC_MORE, CTL_SETSTATE, kMoreOff);
-    Send(dialog, IDC_CHANNEL_0 + g_state.inUse - 1, CTL_SETSTATE, kInUse);
+        Send(dialog, IDC_MORE, CTL_SETSTATE, kMoreDisabled);
+    Send(dialog, IDC_CHANNEL_0 + g_state.inUse - 1, CTL_SETSTATE, kChannelInUse);
 }
 
 BOOL LessOrMore(HWND dialog, int arrow)
@@ -178,12 +177,12 @@ BOOL ChannelPressed(HWND dialog, HWND button, WORD state)
 {
     int channel = GetDlgCtrlID(button) - IDC_CHANNEL_0;
     // Only a channel button of this dialog, in use and not selected, selects.
-    if (state == kInUse && GetParent(button) == dialog && channel >= 0 &&
+    if (state == kChannelInUse && GetParent(button) == dialog && channel >= 0 &&
         static_cast<UINT>(channel) < g_state.limit) {
         SaveSelected(dialog);
         Send(dialog, IDC_CHANNEL_0 + g_state.selected, KANAL_DESELECT, 0);
         g_state.selected = static_cast<UINT>(channel);
-        SendMessageA(button, CTL_SETSTATE, kSelected, 0);
+        SendMessageA(button, CTL_SETSTATE, kChannelSelected, 0);
         ShowSelected(dialog);
     }
     return EndChannelOperation(dialog);
@@ -210,7 +209,7 @@ void Accept(const ModuleKind& kind, HWND dialog)
     // Everything the dialog copied goes back but the run state: a run may
     // have ended and the next begun while the dialog was open.
     memcpy(module->pInstanceData, g_state.workingCopy, kind.runStateOffset);
-    host::NewDoMemFree(g_state.workingCopy, kind.tag, kind.settingsLines.releaseOnOk);
+    host::NewDoMemFree(g_state.workingCopy, kind.tag, kind.lines.settingsReleaseOnOk);
     g_state.workingCopy = nullptr;
     if (kind.id == kOutputModule)
         host::ChangeModuleSize(module, g_state.inUse, 0);
@@ -222,7 +221,7 @@ void Accept(const ModuleKind& kind, HWND dialog)
 void Cancel(const ModuleKind& kind, HWND dialog)
 {
     if (g_state.workingCopy)
-        host::NewDoMemFree(g_state.workingCopy, kind.tag, kind.settingsLines.releaseOnCancel);
+        host::NewDoMemFree(g_state.workingCopy, kind.tag, kind.lines.settingsReleaseOnCancel);
     g_state.workingCopy = nullptr;
     EndDialog(dialog, 0);
 }

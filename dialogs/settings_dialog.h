@@ -5,12 +5,13 @@
 
 #include <windows.h>
 
+#include "controls/controls.h"
 #include "modules/module_kind.h"
 #include "resources/resource_ids.h"
 
 static_assert(IDC_CHANNEL_0 + 15 == 23017 && IDC_MODULE_NAME == IDC_CHANNEL_0 + 16,
               "the sixteen channel buttons lie between the arrows and the name edit");
-static_assert(IDC_LESS == 23000 && IDC_MORE == 23001, "the arrows' commands are their ids");
+static_assert(IDC_LESS == kCommandLess && IDC_MORE == kCommandMore, "the arrows' commands are their ids");
 
 // Modal over the module's window; 1 after OK, 0 after Cancel or when the
 // working copy could not be allocated. Works on the host's current module.

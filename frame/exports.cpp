@@ -1,6 +1,6 @@
 // The three entry points the host calls by name.
 
-#include "controls/control_messages.h"
+#include "controls/controls.h"
 #include "controls/dialog_layout.h"
 #include "frame/binding.h"
 #include "frame/plugin.h"

@@ -14,6 +14,7 @@ static_assert(offsetof(OutInstanceData, szChannelName) == offsetof(InInstanceDat
 static_assert(offsetof(OutInstanceData, pPortBuffer) + sizeof(uint8_t*) == sizeof(OutInstanceData) &&
                   offsetof(InInstanceData, dwRunWord200) + 168 == sizeof(InInstanceData),
               "each kind's run state runs to the end of its per-instance data");
+static_assert(kOutputModule == 0 && kInputModule == 1, "the table's rows are in the order of the ids");
 static_assert(IDS_TOVEL_OUT_LONG == IDS_TOVEL_OUT_SHORT + 1000 && IDS_TOVEL_IN_LONG == IDS_TOVEL_IN_SHORT + 1000,
               "a long name's string id is its short name's plus 1000");
 
@@ -27,14 +28,50 @@ SelectionResult g_outSelection;
 SelectionResult g_inSelection;
 
 const ModuleKind kKinds[] = {
-    {kOutputModule, "Tovel OUT", "Tovel_OUT", IDS_TOVEL_OUT_SHORT, sizeof(OutInstanceData), 0, "ICO_TOVEL_OUT",
-     "BM_PCI_OUT", "TOVEL_OUT", {353, 511, 523}, &BoardInfo::bOutputReserved, offsetof(OutInstanceData, wPort),
-     offsetof(OutInstanceData, pPortBuffer), {text::kOutputPort0, text::kOutputPort1}, g_outShortName,
-     g_outLongName, &g_outSelection, TovelOutMessageHandler, TovelOutProcess},
-    {kInputModule, "Tovel IN", "Tovel_IN", IDS_TOVEL_IN_SHORT, sizeof(InInstanceData), 520, "ICO_TOVEL_IN",
-     "BM_PCI_IN", "TOVEL_IN", {359, 518, 530}, &BoardInfo::bInputReserved, offsetof(InInstanceData, wPort),
-     offsetof(InInstanceData, dwRunWord200), {text::kInputPort0, text::kInputPort1}, g_inShortName,
-     g_inLongName, &g_inSelection, TovelInMessageHandler, TovelInProcess},
+    {
+        .id = kOutputModule,
+        .className = "Tovel OUT",
+        .tag = "Tovel_OUT",
+        .lines = {.settingsAllocate = 353, .settingsReleaseOnOk = 511, .settingsReleaseOnCancel = 523,
+                  .portBufferAllocate = 241, .portBufferFree = 292, .blockRelease = 663},
+        .commandId = IDS_TOVEL_OUT_SHORT,
+        .instanceDataSize = sizeof(OutInstanceData),
+        .secondSize = 0,
+        .smallBitmap = "ICO_TOVEL_OUT",
+        .largeBitmap = "BM_PCI_OUT",
+        .settingsTemplate = "TOVEL_OUT",
+        .reserved = &BoardInfo::bOutputReserved,
+        .portOffset = offsetof(OutInstanceData, wPort),
+        .runStateOffset = offsetof(OutInstanceData, pPortBuffer),
+        .portText = {text::kOutputPort0, text::kOutputPort1},
+        .shortName = g_outShortName,
+        .longName = g_outLongName,
+        .selection = &g_outSelection,
+        .handler = TovelOutMessageHandler,
+        .process = TovelOutProcess,
+    },
+    {
+        .id = kInputModule,
+        .className = "Tovel IN",
+        .tag = "Tovel_IN",
+        .lines = {.settingsAllocate = 359, .settingsReleaseOnOk = 518, .settingsReleaseOnCancel = 530,
+                  .portBufferAllocate = 0, .portBufferFree = 0, .blockRelease = 713},
+        .commandId = IDS_TOVEL_IN_SHORT,
+        .instanceDataSize = sizeof(InInstanceData),
+        .secondSize = 520,
+        .smallBitmap = "ICO_TOVEL_IN",
+        .largeBitmap = "BM_PCI_IN",
+        .settingsTemplate = "TOVEL_IN",
+        .reserved = &BoardInfo::bInputReserved,
+        .portOffset = offsetof(InInstanceData, wPort),
+        .runStateOffset = offsetof(InInstanceData, dwRunWord200),
+        .portText = {text::kInputPort0, text::kInputPort1},
+        .shortName = g_inShortName,
+        .longName = g_inLongName,
+        .selection = &g_inSelection,
+        .handler = TovelInMessageHandler,
+        .process = TovelInProcess,
+    },
 };
 
 uint8_t* InstanceBytes(const ModuleRecord* module)

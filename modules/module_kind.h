@@ -16,24 +16,27 @@ struct SelectionResult {
     uint16_t wPort;
 };
 
-// Line numbers the settings dialog gives the host's allocator with the tag.
-struct SettingsLines {
-    int32_t allocate;
-    int32_t releaseOnOk;
-    int32_t releaseOnCancel;
+// The line numbers a kind gives the host with its tag, naming the call sites.
+struct HostLines {
+    int32_t settingsAllocate;        // the settings dialog's working copy
+    int32_t settingsReleaseOnOk;
+    int32_t settingsReleaseOnCancel;
+    int32_t portBufferAllocate;      // the output module's port buffer
+    int32_t portBufferFree;
+    int32_t blockRelease;            // an input block given back, or an output block handed on
 };
 
 struct ModuleKind {
     ModuleKindId id;
     const char* className;           // "Tovel OUT" / "Tovel IN"
-    const char* tag;                 // source tag for the host's allocator
+    const char* tag;                 // source tag for the host's services
+    HostLines lines;
     uint32_t commandId;              // also the short name's string id; the long name's is + 1000
     uint32_t instanceDataSize;
     uint32_t secondSize;
     const char* smallBitmap;
     const char* largeBitmap;
     const char* settingsTemplate;
-    SettingsLines settingsLines;
     uint32_t (BoardInfo::*reserved)[kBoardPorts];  // the flags this kind claims
     size_t portOffset;               // wPort within the per-instance data
     size_t runStateOffset;           // the run's own words, from here to the end of the data

@@ -9,27 +9,27 @@
 #include "frame/texts.h"
 #include "frame/host_services.h"
 
-int32_t DispatchModuleMessage(const MessageEntry* table, size_t count, ModuleRecord* module, uint32_t code,
-                              int32_t argument, void* pointer)
+int32_t DispatchModuleMessage(const ModuleKind& kind, const MessageEntry* table, size_t count, ModuleRecord* module,
+                              uint32_t code, int32_t argument, void* pointer)
 {
     for (size_t i = 0; i < count; ++i) {
         if (table[i].code == code)
-            return table[i].answer(module, argument, pointer);
+            return table[i].answer(kind, module, argument, pointer);
     }
     return host::PerformDefaultAction(module, code, argument, pointer);
 }
 
-int32_t AnswerOne(ModuleRecord*, int32_t, void*)
+int32_t AnswerOne(const ModuleKind&, ModuleRecord*, int32_t, void*)
 {
     return 1;
 }
 
-int32_t AnswerZero(ModuleRecord*, int32_t, void*)
+int32_t AnswerZero(const ModuleKind&, ModuleRecord*, int32_t, void*)
 {
     return 0;
 }
 
-int32_t CreateInstance(const ModuleKind& kind, ModuleRecord* module)
+int32_t CreateInstance(const ModuleKind& kind, ModuleRecord* module, int32_t, void*)
 {
     if (RunHardwareSelection(kind, module->hwndModule) != 0)
         return 0;
@@ -53,7 +53,7 @@ int32_t CreateInstance(const ModuleKind& kind, ModuleRecord* module)
     return 1;
 }
 
-int32_t ReattachInstance(const ModuleKind& kind, ModuleRecord* module)
+int32_t ReattachInstance(const ModuleKind& kind, ModuleRecord* module, int32_t, void*)
 {
     const uint16_t slot = LogSlot(module);
     uint32_t* reserved = ReservationFlag(kind, slot, Port(kind, module));
@@ -66,13 +66,15 @@ int32_t ReattachInstance(const ModuleKind& kind, ModuleRecord* module)
     return 1;
 }
 
-void ReleaseReservation(const ModuleKind& kind, ModuleRecord* module)
+int32_t ReleaseReservation(const ModuleKind& kind, ModuleRecord* module, int32_t, void*)
 {
     if (uint32_t* reserved = ReservationFlag(kind, LogSlot(module), Port(kind, module)))
         *reserved = 0;
+    return 1;
 }
 
-void OpenSettings(const ModuleKind& kind, ModuleRecord* module)
+int32_t OpenSettings(const ModuleKind& kind, ModuleRecord* module, int32_t, void*)
 {
     RunSettingsDialog(kind, module->hwndModule);
+    return 1;
 }

@@ -28,58 +28,42 @@ enum ModuleMessage : uint32_t {
     kMsgIdle201 = 201,
 };
 
+// An answer to one code, for the kind whose table holds it.
+typedef int32_t (*MessageAnswer)(const ModuleKind& kind, ModuleRecord* module, int32_t argument, void* pointer);
+
 struct MessageEntry {
     uint32_t code;
-    int32_t (*answer)(ModuleRecord* module, int32_t argument, void* pointer);
+    MessageAnswer answer;
 };
 
 // The table's answer to the code, or else the host's default action with the
 // same four values.
-int32_t DispatchModuleMessage(const MessageEntry* table, size_t count, ModuleRecord* module, uint32_t code,
-                              int32_t argument, void* pointer);
+int32_t DispatchModuleMessage(const ModuleKind& kind, const MessageEntry* table, size_t count, ModuleRecord* module,
+                              uint32_t code, int32_t argument, void* pointer);
 
 template <size_t N>
-int32_t DispatchModuleMessage(const MessageEntry (&table)[N], ModuleRecord* module, uint32_t code,
-                              int32_t argument, void* pointer)
+int32_t DispatchModuleMessage(const ModuleKind& kind, const MessageEntry (&table)[N], ModuleRecord* module,
+                              uint32_t code, int32_t argument, void* pointer)
 {
-    return DispatchModuleMessage(table, N, module, code, argument, pointer);
+    return DispatchModuleMessage(kind, table, N, module, code, argument, pointer);
 }
 
-// Answers that need nothing done.
-int32_t AnswerOne(ModuleRecord*, int32_t, void*);
-int32_t AnswerZero(ModuleRecord*, int32_t, void*);
+// The answers both kinds give alike.
 
-// Code 101 for either kind: the hardware selection, the reservation and the
-// defaults. 1 when created; 0 when the user cancelled or nothing was free.
-int32_t CreateInstance(const ModuleKind& kind, ModuleRecord* module);
+int32_t AnswerOne(const ModuleKind&, ModuleRecord*, int32_t, void*);
+int32_t AnswerZero(const ModuleKind&, ModuleRecord*, int32_t, void*);
 
-// Code 102 for either kind: the port reservation is given up.
-void ReleaseReservation(const ModuleKind& kind, ModuleRecord* module);
+// Code 101: the hardware selection, the reservation and the defaults. 1 when
+// created; 0 when the user cancelled or nothing was free.
+int32_t CreateInstance(const ModuleKind& kind, ModuleRecord* module, int32_t, void*);
 
-// Code 103 for either kind: the settings dialog, modal over the module's window.
-void OpenSettings(const ModuleKind& kind, ModuleRecord* module);
+// Code 102: the port reservation is given up.
+int32_t ReleaseReservation(const ModuleKind& kind, ModuleRecord* module, int32_t, void*);
 
-// Code 105 for either kind: the board of the stored slot must answer, then
-// the port is reserved again. 0 with a warning when the board is missing.
-int32_t ReattachInstance(const ModuleKind& kind, ModuleRecord* module);
+// Code 103: the settings dialog, modal over the module's window; the host
+// needs no answer from the dialog.
+int32_t OpenSettings(const ModuleKind& kind, ModuleRecord* module, int32_t, void*);
 
-// The answers both kinds give alike, bound to their kind for the tables.
-template <ModuleKindId K>
-int32_t RemoveAnswer(ModuleRecord* module, int32_t, void*)
-{
-    ReleaseReservation(KindOf(K), module);
-    return 1;
-}
-
-template <ModuleKindId K>
-int32_t SettingsAnswer(ModuleRecord* module, int32_t, void*)
-{
-    OpenSettings(KindOf(K), module);  // the host needs no answer from the dialog
-    return 1;
-}
-
-template <ModuleKindId K>
-int32_t ReattachAnswer(ModuleRecord* module, int32_t, void*)
-{
-    return ReattachInstance(KindOf(K), module);
-}
+// Code 105: the board of the stored slot must answer, then the port is
+// reserved again. 0 with a warning when the board is missing.
+int32_t ReattachInstance(const ModuleKind& kind, ModuleRecord* module, int32_t, void*);

@@ -21,7 +21,6 @@ namespace {
 const float kSetLevel = 5.0f;
 const float kClearLevel = 0.0f;
 const double kSecondsPerMillisecond = 0.001;
-enum { kLineReleaseBlock = 713 };
 
 const ModuleKind& Kind()
 {
@@ -33,12 +32,7 @@ InInstanceData* Data(ModuleRecord* module)
     return static_cast<InInstanceData*>(module->pInstanceData);
 }
 
-int32_t Create(ModuleRecord* module, int32_t, void*)
-{
-    return CreateInstance(Kind(), module);
-}
-
-int32_t PrepareRun(ModuleRecord* module, int32_t, void*)
+int32_t PrepareRun(const ModuleKind&, ModuleRecord* module, int32_t, void*)
 {
     InInstanceData* data = Data(module);
     const uint32_t channels = module->uiNumberOfOutputs;
@@ -56,7 +50,7 @@ int32_t PrepareRun(ModuleRecord* module, int32_t, void*)
     return 1;
 }
 
-int32_t ClearExtraWord(ModuleRecord* module, int32_t, void*)
+int32_t ClearExtraWord(const ModuleKind&, ModuleRecord* module, int32_t, void*)
 {
     if (module->pExtraWord)
         *module->pExtraWord = 0;
@@ -80,14 +74,14 @@ static_assert(offsetof(DescriptionRequest, uiStringId) == 32, "description layou
 
 const uint32_t kDescriptionKind = 13;
 
-int32_t Describe(ModuleRecord*, int32_t, void* pointer)
+int32_t Describe(const ModuleKind& kind, ModuleRecord*, int32_t, void* pointer)
 {
     DescriptionRequest* request = static_cast<DescriptionRequest*>(pointer);
     if (!request || request->uiKind != kDescriptionKind)
         return 0;
     request->hInstance = hInstDll;
     // The name and its terminating zero only; the bytes after it stay.
-    memcpy(request->szName, Kind().settingsTemplate, strlen(Kind().settingsTemplate) + 1);
+    memcpy(request->szName, kind.settingsTemplate, strlen(kind.settingsTemplate) + 1);
     request->uiZero = 0;
     request->uiStringId = IDS_DATA_INPUT;
     return 1;
@@ -95,11 +89,11 @@ int32_t Describe(ModuleRecord*, int32_t, void* pointer)
 
 const MessageEntry kMessages[] = {
     {kMsgCheck, AnswerOne},
-    {kMsgCreate, Create},
-    {kMsgRemove, RemoveAnswer<kInputModule>},
-    {kMsgSettings, SettingsAnswer<kInputModule>},
+    {kMsgCreate, CreateInstance},
+    {kMsgRemove, ReleaseReservation},
+    {kMsgSettings, OpenSettings},
     {kMsgIdle104, AnswerOne},
-    {kMsgReattach, ReattachAnswer<kInputModule>},
+    {kMsgReattach, ReattachInstance},
     {kMsgPrepareRun, PrepareRun},
     {kMsgEndRun, AnswerOne},
     {kMsgAnswer117, AnswerZero},
@@ -127,7 +121,7 @@ void FillBlock(ModuleRecord* module, uint32_t channel, ChannelRecord* record, Da
     for (uint32_t j = 0; j < n; ++j) {
         if (BoardPortIO(slot, port, kPortRead, &byte) == 0)
             ReportTransferFailure(text::kSamplingErrorCaption, slot, channel);
-        samples[j] = channel < 8 && (byte >> channel) & 1 ? kSetLevel : kClearLevel;
+        samples[j] = channel < kPortBits && (byte >> channel) & 1 ? kSetLevel : kClearLevel;
     }
     record->bBlockPending = 1;
     record->ulSampleCount += n;
@@ -141,7 +135,7 @@ void ReleaseIfDue(OutputChannel* channel, ChannelRecord* record)
     // By the signed difference: right on both sides of the tick count's wrap.
     if (static_cast<int32_t>(now - due) < 0)
         return;
-    host::NewReleaseOutputBlock(channel, Kind().tag, kLineReleaseBlock);
+    host::NewReleaseOutputBlock(channel, Kind().tag, Kind().lines.blockRelease);
     record->bBlockPending = 0;
     record->iAnimationPhase = record->iAnimationPhase >= 10 ? -9 : record->iAnimationPhase + 1;
 }
@@ -150,7 +144,7 @@ void ReleaseIfDue(OutputChannel* channel, ChannelRecord* record)
 
 int32_t HOST_CALL TovelInMessageHandler(ModuleRecord* module, uint32_t code, int32_t argument, void* pointer)
 {
-    return DispatchModuleMessage(kMessages, module, code, argument, pointer);
+    return DispatchModuleMessage(Kind(), kMessages, module, code, argument, pointer);
 }
 
 int32_t HOST_CALL TovelInProcess(ModuleRecord* module)

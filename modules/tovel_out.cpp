@@ -19,9 +19,6 @@ namespace {
 const double kMinMilliSecondsPerChannel = 10.0;
 const float kHighLevel = 5.0f;
 
-// Line numbers given to the host with the tag, naming the call sites.
-enum { kLineAllocate = 241, kLineFree = 292, kLineReleaseBlock = 663 };
-
 const ModuleKind& Kind()
 {
     return KindOf(kOutputModule);
@@ -71,29 +68,28 @@ bool HoldBuffer(const ModuleRecord* module, uint8_t* bytes, uint32_t size)
 void FreePortBuffer(ModuleRecord* module)
 {
     if (PortBuffer* held = HeldBuffer(module)) {
-        host::NewDoMemFree(held->bytes, Kind().tag, kLineFree);
+        host::NewDoMemFree(held->bytes, Kind().tag, Kind().lines.portBufferFree);
         *held = PortBuffer{};
     }
     Data(module)->pPortBuffer = nullptr;
 }
 
-int32_t Create(ModuleRecord* module, int32_t, void*)
+int32_t Create(const ModuleKind& kind, ModuleRecord* module, int32_t argument, void* pointer)
 {
-    if (!CreateInstance(Kind(), module))
+    if (!CreateInstance(kind, module, argument, pointer))
         return 0;
     FreePortBuffer(module);  // no run has allocated one for this module yet
     return 1;
 }
 
 // A removed module's buffer would otherwise stay taken until the plug-in is unloaded.
-int32_t Remove(ModuleRecord* module, int32_t, void*)
+int32_t Remove(const ModuleKind& kind, ModuleRecord* module, int32_t argument, void* pointer)
 {
     FreePortBuffer(module);
-    ReleaseReservation(Kind(), module);
-    return 1;
+    return ReleaseReservation(kind, module, argument, pointer);
 }
 
-int32_t PrepareRun(ModuleRecord* module, int32_t, void*)
+int32_t PrepareRun(const ModuleKind& kind, ModuleRecord* module, int32_t, void*)
 {
     OutInstanceData* data = Data(module);
     const double perChannel = DoubleQuotient(fGlobalMilliSecondsPerSample, module->uiNumberOfInputs);
@@ -103,9 +99,9 @@ int32_t PrepareRun(ModuleRecord* module, int32_t, void*)
     }
     FreePortBuffer(module);  // a second preparation without a run end loses nothing
     uint32_t size = uiGlobalBlockSize;
-    uint8_t* buffer = static_cast<uint8_t*>(host::NewMemAlloc(size, Kind().tag, kLineAllocate));
+    uint8_t* buffer = static_cast<uint8_t*>(host::NewMemAlloc(size, kind.tag, kind.lines.portBufferAllocate));
     if (buffer && !HoldBuffer(module, buffer, size)) {
-        host::NewDoMemFree(buffer, Kind().tag, kLineFree);
+        host::NewDoMemFree(buffer, kind.tag, kind.lines.portBufferFree);
         buffer = nullptr;
     }
     data->pPortBuffer = buffer;
@@ -118,7 +114,7 @@ int32_t PrepareRun(ModuleRecord* module, int32_t, void*)
     return 1;
 }
 
-int32_t EndRun(ModuleRecord* module, int32_t, void*)
+int32_t EndRun(const ModuleKind&, ModuleRecord* module, int32_t, void*)
 {
     FreePortBuffer(module);
     return 1;
@@ -128,9 +124,9 @@ const MessageEntry kMessages[] = {
     {kMsgCheck, AnswerOne},
     {kMsgCreate, Create},
     {kMsgRemove, Remove},
-    {kMsgSettings, SettingsAnswer<kOutputModule>},
+    {kMsgSettings, OpenSettings},
     {kMsgIdle104, AnswerOne},
-    {kMsgReattach, ReattachAnswer<kOutputModule>},
+    {kMsgReattach, ReattachInstance},
     {kMsgPrepareRun, PrepareRun},
     {kMsgEndRun, EndRun},
     {kMsgIdle201, AnswerOne},
@@ -147,7 +143,7 @@ void WriteBlock(ModuleRecord* module, uint32_t channel, const DataBlock* block, 
     if (n > size)
         n = size;
     const float* samples = BlockSamples(block);
-    const uint8_t bit = static_cast<uint8_t>(channel < 8 ? 1u << channel : 0u);
+    const uint8_t bit = static_cast<uint8_t>(channel < kPortBits ? 1u << channel : 0u);
     for (uint32_t j = 0; j < n; ++j) {
         if (samples[j] >= kHighLevel)  // false for a NaN: the bit clears
             buffer[j] |= bit;
@@ -162,7 +158,7 @@ void WriteBlock(ModuleRecord* module, uint32_t channel, const DataBlock* block, 
 
 int32_t HOST_CALL TovelOutMessageHandler(ModuleRecord* module, uint32_t code, int32_t argument, void* pointer)
 {
-    return DispatchModuleMessage(kMessages, module, code, argument, pointer);
+    return DispatchModuleMessage(Kind(), kMessages, module, code, argument, pointer);
 }
 
 int32_t HOST_CALL TovelOutProcess(ModuleRecord* module)
@@ -178,7 +174,7 @@ int32_t HOST_CALL TovelOutProcess(ModuleRecord* module)
         if (!block)
             continue;
         WriteBlock(module, c, block, held->bytes, held->size);
-        host::NewReleaseInputBlock(module, c, Kind().tag, kLineReleaseBlock);
+        host::NewReleaseInputBlock(module, c, Kind().tag, Kind().lines.blockRelease);
     }
     return 1;
 }

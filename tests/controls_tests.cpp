@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "controls/control_messages.h"
+#include "controls/controls.h"
 #include "tests/kit/message_sequence.h"
 #include "tests/kit/plugin_fixture.h"
 
@@ -123,26 +123,26 @@ TEST_F(ControlTest, ControlsSizeThemselvesAndKeepTheirPosition)
 TEST_F(ControlTest, ChannelButtonDoubleClickReportsDownUpDoubleUp)
 {
     HWND b = Make("DOR:CONTROLKANAL", 23005);
-    SetState(b, 2);
+    SetState(b, kChannelInUse);
     SendMessageA(b, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
     SendMessageA(b, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
     SendMessageA(b, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(3, 3));
     SendMessageA(b, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
     const WPARAM self = reinterpret_cast<WPARAM>(b);
     const ExpectedMessage expected[] = {
-        {KANAL_LBUTTONDOWN, kWParam | kLParam, self, 2},
-        {KANAL_LBUTTONUP, kWParam | kLParam, self, 2},
-        {KANAL_LBUTTONDBLCLK, kWParam | kLParam, self, 2},
-        {KANAL_LBUTTONUP, kWParam | kLParam, self, 2},
+        {KANAL_LBUTTONDOWN, kWParam | kLParam, self, kChannelInUse},
+        {KANAL_LBUTTONUP, kWParam | kLParam, self, kChannelInUse},
+        {KANAL_LBUTTONDBLCLK, kWParam | kLParam, self, kChannelInUse},
+        {KANAL_LBUTTONUP, kWParam | kLParam, self, kChannelInUse},
     };
     ExpectSequence(*recorder_, expected, "left double-click");
-    EXPECT_EQ(2, ControlState(b)) << "mouse input never changes the state";
+    EXPECT_EQ(kChannelInUse, ControlState(b)) << "mouse input never changes the state";
 }
 
 TEST_F(ControlTest, DoubleClicksGiveNothingOfTheirOwnWhileAnExperimentRuns)
 {
     HWND b = Make("DOR:CONTROLKANAL", 23002);
-    SetState(b, 3);
+    SetState(b, kChannelNotInUse);
     sim::SetExperimentRunning(true);
     SendMessageA(b, WM_LBUTTONDOWN, MK_LBUTTON, 0);
     SendMessageA(b, WM_LBUTTONUP, 0, 0);
@@ -150,16 +150,16 @@ TEST_F(ControlTest, DoubleClicksGiveNothingOfTheirOwnWhileAnExperimentRuns)
     SendMessageA(b, WM_LBUTTONUP, 0, 0);
     SendMessageA(b, WM_RBUTTONDBLCLK, MK_RBUTTON, 0);
     const ExpectedMessage expected[] = {
-        {KANAL_LBUTTONDOWN, kLParam, 0, 3},
-        {KANAL_LBUTTONUP, kLParam, 0, 3},
-        {KANAL_LBUTTONUP, kLParam, 0, 3},
+        {KANAL_LBUTTONDOWN, kLParam, 0, kChannelNotInUse},
+        {KANAL_LBUTTONUP, kLParam, 0, kChannelNotInUse},
+        {KANAL_LBUTTONUP, kLParam, 0, kChannelNotInUse},
     };
     ExpectSequence(*recorder_, expected, "double-clicks during a run");
 
     recorder_->Clear();
     sim::SetExperimentRunning(false);
     SendMessageA(b, WM_RBUTTONDBLCLK, MK_RBUTTON, 0);
-    const ExpectedMessage right[] = {{KANAL_RBUTTONDBLCLK, kLParam, 0, 3}};
+    const ExpectedMessage right[] = {{KANAL_RBUTTONDBLCLK, kLParam, 0, kChannelNotInUse}};
     ExpectSequence(*recorder_, right, "right double-click, no run");
 }
 
@@ -174,27 +174,27 @@ TEST_F(ControlTest, RightClickGivesNothing)
 TEST_F(ControlTest, DeselectRepaintsOnlyTheSelectedButton)
 {
     HWND b = Make("DOR:CONTROLKANAL", 23002);
-    for (WPARAM state : {0, 2, 3}) {
+    for (WPARAM state : {0, int(kChannelInUse), int(kChannelNotInUse)}) {
         SetState(b, state);
         UpdateWindow(b);
         SendMessageA(b, KANAL_DESELECT, 0, 0);
         EXPECT_FALSE(Invalid(b)) << "state " << state;
         EXPECT_EQ(state, ControlState(b));
     }
-    SetState(b, 1);
+    SetState(b, kChannelSelected);
     UpdateWindow(b);
     SendMessageA(b, KANAL_DESELECT, 0, 0);
     EXPECT_TRUE(Invalid(b));
-    EXPECT_EQ(2, ControlState(b));
+    EXPECT_EQ(kChannelInUse, ControlState(b));
 }
 
 TEST_F(ControlTest, SetStateKeepsTheLowWordAndRepaintsEvenWhenUnchanged)
 {
     HWND b = Make("DOR:CONTROLKANAL", 23002);
-    SetState(b, 0x70002);
-    EXPECT_EQ(2, ControlState(b));
+    SetState(b, 0x70000 | kChannelInUse);
+    EXPECT_EQ(kChannelInUse, ControlState(b));
     UpdateWindow(b);
-    SetState(b, 2);
+    SetState(b, kChannelInUse);
     EXPECT_TRUE(Invalid(b));
 }
 
@@ -215,25 +215,25 @@ TEST_F(ControlTest, ButtonsPaintTheHostBitmapOfTheirState)
     }
     // A state past the host's bitmaps (4 and 6 of them) draws nothing rather
     // than reading past them.
-    for (WORD past : {4, 40000}) {
-        SetState(b, 1);
+    for (WORD past : {WORD(kChannelBitmaps), WORD(40000)}) {
+        SetState(b, kChannelSelected);
         UpdateWindow(b);
         SetState(b, past);
         UpdateWindow(b);
-        EXPECT_EQ(sim::ChannelBitmapColour(1), Pixel(b, 11, 15)) << "channel state " << past;
+        EXPECT_EQ(sim::ChannelBitmapColour(kChannelSelected), Pixel(b, 11, 15)) << "channel state " << past;
     }
-    for (WORD past : {6, 40000}) {
-        SetState(a, 1);
+    for (WORD past : {WORD(kExpandBitmaps), WORD(40000)}) {
+        SetState(a, kLessUp);
         UpdateWindow(a);
         SetState(a, past);
         UpdateWindow(a);
-        EXPECT_EQ(sim::LessMoreBitmapColour(1), Pixel(a, 12, 16)) << "arrow state " << past;
+        EXPECT_EQ(sim::LessMoreBitmapColour(kLessUp), Pixel(a, 12, 16)) << "arrow state " << past;
     }
 }
 
 TEST_F(ControlTest, ArrowPressOnADisabledStateDoesNothing)
 {
-    for (WPARAM state : {0, 3}) {
+    for (WPARAM state : {kLessDisabled, kMoreDisabled}) {
         HWND a = Make("DOR:CONTROLLESSMORE", 23000);
         SetState(a, state);
         UpdateWindow(a);
@@ -250,17 +250,17 @@ TEST_F(ControlTest, ArrowPressOnADisabledStateDoesNothing)
 TEST_F(ControlTest, ArrowShowsPressedAtOnceAndReleaseAnywhereSendsTheCommand)
 {
     HWND a = Make("DOR:CONTROLLESSMORE", 23001);
-    SetState(a, 4);
+    SetState(a, kMoreUp);
     UpdateWindow(a);
     SendMessageA(a, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    EXPECT_EQ(5, ControlState(a));
+    EXPECT_EQ(kMorePressed, ControlState(a));
     EXPECT_EQ(a, GetCapture());
     EXPECT_FALSE(Invalid(a)) << "repainted at once";
-    EXPECT_EQ(sim::LessMoreBitmapColour(5), Pixel(a, 12, 16));
+    EXPECT_EQ(sim::LessMoreBitmapColour(kMorePressed), Pixel(a, 12, 16));
     ExpectNoMessages(*recorder_, "press");
 
     SendMessageA(a, WM_LBUTTONUP, 0, MAKELPARAM(-200, 500));  // far outside the arrow
-    EXPECT_EQ(4, ControlState(a));
+    EXPECT_EQ(kMoreUp, ControlState(a));
     EXPECT_EQ(nullptr, GetCapture());
     const ExpectedMessage more[] = {{WM_COMMAND, kWParam | kLParam, kCommandMore, 0}};
     ExpectSequence(*recorder_, more, "release outside");
@@ -269,16 +269,16 @@ TEST_F(ControlTest, ArrowShowsPressedAtOnceAndReleaseAnywhereSendsTheCommand)
 TEST_F(ControlTest, ArrowReleasedWithoutItsPressSendsNothing)
 {
     HWND a = Make("DOR:CONTROLLESSMORE", 23001);
-    SetState(a, 4);
+    SetState(a, kMoreUp);
     SendMessageA(a, WM_LBUTTONUP, 0, 0);  // the press went to another window
-    EXPECT_EQ(4, ControlState(a));
+    EXPECT_EQ(kMoreUp, ControlState(a));
     ExpectNoMessages(*recorder_, "release without capture");
 }
 
 TEST_F(ControlTest, QuickDoubleClickOnAnArrowGivesTwoCommands)
 {
     HWND a = Make("DOR:CONTROLLESSMORE", 23000);
-    SetState(a, 1);
+    SetState(a, kLessUp);
     for (int i = 0; i < 2; ++i) {
         SendMessageA(a, WM_LBUTTONDOWN, MK_LBUTTON, 0);
         SendMessageA(a, WM_LBUTTONUP, 0, 0);
@@ -293,9 +293,9 @@ TEST_F(ControlTest, QuickDoubleClickOnAnArrowGivesTwoCommands)
 TEST_F(ControlTest, ArrowReportsByItsStateNotItsId)
 {
     HWND a = Make("DOR:CONTROLLESSMORE", 777);
-    SetState(a, 1);
+    SetState(a, kLessUp);
     SendMessageA(a, WM_LBUTTONDOWN, MK_LBUTTON, 0);
     SendMessageA(a, WM_LBUTTONUP, 0, 0);
     const ExpectedMessage less[] = {{WM_COMMAND, kWParam | kLParam, kCommandLess, 0}};
-    ExpectSequence(*recorder_, less, "arrow 777 in state 1");
+    ExpectSequence(*recorder_, less, "arrow 777 in a less state");
 }

@@ -5,7 +5,7 @@
 
 #include <string.h>
 
-#include "controls/control_messages.h"
+#include "controls/controls.h"
 #include "resources/resource_ids.h"
 #include "sim/host/import_patch.h"
 #include "tests/kit/dialog_template.h"
@@ -22,6 +22,9 @@ void Press(HWND dialog, int id)
     SendMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
     SendMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
 }
+
+// The channel buttons' states, short for the rows of eight below.
+const WORD kSel = kChannelSelected, kUse = kChannelInUse, kOff = kChannelNotInUse;
 
 WORD State(HWND dialog, int id)
 {
@@ -92,9 +95,9 @@ TEST_F(SettingsTest, ArrowsFollowTheChannelCount)
     sim::Module& eight = Named(kOut, 8);
     DialogScript full;
     full.Then([](HWND d) {
-        EXPECT_EQ(1, State(d, IDC_LESS));
-        EXPECT_EQ(3, State(d, IDC_MORE)) << "no more than eight";
-        EXPECT_THAT(ButtonStates(d), ElementsAre(1, 2, 2, 2, 2, 2, 2, 2));
+        EXPECT_EQ(kLessUp, State(d, IDC_LESS));
+        EXPECT_EQ(kMoreDisabled, State(d, IDC_MORE)) << "no more than eight";
+        EXPECT_THAT(ButtonStates(d), ElementsAre(kSel, kUse, kUse, kUse, kUse, kUse, kUse, kUse));
         Click(d, IDCANCEL);
     });
     Open(eight, full);
@@ -102,9 +105,9 @@ TEST_F(SettingsTest, ArrowsFollowTheChannelCount)
     sim::Module& one = Named(kIn, 1);
     DialogScript single;
     single.Then([](HWND d) {
-        EXPECT_EQ(0, State(d, IDC_LESS)) << "no fewer than one";
-        EXPECT_EQ(4, State(d, IDC_MORE));
-        EXPECT_THAT(ButtonStates(d), ElementsAre(1, 3, 3, 3, 3, 3, 3, 3));
+        EXPECT_EQ(kLessDisabled, State(d, IDC_LESS)) << "no fewer than one";
+        EXPECT_EQ(kMoreUp, State(d, IDC_MORE));
+        EXPECT_THAT(ButtonStates(d), ElementsAre(kSel, kOff, kOff, kOff, kOff, kOff, kOff, kOff));
         Click(d, IDCANCEL);
     });
     Open(one, single);
@@ -116,13 +119,13 @@ TEST_F(SettingsTest, ArrowsStayDisabledWhenAnExperimentRanAtOpening)
     sim::SetExperimentRunning(true);
     DialogScript script;
     script.Then([](HWND d) {
-        EXPECT_EQ(0, State(d, IDC_LESS));
-        EXPECT_EQ(3, State(d, IDC_MORE));
+        EXPECT_EQ(kLessDisabled, State(d, IDC_LESS));
+        EXPECT_EQ(kMoreDisabled, State(d, IDC_MORE));
         sim::SetExperimentRunning(false);
         Press(d, IDC_LESS);
         Press(d, IDC_MORE);
-        EXPECT_EQ(0, State(d, IDC_LESS));
-        EXPECT_EQ(3, State(d, IDC_MORE));
+        EXPECT_EQ(kLessDisabled, State(d, IDC_LESS));
+        EXPECT_EQ(kMoreDisabled, State(d, IDC_MORE));
         Click(d, IDOK);
     });
     Open(m, script);
@@ -218,7 +221,7 @@ TEST_F(SettingsTest, GivingUpTheSelectedLastChannelSelectsTheNewLast)
         Press(d, IDC_LESS);
         EXPECT_EQ(L"1", ControlText(d, IDC_SELECTED_CHANNEL));
         EXPECT_EQ(L"ch1", ControlText(d, IDC_CHANNEL_NAME));
-        EXPECT_THAT(ButtonStates(d), ElementsAre(2, 1, 3, 3, 3, 3, 3, 3));
+        EXPECT_THAT(ButtonStates(d), ElementsAre(kUse, kSel, kOff, kOff, kOff, kOff, kOff, kOff));
         Click(d, IDOK);
     });
     Open(m, script);
@@ -236,7 +239,7 @@ TEST_F(SettingsTest, AChannelGivenUpKeepsItsNameForWhenItIsTakenUpAgain)
         Type(d, IDC_CHANNEL_NAME, L"Zed");
         Press(d, IDC_LESS);
         Press(d, IDC_MORE);
-        EXPECT_EQ(2, State(d, IDC_CHANNEL_0 + 2));
+        EXPECT_EQ(kChannelInUse, State(d, IDC_CHANNEL_0 + 2));
         Press(d, IDC_CHANNEL_0 + 2);
         EXPECT_EQ(L"Zed", ControlText(d, IDC_CHANNEL_NAME));
         Press(d, IDC_LESS);
@@ -258,7 +261,7 @@ TEST_F(SettingsTest, PressingTheSelectedOrAnUnusedChannelOnlyMovesTheFocus)
             SetFocus(GetDlgItem(d, IDC_DESCRIPTION));
             Press(d, IDC_CHANNEL_0 + n);
             EXPECT_EQ(L"0", ControlText(d, IDC_SELECTED_CHANNEL)) << n;
-            EXPECT_THAT(ButtonStates(d), ElementsAre(1, 2, 2, 3, 3, 3, 3, 3));
+            EXPECT_THAT(ButtonStates(d), ElementsAre(kSel, kUse, kUse, kOff, kOff, kOff, kOff, kOff));
             EXPECT_EQ(GetDlgItem(d, IDC_MODULE_NAME), GetFocus()) << n;
         }
         Click(d, IDCANCEL);

@@ -24,7 +24,7 @@
 #include <sstream>
 
 #include "board/board_table.h"
-#include "controls/control_messages.h"
+#include "controls/controls.h"
 #include "frame/binding.h"
 #include "frame/plugin.h"
 #include "frame/texts.h"
@@ -253,7 +253,7 @@ void StressRun::DialogAction(HWND dialog, Live& m)
         break;
     case 2: {
         HWND sender = Chance(60) ? GetDlgItem(dialog, 23002 + Below(16)) : sim::HostWindow();
-        ::SendMessageA(dialog, KANAL_LBUTTONDOWN, reinterpret_cast<WPARAM>(sender), Below(5));
+        ::SendMessageA(dialog, KANAL_LBUTTONDOWN, reinterpret_cast<WPARAM>(sender), Below(kChannelBitmaps + 1));
         break;
     }
     case 3:

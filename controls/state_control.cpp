@@ -1,20 +1,16 @@
-// The two window classes of the custom controls, and what they share: the
-// state word and the painting of the host's bitmap for it.
+// What both custom controls share: class registration, the state word and
+// the painting of the host's bitmap for it.
 
-#include "controls/control_messages.h"
+#include "controls/state_control.h"
 
+#include "controls/controls.h"
 #include "frame/plugin.h"
 
-const char kChannelButtonClass[] = "DOR:CONTROLKANAL";
-const char kExpandControlClass[] = "DOR:CONTROLLESSMORE";
-
-namespace {
-
-void RegisterControlClass(const char* name, UINT style, WNDPROC proc)
+void RegisterStateControlClass(const char* name, UINT style, WNDPROC procedure)
 {
     WNDCLASSA wc = {};
     wc.style = style;
-    wc.lpfnWndProc = proc;
+    wc.lpfnWndProc = procedure;
     wc.cbClsExtra = 0;
     wc.cbWndExtra = sizeof(WORD);
     wc.hInstance = hInstDll;
@@ -24,18 +20,21 @@ void RegisterControlClass(const char* name, UINT style, WNDPROC proc)
     RegisterClassA(&wc);  // an existing class changes nothing
 }
 
-}  // namespace
+void UnregisterStateControlClass(const char* name)
+{
+    UnregisterClassA(name, hInstDll);
+}
 
 void RegisterControlClasses()
 {
-    RegisterControlClass(kChannelButtonClass, CS_DBLCLKS, ChannelButtonProc);
-    RegisterControlClass(kExpandControlClass, 0, ExpandControlProc);
+    RegisterChannelButton();
+    RegisterExpandControl();
 }
 
 void UnregisterControlClasses()
 {
-    UnregisterClassA(kChannelButtonClass, hInstDll);
-    UnregisterClassA(kExpandControlClass, hInstDll);
+    UnregisterStateControlClass(kChannelButtonClass);
+    UnregisterStateControlClass(kExpandControlClass);
 }
 
 void SetControlState(HWND control, WORD state)
