@@ -5,7 +5,7 @@
 
 #include "bench/bench_session.h"
 #include "board/tovel_api.h"
-#include "frame/proc_address.h"
+#include "frame/host/proc_address.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "board/tovel_api.h"
-#include "frame/proc_address.h"
+#include "frame/host/proc_address.h"
 
 namespace {
 

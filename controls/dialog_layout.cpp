@@ -1,6 +1,6 @@
 #include "controls/dialog_layout.h"
 
-#include "frame/host_services.h"
+#include "frame/host/host_services.h"
 
 HFONT dialogFont;
 

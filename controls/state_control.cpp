@@ -4,7 +4,7 @@
 #include "controls/state_control.h"
 
 #include "controls/controls.h"
-#include "frame/plugin.h"
+#include "frame/host/instance.h"
 
 void RegisterStateControlClass(const char* name, UINT style, WNDPROC procedure)
 {

@@ -2,9 +2,9 @@
 
 #include <stdio.h>
 
-#include "frame/host_services.h"
-#include "frame/plugin.h"
-#include "frame/texts.h"
+#include "frame/host/host_services.h"
+#include "frame/host/instance.h"
+#include "frame/host/texts.h"
 #include "resources/resource_ids.h"
 
 namespace {

@@ -5,10 +5,11 @@
 
 #include "controls/controls.h"
 #include "controls/dialog_layout.h"
-#include "frame/binding.h"
-#include "frame/host_services.h"
-#include "frame/plugin.h"
-#include "frame/texts.h"
+#include "frame/host/binding.h"
+#include "frame/host/host_services.h"
+#include "dialogs/about_box.h"
+#include "frame/host/instance.h"
+#include "frame/host/texts.h"
 
 namespace {
 

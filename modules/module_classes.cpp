@@ -4,13 +4,15 @@
 
 #include <string.h>
 
-#include "frame/host_services.h"
-#include "frame/plugin.h"
-#include "modules/module_kind.h"
+#include "frame/host/host_services.h"
+#include "frame/host/instance.h"
+#include "modules/records/module_kind.h"
+#include "modules/tovel_in.h"
+#include "modules/tovel_out.h"
 
 namespace {
 
-void RegisterModuleKind(const ModuleKind& kind)
+void RegisterModuleKind(const ModuleKind& kind, ModuleHandlerFn handler, ModuleProcessFn process)
 {
     ModuleClassDescriptor descriptor;
     memset(&descriptor, 0, sizeof descriptor);
@@ -26,8 +28,8 @@ void RegisterModuleKind(const ModuleKind& kind)
     descriptor.pszLongName = kind.longName;
     descriptor.hSmallBitmap = LoadBitmapA(hInstDll, kind.smallBitmap);
     descriptor.hLargeBitmap = LoadBitmapA(hInstDll, kind.largeBitmap);
-    descriptor.pfnMessageHandler = kind.handler;
-    descriptor.pfnProcess = kind.process;
+    descriptor.pfnMessageHandler = handler;
+    descriptor.pfnProcess = process;
     host::RegisterModuleClass(&descriptor);
 }
 
@@ -35,10 +37,10 @@ void RegisterModuleKind(const ModuleKind& kind)
 
 void RegisterInputClass()
 {
-    RegisterModuleKind(KindOf(kInputModule));
+    RegisterModuleKind(KindOf(kInputModule), TovelInMessageHandler, TovelInProcess);
 }
 
 void RegisterOutputClass()
 {
-    RegisterModuleKind(KindOf(kOutputModule));
+    RegisterModuleKind(KindOf(kOutputModule), TovelOutMessageHandler, TovelOutProcess);
 }

@@ -6,8 +6,8 @@
 #include "board/tovel_api.h"
 #include "dialogs/hardware_selection.h"
 #include "dialogs/settings_dialog.h"
-#include "frame/texts.h"
-#include "frame/host_services.h"
+#include "frame/host/texts.h"
+#include "frame/host/host_services.h"
 
 int32_t DispatchModuleMessage(const ModuleKind& kind, const MessageEntry* table, size_t count, ModuleRecord* module,
                               uint32_t code, int32_t argument, void* pointer)

@@ -5,8 +5,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "modules/host_records.h"
-#include "modules/module_kind.h"
+#include "modules/records/host_records.h"
+#include "modules/records/module_kind.h"
 
 enum ModuleMessage : uint32_t {
     kMsgCheck = 1,

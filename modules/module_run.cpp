@@ -3,8 +3,8 @@
 #include <stdio.h>
 
 #include "board/board_driver.h"
-#include "frame/host_services.h"
-#include "frame/texts.h"
+#include "frame/host/host_services.h"
+#include "frame/host/texts.h"
 
 void ResetChannelRecords(ModuleRecord* module, uint32_t count)
 {

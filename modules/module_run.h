@@ -3,7 +3,7 @@
 
 #include <stdint.h>
 
-#include "modules/host_records.h"
+#include "modules/records/host_records.h"
 
 // Zeroes the three words of the channel records of the first `count` channels.
 void ResetChannelRecords(ModuleRecord* module, uint32_t count);

@@ -4,7 +4,8 @@
 
 #include <memory>
 
-#include "frame/plugin.h"
+#include "dialogs/about_box.h"
+#include "frame/host/instance.h"
 #include "resources/resource_ids.h"
 #include "sim/host/dialog_script.h"
 #include "tests/kit/message_sequence.h"

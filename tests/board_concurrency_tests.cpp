@@ -7,7 +7,7 @@
 
 #include "board/board_table.h"
 #include "board/tovel_api.h"
-#include "frame/proc_address.h"
+#include "frame/host/proc_address.h"
 #include "sim/host/sim_driver.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <gmock/gmock.h>
 
 #include "controls/dialog_layout.h"
-#include "frame/binding.h"
+#include "frame/host/binding.h"
 #include "sim/host/sim_host.h"
 #include "tests/kit/plugin_fixture.h"
 

@@ -25,9 +25,9 @@
 
 #include "board/board_table.h"
 #include "controls/controls.h"
-#include "frame/binding.h"
+#include "frame/host/binding.h"
 #include "frame/plugin.h"
-#include "frame/texts.h"
+#include "frame/host/texts.h"
 #include "sim/host/dialog_script.h"
 #include "sim/host/double_reference.h"
 #include "sim/host/sim_host.h"
@@ -81,6 +81,13 @@ private:
     void NewModule();
     void SendMessage(Live& m);
     void Process(Live& m);
+    void ChangeBlockSize();
+    void ChangeSampleDistance();
+    void ChangeFlags(Live* m);
+    void MoveClock();
+    void QueueInputBlock(Live& m);
+    void InjectDriverFault();
+    void ChangeChannelCount(Live& m);
     void CheckReleases(Live& m, const uint64_t* released);
     void Settings(Live& m);
     void DialogAction(HWND dialog, Live& m);
@@ -323,108 +330,119 @@ void StressRun::Reinitialise()
         driver_.TovelSimInjectFault(s, kTovelSimClearFaults, 0, 0, 0);
 }
 
+// The host's global settings, each now and then at its most hostile.
+void StressRun::ChangeBlockSize()
+{
+    // Mostly small, now and then large: a large block with a failing driver
+    // costs a warning per sample.
+    uint32_t size = Chance(4) ? Pick({1000, 4096}) : Pick({0, 1, 2, 3, 10, 10, 10, 64, 100, 257, 1 + Below(300)});
+    Note("block size", size);
+    sim::SetBlockSize(size);
+}
+
+void StressRun::ChangeSampleDistance()
+{
+    double ms = 0;
+    switch (Below(10)) {
+    case 0: ms = NAN; break;
+    case 1: ms = INFINITY; break;
+    case 2: ms = -5; break;
+    case 3: ms = 1e12; break;
+    case 4: ms = 0.001; break;
+    case 5:
+    case 6: ms = (1 + Below(100000)) / static_cast<double>(Pick({3, 7, 10, 100})); break;  // not whole ms
+    default: ms = Pick({1, 10, 40, 80, 100, 1000}); break;
+    }
+    Note("ms per sample", static_cast<uint32_t>(ms));
+    sim::SetMilliSecondsPerSample(ms);
+}
+
+void StressRun::ChangeFlags(Live* m)
+{
+    Note("flags");
+    sim::SetExperimentPaused(Chance(20));
+    sim::SetExperimentRunning(Chance(80));
+    sim::SetExperimentStartTicks(Pick({0, 0xFFFFFFFFu - 100, rng_(), clock_.Now()}));
+    if (m)
+        m->module.record->bActive = Chance(85);
+}
+
+void StressRun::MoveClock()
+{
+    Note("clock");
+    if (Chance(30))
+        clock_.Set(Pick({0xFFFFFFFFu - Below(2000), Below(2000), rng_()}));
+    else
+        clock_.Advance(Below(5000));
+}
+
+// What the host and the driver hand the modules.
+void StressRun::QueueInputBlock(Live& m)
+{
+    uint32_t channel = Below(10);
+    uint32_t n = Pick({0, 1, 3, 10, 11, 300, Below(50)});
+    std::vector<float> samples(n);
+    for (float& s : samples)
+        s = HostileSample();
+    Note("input block", channel, n);
+    sim::QueueInputBlock(m.module.record, channel, samples);
+}
+
+void StressRun::InjectDriverFault()
+{
+    uint32_t slot = Below(5);
+    int32_t fault = static_cast<int32_t>(Pick({kTovelSimFailOutPort, kTovelSimFailInPort, kTovelSimFailResource,
+                                               kTovelSimClearFaults, kTovelSimClearFaults}));
+    Note("driver fault", slot, fault);
+    driver_.TovelSimInjectFault(slot, fault, Below(20), Chance(30), static_cast<int32_t>(rng_()));
+}
+
+void StressRun::ChangeChannelCount(Live& m)
+{
+    uint32_t count = Pick({0, 1, 8, 9, 16, 17, 0xFFFFFFFFu});
+    Note("channel count", count);
+    ChannelCountOf(m) = count;
+}
+
 void StressRun::Step()
 {
     Live* m = AnyModule();
-    switch (Below(20)) {
-    case 0:
-    case 1:
+    const uint32_t step = Below(20);
+    if (step < 2) {
         if (live_.size() < 12)
             NewModule();
-        break;
-    case 2:
-    case 3:
-    case 4:
-    case 5:
+    } else if (step < 6) {
         if (m)
             SendMessage(*m);
-        break;
-    case 6:
-    case 7:
-    case 8:
-    case 9:
+    } else if (step < 10) {
         if (m)
             Process(*m);
-        break;
-    case 10: {
-        // Mostly small, now and then large: a large block with a failing
-        // driver costs a warning per sample.
-        uint32_t size = Chance(4) ? Pick({1000, 4096}) : Pick({0, 1, 2, 3, 10, 10, 10, 64, 100, 257, 1 + Below(300)});
-        Note("block size", size);
-        sim::SetBlockSize(size);
-        break;
-    }
-    case 11: {
-        double ms = 0;
-        switch (Below(10)) {
-        case 0: ms = NAN; break;
-        case 1: ms = INFINITY; break;
-        case 2: ms = -5; break;
-        case 3: ms = 1e12; break;
-        case 4: ms = 0.001; break;
-        case 5:
-        case 6: ms = (1 + Below(100000)) / static_cast<double>(Pick({3, 7, 10, 100})); break;  // not whole ms
-        default: ms = Pick({1, 10, 40, 80, 100, 1000}); break;
-        }
-        Note("ms per sample", static_cast<uint32_t>(ms));
-        sim::SetMilliSecondsPerSample(ms);
-        break;
-    }
-    case 12:
-        Note("flags");
-        sim::SetExperimentPaused(Chance(20));
-        sim::SetExperimentRunning(Chance(80));
-        sim::SetExperimentStartTicks(Pick({0, 0xFFFFFFFFu - 100, rng_(), clock_.Now()}));
-        if (m)
-            m->module.record->bActive = Chance(85);
-        break;
-    case 13:
-        Note("clock");
-        if (Chance(30))
-            clock_.Set(Pick({0xFFFFFFFFu - Below(2000), Below(2000), rng_()}));
-        else
-            clock_.Advance(Below(5000));
-        break;
-    case 14:
-        if (m && m->kind == kOut) {
-            uint32_t channel = Below(10);
-            uint32_t n = Pick({0, 1, 3, 10, 11, 300, Below(50)});
-            std::vector<float> samples(n);
-            for (float& s : samples)
-                s = HostileSample();
-            Note("input block", channel, n);
-            sim::QueueInputBlock(m->module.record, channel, samples);
-        }
-        break;
-    case 15: {
-        uint32_t slot = Below(5);
-        int32_t fault = static_cast<int32_t>(Pick({kTovelSimFailOutPort, kTovelSimFailInPort, kTovelSimFailResource,
-                                                   kTovelSimClearFaults, kTovelSimClearFaults}));
-        Note("driver fault", slot, fault);
-        driver_.TovelSimInjectFault(slot, fault, Below(20), Chance(30), static_cast<int32_t>(rng_()));
-        break;
-    }
-    case 16:
+    } else if (step == 10) {
+        ChangeBlockSize();
+    } else if (step == 11) {
+        ChangeSampleDistance();
+    } else if (step == 12) {
+        ChangeFlags(m);
+    } else if (step == 13) {
+        MoveClock();
+    } else if (step == 14) {
+        if (m && m->kind == kOut)
+            QueueInputBlock(*m);
+    } else if (step == 15) {
+        InjectDriverFault();
+    } else if (step == 16) {
         Note("output blocks");
         sim::SetOutputBlocksAvailable(Chance(80));
-        break;
-    case 17:
-        if (m) {
-            uint32_t count = Pick({0, 1, 8, 9, 16, 17, 0xFFFFFFFFu});
-            Note("channel count", count);
-            (m->kind == kOut ? m->module.record->uiNumberOfInputs : m->module.record->uiNumberOfOutputs) = count;
-        }
-        break;
-    case 18:
+    } else if (step == 17) {
+        if (m)
+            ChangeChannelCount(*m);
+    } else if (step == 18) {
         if (!live_.empty())
             Remove(Below(live_.size()));
-        break;
-    case 19:
-        if (Chance(5))
-            Reinitialise();
-        else if (m && Chance(10))
-            Settings(*m);
-        break;
+    } else if (Chance(5)) {
+        Reinitialise();
+    } else if (m && Chance(10)) {
+        Settings(*m);
     }
 }
 

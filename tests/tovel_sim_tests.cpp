@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "board/tovel_api.h"
-#include "frame/proc_address.h"
+#include "frame/host/proc_address.h"
 #include "sim/host/sim_driver.h"
 
 using testing::ElementsAre;

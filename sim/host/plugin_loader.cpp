@@ -1,6 +1,6 @@
 // Loading the plug-in the way the host does: by path, then its exports by name.
 
-#include "frame/proc_address.h"
+#include "frame/host/proc_address.h"
 #include "sim/host/sim_host.h"
 
 namespace sim {

@@ -2,7 +2,7 @@
 
 #include <stdio.h>
 
-#include "frame/proc_address.h"
+#include "frame/host/proc_address.h"
 #include "sim/host/sim_host.h"
 
 // The screen is the X server that Wine draws on: imagemagick's import reads it

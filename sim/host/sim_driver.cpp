@@ -1,6 +1,6 @@
 #include "sim/host/sim_driver.h"
 
-#include "frame/proc_address.h"
+#include "frame/host/proc_address.h"
 #include "sim/host/sim_host.h"
 
 std::string DriverFolder(const char* variant)

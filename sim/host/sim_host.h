@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "frame/host_services.h"
-#include "modules/host_records.h"
+#include "frame/host/host_services.h"
+#include "modules/records/host_records.h"
 
 namespace sim {
 

@@ -6,7 +6,7 @@
 #include <stdint.h>
 
 #include "board/board_table.h"
-#include "modules/host_records.h"
+#include "modules/records/host_records.h"
 
 enum ModuleKindId { kOutputModule, kInputModule };
 
@@ -44,8 +44,6 @@ struct ModuleKind {
     char* shortName;                 // 13-byte buffer, filled at registration
     char* longName;                  // 39-byte buffer
     SelectionResult* selection;
-    ModuleHandlerFn handler;
-    ModuleProcessFn process;
 };
 
 const ModuleKind& KindOf(ModuleKindId id);

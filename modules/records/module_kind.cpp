@@ -1,10 +1,8 @@
-#include "modules/module_kind.h"
+#include "modules/records/module_kind.h"
 
 #include <string.h>
 
-#include "frame/texts.h"
-#include "modules/tovel_in.h"
-#include "modules/tovel_out.h"
+#include "frame/host/texts.h"
 #include "resources/resource_ids.h"
 
 static_assert(offsetof(OutInstanceData, wLogSlot) == offsetof(InInstanceData, wLogSlot),
@@ -47,8 +45,6 @@ const ModuleKind kKinds[] = {
         .shortName = g_outShortName,
         .longName = g_outLongName,
         .selection = &g_outSelection,
-        .handler = TovelOutMessageHandler,
-        .process = TovelOutProcess,
     },
     {
         .id = kInputModule,
@@ -69,8 +65,6 @@ const ModuleKind kKinds[] = {
         .shortName = g_inShortName,
         .longName = g_inLongName,
         .selection = &g_inSelection,
-        .handler = TovelInMessageHandler,
-        .process = TovelInProcess,
     },
 };
 

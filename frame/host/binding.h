@@ -5,7 +5,7 @@
 #include <stdint.h>
 #include <windows.h>
 
-#include "frame/host_names.h"
+#include "frame/host/host_names.h"
 
 extern HWND hwndHost;
 extern uintptr_t hostVariableSlot[HV_COUNT];

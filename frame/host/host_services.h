@@ -6,8 +6,8 @@
 #include <stdint.h>
 #include <windows.h>
 
-#include "frame/binding.h"
-#include "frame/host_call.h"
+#include "frame/host/binding.h"
+#include "frame/host/host_call.h"
 
 struct ModuleRecord;
 struct ModuleClassDescriptor;

@@ -1,6 +1,6 @@
-// The about box: the module version, closed by OK (or Enter) only.
+#include "dialogs/about_box.h"
 
-#include "frame/plugin.h"
+#include "frame/host/instance.h"
 #include "resources/resource_ids.h"
 
 INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)

@@ -1,4 +1,4 @@
-#include "frame/texts.h"
+#include "frame/host/texts.h"
 
 namespace text {
 

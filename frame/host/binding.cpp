@@ -1,9 +1,9 @@
 // Binding: ask the host for every name, announce the plug-in and its state
 // variables. The first answer the plug-in cannot live with ends binding.
 
-#include "frame/binding.h"
+#include "frame/host/binding.h"
 
-#include "frame/host_services.h"
+#include "frame/host/host_services.h"
 
 HWND hwndHost;
 uintptr_t hostVariableSlot[HV_COUNT];

@@ -7,7 +7,7 @@
 #include <stdint.h>
 #include <windows.h>
 
-#include "frame/host_call.h"
+#include "frame/host/host_call.h"
 
 static_assert(sizeof(void*) == 4, "the host's records are 32-bit layouts");
 
