@@ -19,3 +19,29 @@ function(korvu_static_runtime target)
         set_property(TARGET ${target} PROPERTY MSVC_RUNTIME_LIBRARY "MultiThreaded$<$<CONFIG:Debug>:Debug>")
     endif()
 endfunction()
+
+# What ships: the plug-in built so that two clean builds of one commit, in
+# any folders, give the same bytes (no time stamp in the image, no source or
+# build path in it), with its debug information in a file of its own beside
+# it, which the image names and checks by CRC.
+function(korvu_reproducible target)
+    if(MINGW)
+        target_compile_options(${target} PRIVATE -g
+            -ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
+        target_link_options(${target} PRIVATE -Wl,--no-insert-timestamp)
+    endif()
+endfunction()
+
+function(korvu_split_debug target)
+    if(MINGW AND CMAKE_OBJCOPY)
+        add_custom_command(TARGET ${target} POST_BUILD
+            # objcopy stamps the images it writes with the time, unless told a date.
+            COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0
+                    ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE_NAME:${target}> $<TARGET_FILE_NAME:${target}>.debug
+            COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0
+                    ${CMAKE_OBJCOPY} --strip-debug --add-gnu-debuglink=$<TARGET_FILE_NAME:${target}>.debug
+                    $<TARGET_FILE_NAME:${target}>
+            WORKING_DIRECTORY $<TARGET_FILE_DIR:${target}>
+            VERBATIM)
+    endif()
+endfunction()

@@ -7,6 +7,7 @@ set(MINGW_TRIPLET i686-w64-mingw32)
 set(CMAKE_C_COMPILER   ${MINGW_TRIPLET}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${MINGW_TRIPLET}-g++-posix)
 set(CMAKE_RC_COMPILER  ${MINGW_TRIPLET}-windres)
+set(CMAKE_OBJCOPY ${MINGW_TRIPLET}-objcopy CACHE FILEPATH "objcopy for the target")
 set(CMAKE_OBJDUMP      ${MINGW_TRIPLET}-objdump CACHE FILEPATH "objdump for the target")
 
 set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLET})

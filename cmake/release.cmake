@@ -1,0 +1,30 @@
+# The release package: cmake --build <build> --target package makes a ZIP
+# with the plug-in, its separate debug symbols, the install text, the
+# simulated driver in a folder of its own, the host simulator, and the
+# SHA-256 sums of them all.
+
+install(FILES $<TARGET_FILE:korvu_ux1> $<TARGET_FILE:korvu_ux1>.debug packaging/INSTALL.txt DESTINATION .)
+install(FILES $<TARGET_FILE:tovel_sim_full> sim/tovel/tovel.ini.example DESTINATION simulated-tovel-driver)
+install(FILES $<TARGET_FILE:korvu_host> $<TARGET_FILE:korvu_ux1> DESTINATION host-simulator)
+install(FILES $<TARGET_FILE:tovel_sim_full> DESTINATION host-simulator/drivers/full)
+install(FILES sim/tovel/tovel.ini.example DESTINATION host-simulator/drivers)
+install(CODE [[
+    set(root "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")
+    file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE "${root}" "${root}/*")
+    list(REMOVE_ITEM files SHA256SUMS)
+    list(SORT files)
+    set(sums "")
+    foreach(f IN LISTS files)
+        file(SHA256 "${root}/${f}" sum)
+        string(APPEND sums "${sum}  ${f}\n")
+    endforeach()
+    file(WRITE "${root}/SHA256SUMS" "${sums}")
+]])
+
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME Korvu_ux1)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_FILE_NAME Korvu_ux1-${PROJECT_VERSION}-win32)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
+include(CPack)
