@@ -2,8 +2,6 @@
 // drift: a long run on a test clock with the host calling at every tick, then
 // a short one on the real clock under Wine.
 
-#include <math.h>
-
 #include <algorithm>
 #include <vector>
 

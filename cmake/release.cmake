@@ -3,7 +3,10 @@
 # simulated driver in a folder of its own, the host simulator, and the
 # SHA-256 sums of them all.
 
-install(FILES $<TARGET_FILE:korvu_ux1> $<TARGET_FILE:korvu_ux1>.debug packaging/INSTALL.txt DESTINATION .)
+install(FILES $<TARGET_FILE:korvu_ux1> packaging/INSTALL.txt DESTINATION .)
+if(MINGW AND CMAKE_OBJCOPY)
+    install(FILES $<TARGET_FILE:korvu_ux1>.debug DESTINATION .)
+endif()
 install(FILES $<TARGET_FILE:tovel_sim_full> sim/tovel/tovel.ini.example DESTINATION simulated-tovel-driver)
 install(FILES $<TARGET_FILE:korvu_host> $<TARGET_FILE:korvu_ux1> DESTINATION host-simulator)
 install(FILES $<TARGET_FILE:tovel_sim_full> DESTINATION host-simulator/drivers/full)

@@ -133,11 +133,11 @@ BOOL EndChannelOperation(HWND dialog)
 }
 
 // The count stays within 1..8 whoever sends the command: the arrows ignore
-// clicks while disabled, but 23000 and 23001 can come from any window. A
-// count stored outside that range is left as it is.
+// clicks while disabled, but 23000 and 23001 can come from any window. "Less"
+// leaves a count stored as 0 as it is.
 void Less(HWND dialog)
 {
-    if (g_state.inUse <= 1 || g_state.inUse > g_state.limit)
+    if (g_state.inUse <= 1)
         return;
     if (g_state.inUse == g_state.limit)
         Send(dialog, IDC_MORE, CTL_SETSTATE, kMoreUp);

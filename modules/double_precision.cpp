@@ -36,6 +36,8 @@ double InDoublePrecision(double a, Operation op, double b)
 
 #elif defined(_MSC_VER) && defined(_M_IX86)
 
+#pragma fenv_access(on)  // keeps the operation between the two calls
+
 double InDoublePrecision(double a, Operation op, double b)
 {
     const unsigned host = _control87(0, 0) & _MCW_PC;
@@ -70,11 +72,11 @@ double DoubleQuotient(double a, double b)
 uint32_t LowBitsOfTruncated(double x)
 {
     const double kTwo32 = 4294967296.0;
-    // trunc and fmod are exact: the precision control does not reach them.
-    double m = fmod(trunc(x), kTwo32);
+    // trunc and fmod are exact, so the precision control does not reach
+    // them; m is then a whole number of magnitude below 2^32, and the
+    // conversions through 64 bits keep its low 32 bits for either sign.
+    const double m = fmod(trunc(x), kTwo32);
     if (m != m)
         return 0;
-    if (m < 0)
-        m += kTwo32;
-    return static_cast<uint32_t>(m);
+    return static_cast<uint32_t>(static_cast<int64_t>(m));
 }

@@ -6,7 +6,8 @@
 // process set up by the Microsoft runtime, 24 where a graphics library left
 // it. These helpers set the control to 53 bits for one operation and put the
 // host's setting back, so the result is the IEEE-754 double result on every
-// x87 processor; nothing here needs SSE2.
+// x87 processor (but for subnormal results, which the unit's wider exponent
+// rounds twice; no time here comes near them); nothing here needs SSE2.
 #pragma once
 
 #include <stdint.h>

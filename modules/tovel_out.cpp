@@ -34,8 +34,9 @@ OutInstanceData* Data(ModuleRecord* module)
 // of the module that allocated it, so a pointer stored in a worksheet, or one
 // copied from another module, is never written to, freed or adopted, and a
 // block is never written past its buffer, whatever the host's block size has
-// become since. Sixteen slots with two output ports each: every module that
-// can hold a port fits twice.
+// become since. A module is known by its record, which the host keeps in
+// place for the module's life. Sixteen slots with two output ports each:
+// every module that can hold a port fits twice.
 struct PortBuffer {
     const ModuleRecord* owner;
     uint8_t* bytes;
@@ -78,11 +79,11 @@ int32_t Create(const ModuleKind& kind, ModuleRecord* module, int32_t argument, v
 {
     if (!CreateInstance(kind, module, argument, pointer))
         return 0;
-    FreePortBuffer(module);  // no run has allocated one for this module yet
+    FreePortBuffer(module);  // a new module holds no buffer, and its word says so
     return 1;
 }
 
-// A removed module's buffer would otherwise stay taken until the plug-in is unloaded.
+// A removed module's buffer would otherwise stay taken for good.
 int32_t Remove(const ModuleKind& kind, ModuleRecord* module, int32_t argument, void* pointer)
 {
     FreePortBuffer(module);

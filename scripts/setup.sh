@@ -45,7 +45,13 @@ fi
 # program, Wine's loader among them. There, 32-bit programs run under QEMU's
 # user-mode emulator. Debian 12's own QEMU 7.2 hands Wine wrong addresses and
 # fault records, so the emulator comes from bookworm-backports (QEMU 10).
-if ! runs_32bit; then
+refuses_32bit() { /usr/lib/wine/wine --version 2>&1 | grep -q 'Exec format error'; }
+
+if ! runs_32bit && refuses_32bit; then
+    if ! grep -qs '^VERSION_CODENAME=bookworm' /etc/os-release; then
+        echo "setup: this machine refuses 32-bit programs; running them under QEMU is set up for Debian 12 only" >&2
+        exit 1
+    fi
     echo "setup: this machine does not run 32-bit programs; running them under QEMU"
     bpo=/etc/apt/sources.list.d/korvu-bookworm-backports.list
     if ! grep -rqs 'bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d; then

@@ -12,4 +12,4 @@ wine_session_start "$KORVU_BUILD" || exit 1
 
 cd "$KORVU_BUILD"
 # One program at a time: the dialog tests share the one display and its focus.
-ctest --output-on-failure --timeout 600 "$@"
+ctest --output-on-failure --timeout 1500 "$@"

@@ -13,7 +13,8 @@ execute_process(
     RESULT_VARIABLE exit_code
     OUTPUT_VARIABLE output
     ERROR_VARIABLE output
-    ECHO_OUTPUT_VARIABLE ECHO_ERROR_VARIABLE)
+    ECHO_OUTPUT_VARIABLE ECHO_ERROR_VARIABLE
+    TIMEOUT 1200)  # below CTest's own, so that the program goes with its run
 
 if(output MATCHES "wine: Unhandled [^\n]*|Unhandled exception[^\n]*")
     message(FATAL_ERROR "test program run: unhandled exception (${CMAKE_MATCH_0})")

@@ -25,6 +25,7 @@
 
 #include "board/board_table.h"
 #include "controls/controls.h"
+#include "dialogs/settings_dialog.h"
 #include "frame/host/binding.h"
 #include "frame/plugin.h"
 #include "frame/host/texts.h"
@@ -105,7 +106,7 @@ private:
     std::string problem_;  // found during a step, reported by the next Check
 };
 
-uint32_t& ChannelCountOf(Live& m)
+uint32_t ChannelCountOf(const Live& m)
 {
     return m.kind == kOut ? m.module.record->uiNumberOfInputs : m.module.record->uiNumberOfOutputs;
 }
@@ -182,7 +183,7 @@ void StressRun::NewModule()
     memcpy(data + (kind == kOut ? 228 : 196), &port, 2);
     if (kind == kOut) {
         uint32_t stale = Pick({0, 0, 0x12345678u, 0xFFFFFFF0u});  // a pointer stored in a worksheet
-        memcpy(data + 232, &stale, 4);
+        memcpy(data + offsetof(OutInstanceData, pPortBuffer), &stale, 4);
         m->module.record->uiNumberOfInputs = count;
     } else {
         m->module.record->uiNumberOfOutputs = count;
@@ -256,10 +257,10 @@ void StressRun::DialogAction(HWND dialog, Live& m)
         ::SendMessageA(dialog, WM_COMMAND, Pick({kCommandLess, kCommandMore}), 0);
         break;
     case 1:
-        ::SendMessageA(dialog, Pick({WM_USER + 7, WM_USER + 8}), 0, 0);
+        ::SendMessageA(dialog, Pick({kCopySelectedNameIfEdited, kCopySelectedName}), 0, 0);
         break;
     case 2: {
-        HWND sender = Chance(60) ? GetDlgItem(dialog, 23002 + Below(16)) : sim::HostWindow();
+        HWND sender = Chance(60) ? GetDlgItem(dialog, IDC_CHANNEL_0 + Below(16)) : sim::HostWindow();
         ::SendMessageA(dialog, KANAL_LBUTTONDOWN, reinterpret_cast<WPARAM>(sender), Below(kChannelBitmaps + 1));
         break;
     }
@@ -401,7 +402,10 @@ void StressRun::ChangeChannelCount(Live& m)
 {
     uint32_t count = Pick({0, 1, 8, 9, 16, 17, 0xFFFFFFFFu});
     Note("channel count", count);
-    ChannelCountOf(m) = count;
+    if (m.kind == kOut)
+        m.module.record->uiNumberOfInputs = count;
+    else
+        m.module.record->uiNumberOfOutputs = count;
 }
 
 void StressRun::Step()
@@ -502,7 +506,8 @@ std::string StressRun::Check()
         int holders = 0;
         for (auto& m : live_) {
             void* buffer;
-            memcpy(&buffer, static_cast<uint8_t*>(m->module.instanceData) + 232, 4);
+            const uint8_t* data = static_cast<const uint8_t*>(m->module.instanceData);
+            memcpy(&buffer, data + offsetof(OutInstanceData, pPortBuffer), sizeof buffer);
             holders += m->kind == kOut && buffer == a.block;
         }
         if (holders != 1 || a.tag != "Tovel_OUT" || a.line != 241)

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "resources/resource_ids.h"
 #include "sim/host/sim_driver.h"
 #include "sim/host/sim_host.h"
 
@@ -62,7 +63,7 @@ TEST(VersionResource, PluginNamesItselfInJapaneseWithTheAboutBoxsVersion)
     EXPECT_NE(nullptr, FindResourceExA(image, MAKEINTRESOURCEA(16), MAKEINTRESOURCEA(1),
                                        MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)));
     char about[64] = "";
-    LoadStringA(image, 3952, about, sizeof about);
+    LoadStringA(image, IDS_MODULE_VERSION, about, sizeof about);
     FreeLibrary(image);
     EXPECT_STREQ("Tovel Module Version 2.0", about);
     EXPECT_EQ("Tovel Module Version " + Value(info, "041104B0", "FileVersion"), about) << "one version for both";

@@ -4,7 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#if !defined(__SSE2_MATH__) && !defined(_M_IX86_FP)
+#if !defined(__SSE2_MATH__) && !(defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 #error "the reference must be built for SSE2 arithmetic (-msse2 -mfpmath=sse)"
 #endif
 
