@@ -13,6 +13,8 @@ namespace {
 
 typedef char*(CDECL* UnixFileNameFn)(const WCHAR* dosName);
 
+}  // namespace
+
 std::string UnixPath(const std::string& windowsPath)
 {
     UnixFileNameFn toUnix = ProcAddress<UnixFileNameFn>(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
@@ -27,6 +29,8 @@ std::string UnixPath(const std::string& windowsPath)
     HeapFree(GetProcessHeap(), 0, unix);
     return path;
 }
+
+namespace {
 
 // Lets Wine hand what the window painted on to the X server.
 void Settle(HWND window)

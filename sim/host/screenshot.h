@@ -9,3 +9,6 @@
 // The path written, or an empty string when the capture failed.
 std::string SaveScreenshot(HWND window, const char* name);  // build/screenshots/<name>.png
 std::string SaveScreenshotTo(HWND window, const std::string& path);
+
+// The Unix path of a Windows path under Wine; empty elsewhere.
+std::string UnixPath(const std::string& windowsPath);

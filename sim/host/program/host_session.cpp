@@ -8,9 +8,19 @@ bool HostSession::LoadDriver(const HostOptions& options, std::string* error)
         *error = "cannot load the simulated driver from " + DriverFolder("full");
         return false;
     }
-    if (!options.ini.empty()) {
-        if (!driver.TovelSimLoadIni(options.ini.c_str())) {
-            *error = "cannot read " + options.ini;
+    // Loading resets the driver; its own configuration is read again here,
+    // in the documented order.
+    std::string ini = options.ini;
+    char named[MAX_PATH];
+    const DWORD n = GetEnvironmentVariableA("TOVEL_SIM_INI", named, MAX_PATH);
+    if (ini.empty() && n > 0 && n < MAX_PATH)
+        ini = named;
+    const std::string beside = DriverFolder("full") + "\\tovel.ini";
+    if (ini.empty() && GetFileAttributesA(beside.c_str()) != INVALID_FILE_ATTRIBUTES)
+        ini = beside;
+    if (!ini.empty()) {
+        if (!driver.TovelSimLoadIni(ini.c_str())) {
+            *error = "cannot read " + ini;
             return false;
         }
     } else {

@@ -12,7 +12,8 @@ struct HostOptions {
     double msPerSample = 80.0;    // the least the output module takes with eight channels
     std::string ini;              // the simulated boards, instead of the built-in one
     int failAfterWrites = 0;      // remove the board after this many port writes
-    std::string outDir;           // report and pictures
+    std::string outDir;           // report and pictures, a full Windows path
+    std::string outDirShown;      // the same as the user knows it
     bool interactive = false;
 };
 
@@ -21,8 +22,9 @@ struct HostSession {
     sim::Plugin plugin;
     int32_t setupResult = 0;
 
-    // The driver from drivers\full beside the program, set up from the INI
-    // file or with one board at slot 0 whose output port 0 feeds input port 0.
+    // The driver from drivers\full beside the program, its boards from the
+    // first of: --ini, the file TOVEL_SIM_INI names, tovel.ini beside the
+    // driver; else one board at slot 0 whose output port 0 feeds input port 0.
     bool LoadDriver(const HostOptions& options, std::string* error);
     bool LoadPlugin(std::string* error);
     void Finish();

@@ -2,6 +2,8 @@
 // binds it, and runs a scripted experiment on the simulated board (or, with
 // --interactive, shows the host window for a person to use).
 
+#include <errno.h>
+#include <math.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -9,47 +11,125 @@
 #include "sim/host/program/host_session.h"
 #include "sim/host/program/interactive.h"
 #include "sim/host/program/scripted_run.h"
+#include "sim/host/screenshot.h"
 
 namespace {
 
 void Usage()
 {
     printf("korvu_host [options]\n"
-           "  --blocks N            input blocks per channel (default 200)\n"
-           "  --block-size N        samples per block (default 10)\n"
-           "  --ms X                milliseconds per sample (default 80, the least for eight channels)\n"
+           "  --blocks N            input blocks per channel, 1 to 1000000 (default 200)\n"
+           "  --block-size N        samples per block, 1 to 65535 (default 10)\n"
+           "  --ms X                milliseconds per sample, above 0 (default 80, the least for eight channels)\n"
            "  --ini FILE            the simulated boards and wiring (see drivers\\tovel.ini.example)\n"
-           "  --fail-after-writes N remove the board after N port writes\n"
-           "  --out DIR             where the report and pictures go\n"
-           "  --interactive         show the host window with the plug-in's menu\n");
+           "  --fail-after-writes N remove the board after N port writes, N from 1 on\n"
+           "  --out DIR             where the report and pictures go (made with its parents)\n"
+           "  --interactive         show the host window with the plug-in's menu\n"
+           "  --help                this text\n"
+           "The boards come from --ini, else from the file TOVEL_SIM_INI names, else from\n"
+           "tovel.ini beside the simulated tovel.dll, else one board at slot 0 whose output\n"
+           "port 0 is wired to its input port 0.\n");
 }
 
-bool ParseOptions(int argc, char** argv, HostOptions* o)
+enum ParseResult { kRun, kHelp, kRefused };
+
+// The whole text as a number in [low, high]: "12abc", "" and "-3" are refused.
+bool WholeNumber(const char* text, long low, long high, int* value)
+{
+    char* end = nullptr;
+    errno = 0;
+    const long v = strtol(text, &end, 10);
+    if (!*text || *end || errno == ERANGE || v < low || v > high)
+        return false;
+    *value = static_cast<int>(v);
+    return true;
+}
+
+bool PositiveNumber(const char* text, double* value)
+{
+    char* end = nullptr;
+    const double v = strtod(text, &end);
+    if (!*text || *end || !(v > 0) || !isfinite(v))
+        return false;
+    *value = v;
+    return true;
+}
+
+ParseResult Refuse(const char* option, const char* value, const char* wanted)
+{
+    printf("korvu_host: %s '%s': %s\n", option, value, wanted);
+    return kRefused;
+}
+
+ParseResult ParseOptions(int argc, char** argv, HostOptions* o)
 {
     for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
-        bool hasValue = i + 1 < argc;
-        if (a == "--help") {
-            return false;
-        } else if (a == "--interactive") {
+        const std::string a = argv[i];
+        if (a == "--help")
+            return kHelp;
+        if (a == "--interactive") {
             o->interactive = true;
-        } else if (a == "--blocks" && hasValue) {
-            o->blocks = atoi(argv[++i]);
-        } else if (a == "--block-size" && hasValue) {
-            o->blockSize = atoi(argv[++i]);
-        } else if (a == "--ms" && hasValue) {
-            o->msPerSample = atof(argv[++i]);
-        } else if (a == "--ini" && hasValue) {
-            o->ini = argv[++i];
-        } else if (a == "--fail-after-writes" && hasValue) {
-            o->failAfterWrites = atoi(argv[++i]);
-        } else if (a == "--out" && hasValue) {
-            o->outDir = argv[++i];
-        } else {
-            return false;
+            continue;
         }
+        const bool takesValue = a == "--blocks" || a == "--block-size" || a == "--ms" || a == "--ini" ||
+                                a == "--fail-after-writes" || a == "--out";
+        if (!takesValue) {
+            printf("korvu_host: unknown option '%s' (--help lists them)\n", argv[i]);
+            return kRefused;
+        }
+        if (i + 1 >= argc) {
+            printf("korvu_host: %s needs a value\n", argv[i]);
+            return kRefused;
+        }
+        const char* v = argv[++i];
+        if (a == "--blocks" && !WholeNumber(v, 1, 1000000, &o->blocks))
+            return Refuse("--blocks", v, "not a whole number from 1 to 1000000");
+        if (a == "--block-size" && !WholeNumber(v, 1, 65535, &o->blockSize))
+            return Refuse("--block-size", v, "not a whole number from 1 to 65535");
+        if (a == "--ms" && !PositiveNumber(v, &o->msPerSample))
+            return Refuse("--ms", v, "not a number of milliseconds above 0");
+        if (a == "--fail-after-writes" && !WholeNumber(v, 1, 2147483647, &o->failAfterWrites))
+            return Refuse("--fail-after-writes", v, "not a whole number from 1 on");
+        if (a == "--ini")
+            o->ini = v;
+        if (a == "--out")
+            o->outDir = v;
     }
-    return o->blocks > 0 && o->blockSize > 0 && o->blockSize <= 65535;
+    return kRun;
+}
+
+std::string FullPath(const std::string& path)
+{
+    char full[MAX_PATH];
+    DWORD n = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+    return n > 0 && n < MAX_PATH ? std::string(full) : path;
+}
+
+// The path as the user knows it: a Unix path when run under Wine.
+std::string AsTheUserKnowsIt(const std::string& path)
+{
+    const std::string unix = UnixPath(path);
+    return unix.empty() ? path : unix;
+}
+
+// Makes the folder and its parents, or says why not.
+bool MakeFolder(const std::string& folder, std::string* error)
+{
+    const DWORD attributes = GetFileAttributesA(folder.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+            return true;
+        *error = AsTheUserKnowsIt(folder) + " is a file, not a folder";
+        return false;
+    }
+    const size_t slash = folder.find_last_of('\\');
+    if (slash != std::string::npos && slash > 2 && !MakeFolder(folder.substr(0, slash), error))
+        return false;
+    if (!CreateDirectoryA(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+        *error = "cannot make the folder " + AsTheUserKnowsIt(folder);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -58,23 +138,31 @@ int main(int argc, char** argv)
 {
     setvbuf(stdout, nullptr, _IONBF, 0);
     HostOptions options;
-    if (!ParseOptions(argc, argv, &options)) {
+    switch (ParseOptions(argc, argv, &options)) {
+    case kHelp:
         Usage();
+        return 0;
+    case kRefused:
         return 2;
+    case kRun:
+        break;
     }
-    if (options.outDir.empty())
-        options.outDir = sim::PluginPathBesideExe("..\\korvu_host_output");
-    char full[MAX_PATH];
-    if (GetFullPathNameA(options.outDir.c_str(), MAX_PATH, full, nullptr))
-        options.outDir = full;
-    CreateDirectoryA(options.outDir.c_str(), nullptr);
+    options.outDir = FullPath(options.outDir.empty() ? sim::PluginPathBesideExe("..\\korvu_host_output")
+                                                     : options.outDir);
+    if (!options.ini.empty())
+        options.ini = FullPath(options.ini);  // the driver would look in the Windows folder for a bare name
+    std::string error;
+    if (!MakeFolder(options.outDir, &error)) {
+        printf("korvu_host: --out: %s\n", error.c_str());
+        return 1;
+    }
+    options.outDirShown = AsTheUserKnowsIt(options.outDir);
 
     if (!sim::StartHost()) {
         printf("the host window could not be created\n");
         return 1;
     }
     HostSession session;
-    std::string error;
     if (!session.LoadDriver(options, &error) || !session.LoadPlugin(&error)) {
         printf("%s\n", error.c_str());
         return 1;

@@ -9,6 +9,7 @@
 
 #include "resources/resource_ids.h"
 #include "sim/host/dialog_script.h"
+#include "sim/host/double_reference.h"
 #include "sim/host/png_writer.h"
 #include "sim/host/screenshot.h"
 #include "sim/host/test_clock.h"
@@ -114,14 +115,14 @@ bool Configure(sim::Module& m, const wchar_t* name, const wchar_t* description, 
 
 // The timing diagram of the first blocks: eight output channels over the
 // eight input channels that read them back, drawn with GDI into a PNG.
-void WriteTimingDiagram(const std::string& path, const std::vector<std::vector<bool>>& out,
+bool WriteTimingDiagram(const std::string& path, const std::vector<std::vector<bool>>& out,
                         const std::vector<std::vector<bool>>& in, int blocks, int blockSize)
 {
     const int width = 1000, rowHeight = 22, top = 34, left = 70, right = 20;
     const int height = top + 2 * kChannels * rowHeight + 30;
     const int samples = std::min<int>(blocks * blockSize, static_cast<int>(out[0].size()));
     if (samples <= 0)
-        return;
+        return true;  // nothing to draw
     const double dx = static_cast<double>(width - left - right) / samples;
 
     BITMAPINFO info = {};
@@ -171,7 +172,7 @@ void WriteTimingDiagram(const std::string& path, const std::vector<std::vector<b
         }
     }
     GdiFlush();
-    WritePng(path, width, height, bits);
+    const bool written = WritePng(path, width, height, bits);
 
     SelectObject(dc, oldPen);
     SelectObject(dc, oldFont);
@@ -182,14 +183,31 @@ void WriteTimingDiagram(const std::string& path, const std::vector<std::vector<b
     DeleteObject(font);
     DeleteObject(dib);
     DeleteDC(dc);
+    return written;
+}
+
+// Every file a run writes: a run removes them first, so that nothing of an
+// earlier run is left beside a failed one, and touches nothing else.
+const char* const kRunFiles[] = {"report.txt", "timing.png", "transfers.csv", "hardware_selection_out.png",
+                                 "hardware_selection_in.png", "settings_out.png", "settings_in.png"};
+
+void RemoveEarlierRun(const std::string& folder)
+{
+    for (const char* name : kRunFiles)
+        DeleteFileA((folder + "\\" + name).c_str());
 }
 
 }  // namespace
 
 int RunScriptedExperiment(HostSession& session, const HostOptions& options)
 {
+    RemoveEarlierRun(options.outDir);
     Report report;
     report.file = fopen((options.outDir + "\\report.txt").c_str(), "w");
+    if (!report.file) {
+        printf("korvu_host: cannot write %s\\report.txt\n", options.outDirShown.c_str());
+        return 1;
+    }
     bool good = true;
 
     report("SetupKorvuDLL returned %d (%u names asked, %u variables announced)\n", session.setupResult,
@@ -216,8 +234,12 @@ int RunScriptedExperiment(HostSession& session, const HostOptions& options)
     report("  %-9s \"%s\" on %s, %s, %u channels\n", "Tovel IN", in.module.record->szModuleName, in.board.c_str(),
            in.port.c_str(), in.module.record->uiNumberOfOutputs);
 
-    // The run, on the host's own clock: one tick per millisecond, both
-    // process functions called at every tick, as a 1 kHz host would.
+    // The run, on the host's own clock: both process functions called as a
+    // 1 kHz host calls them, but only at the ticks where something can
+    // happen (a block to feed, a block due, the tick after a release, when
+    // the input module fills its next one): between those a call changes
+    // nothing, so the clock jumps, and a run costs no more for a long
+    // sample distance.
     const int n = options.blockSize;
     const double ms = options.msPerSample;
     sim::SetBlockSize(n);
@@ -239,9 +261,11 @@ int RunScriptedExperiment(HostSession& session, const HostOptions& options)
         const uint64_t lastTick = (options.blocks + 1) * blockTicks + 1;
         int queued = 0;
         OutputChannel* first = in.module.record->pOutputChannel[0];
-        for (uint64_t t = 0; t <= lastTick; ++t) {
+        const ChannelRecord* firstRecord = in.module.record->pChannelRecord[0];
+        auto feedTick = [&](int k) { return static_cast<uint64_t>(trunc(static_cast<double>(k) * n * ms)); };
+        for (uint64_t t = 0; t <= lastTick;) {
             clock.Set(kStartTicks + static_cast<uint32_t>(t));
-            if (queued < options.blocks && t >= static_cast<uint64_t>(trunc(queued * n * ms))) {
+            if (queued < options.blocks && t >= feedTick(queued)) {
                 for (int c = 0; c < kChannels; ++c) {
                     bool level = OutputLevel(c, queued);
                     sim::QueueInputBlock(out.module.record, c, std::vector<float>(n, level ? 5.0f : 0.0f));
@@ -254,13 +278,19 @@ int RunScriptedExperiment(HostSession& session, const HostOptions& options)
             uint64_t now = sim::ReleasedOutputBlocks(first);
             if (now != released) {
                 released = now;
-                uint32_t due = kStartTicks + static_cast<uint32_t>(trunc(released * n * ms));
+                uint32_t due = kStartTicks + ReferenceDueOffset(static_cast<uint32_t>(released * n), ms);
                 lateness.push_back(clock.Now() - due);
             }
             if (sim::StopCount() > 0)
                 break;  // the plug-in stopped the experiment
             if (released >= static_cast<uint64_t>(options.blocks))
                 break;
+            uint64_t next = queued < options.blocks ? feedTick(queued) : lastTick + 1;
+            if (firstRecord->bBlockPending == 1)
+                next = std::min<uint64_t>(next, static_cast<uint64_t>(ReferenceProduct(firstRecord->ulSampleCount, ms)));
+            else
+                next = t + 1;
+            t = std::max(t + 1, next);
         }
     }
     sim::SetExperimentRunning(false);
@@ -317,15 +347,18 @@ int RunScriptedExperiment(HostSession& session, const HostOptions& options)
     size_t left = sim::LiveAllocations().size();
     report("Allocations left: %zu\n", left);
 
-    WriteTimingDiagram(options.outDir + "\\timing.png", written, readBack, std::min(options.blocks, 24), n);
-    session.driver.TovelSimWriteTraceCsv((options.outDir + "\\transfers.csv").c_str());
+    bool filesWritten = WriteTimingDiagram(options.outDir + "\\timing.png", written, readBack,
+                                           std::min(options.blocks, 24), n);
+    filesWritten = session.driver.TovelSimWriteTraceCsv((options.outDir + "\\transfers.csv").c_str()) && filesWritten;
+    if (!filesWritten || ferror(report.file))
+        report("\nCould not write every file in %s\n", options.outDirShown.c_str());
     sim::DestroyModule(out.module);
     sim::DestroyModule(in.module);
 
     bool faultExpected = options.failAfterWrites > 0;
-    good = left == 0 && (faultExpected ? sim::StopCount() > 0 : differing == 0 && sim::Warnings().empty() &&
+    good = filesWritten && left == 0 && (faultExpected ? sim::StopCount() > 0 : differing == 0 && sim::Warnings().empty() &&
                                                                       released == static_cast<uint64_t>(options.blocks));
-    report("\nPictures, report and transfer trace: %s\n", options.outDir.c_str());
+    report("\nPictures, report and transfer trace: %s\n", options.outDirShown.c_str());
     report("Result: %s\n", good ? "as expected" : "NOT as expected");
     if (report.file)
         fclose(report.file);
