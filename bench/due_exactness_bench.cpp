@@ -9,8 +9,6 @@
 
 #include <stdlib.h>
 
-#include <random>
-
 #include "bench/bench_session.h"
 #include "sim/host/double_reference.h"
 #include "sim/host/test_clock.h"
@@ -24,16 +22,14 @@ struct Counts {
 Counts RunCases(BenchSession& session, sim::Module& m, unsigned bits, uint64_t cases)
 {
     std::mt19937 rng(bits);
-    const double denominators[] = {3, 7, 10, 100, 1000};
     sim::TestClock clock(session.plugin.dll);
     ChannelRecord* record = m.record->pChannelRecord[0];
     OutputChannel* channel = m.record->pOutputChannel[0];
     Counts counts;
     for (uint64_t i = 0; i < cases; ++i) {
-        const double ms = (1 + rng() % 100000) / denominators[rng() % 5];
-        const uint32_t n = 1 + rng() % 1000;
-        const uint32_t start = i % 2 ? rng() : 0xFFFFFFFFu - rng() % 200000;
-        const uint32_t k = rng() % 50;
+        const TimingCase c = SeededTimingCase(rng, i);
+        const double ms = c.ms;
+        const uint32_t n = c.blockSize, start = c.start, k = c.block;
         sim::SetMilliSecondsPerSample(ms);
         sim::SetBlockSize(n);
         sim::SetExperimentStartTicks(start);

@@ -215,19 +215,24 @@ TEST_F(ControlTest, ButtonsPaintTheHostBitmapOfTheirState)
     }
     // A state past the host's bitmaps (4 and 6 of them) draws nothing rather
     // than reading past them.
-    for (WORD past : {WORD(kChannelBitmaps), WORD(40000)}) {
-        SetState(b, kChannelSelected);
-        UpdateWindow(b);
-        SetState(b, past);
-        UpdateWindow(b);
-        EXPECT_EQ(sim::ChannelBitmapColour(kChannelSelected), Pixel(b, 11, 15)) << "channel state " << past;
-    }
-    for (WORD past : {WORD(kExpandBitmaps), WORD(40000)}) {
-        SetState(a, kLessUp);
-        UpdateWindow(a);
-        SetState(a, past);
-        UpdateWindow(a);
-        EXPECT_EQ(sim::LessMoreBitmapColour(kLessUp), Pixel(a, 12, 16)) << "arrow state " << past;
+    const struct {
+        HWND control;
+        WORD shown;
+        COLORREF colour;
+        WORD past;
+        POINT at;
+    } pastTheBitmaps[] = {
+        {b, kChannelSelected, sim::ChannelBitmapColour(kChannelSelected), kChannelBitmaps, {11, 15}},
+        {b, kChannelSelected, sim::ChannelBitmapColour(kChannelSelected), 40000, {11, 15}},
+        {a, kLessUp, sim::LessMoreBitmapColour(kLessUp), kExpandBitmaps, {12, 16}},
+        {a, kLessUp, sim::LessMoreBitmapColour(kLessUp), 40000, {12, 16}},
+    };
+    for (const auto& c : pastTheBitmaps) {
+        SetState(c.control, c.shown);
+        UpdateWindow(c.control);
+        SetState(c.control, c.past);
+        UpdateWindow(c.control);
+        EXPECT_EQ(c.colour, Pixel(c.control, c.at.x, c.at.y)) << "state " << c.past << " draws nothing";
     }
 }
 

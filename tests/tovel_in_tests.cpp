@@ -156,28 +156,17 @@ TEST_F(TovelInRun, BlocksDueAcrossTheTickCountsWrapAreReleasedOnTime)
     }
 }
 
-// Seeded cases over sample distances that are not whole milliseconds (the
-// listed ones first), block sizes, start ticks on both sides of the tick
-// count's wrap, and the block of the run that is due next.
-struct TimingCase {
-    double ms;
-    uint32_t blockSize;
-    uint32_t start;
-    uint32_t block;
-};
-
+// Seeded cases (see SeededTimingCase), the distances that first showed the
+// fault first.
 std::vector<TimingCase> TimingCases(uint32_t seed, size_t count)
 {
     std::mt19937 rng(seed);
     const double listed[] = {0.3, 0.7, 1.0 / 3, 3.3, 0.15, 2.2};
-    const double denominators[] = {3, 7, 10, 100, 1000};
     std::vector<TimingCase> cases;
     for (size_t i = 0; i < count; ++i) {
-        TimingCase c;
-        c.ms = i < 6 ? listed[i] : (1 + rng() % 100000) / denominators[rng() % 5];
-        c.blockSize = i < 6 ? 10 : 1 + rng() % 1000;
-        c.start = i % 2 ? rng() : 0xFFFFFFFFu - rng() % 200000;
-        c.block = i < 6 ? 0 : rng() % 50;
+        TimingCase c = SeededTimingCase(rng, i);
+        if (i < 6)
+            c = TimingCase{listed[i], 10, c.start, 0};
         cases.push_back(c);
     }
     return cases;

@@ -19,6 +19,17 @@ uint32_t ReferenceDueOffset(uint32_t samples, double msPerSample)
     return static_cast<uint32_t>(static_cast<uint64_t>(ReferenceProduct(samples, msPerSample)));
 }
 
+TimingCase SeededTimingCase(std::mt19937& rng, uint64_t index)
+{
+    const double denominators[] = {3, 7, 10, 100, 1000};
+    TimingCase c;
+    c.ms = (1 + rng() % 100000) / denominators[rng() % 5];
+    c.blockSize = 1 + rng() % 1000;
+    c.start = index % 2 ? rng() : 0xFFFFFFFFu - rng() % 200000;
+    c.block = rng() % 50;
+    return c;
+}
+
 unsigned SetX87Precision(unsigned bits)
 {
     const unsigned control = bits == 24 ? _PC_24 : bits == 53 ? _PC_53 : _PC_64;

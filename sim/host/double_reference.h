@@ -5,12 +5,25 @@
 
 #include <stdint.h>
 
+#include <random>
 #include <vector>
 
 double ReferenceProduct(double a, double b);
 
 // The low 32 bits of samples x milliseconds per sample, truncated toward zero.
 uint32_t ReferenceDueOffset(uint32_t samples, double msPerSample);
+
+// One seeded case of the input module's timing: a sample distance that is
+// not a whole number of milliseconds, a block size from 1 to 1000, a start
+// tick on either side of the tick count's wrap (by the index's parity), and
+// the block of the run that is due next.
+struct TimingCase {
+    double ms;
+    uint32_t blockSize;
+    uint32_t start;
+    uint32_t block;
+};
+TimingCase SeededTimingCase(std::mt19937& rng, uint64_t index);
 
 // The x87 precision control, as a host process may leave it: 24, 53 or 64 bits.
 unsigned SetX87Precision(unsigned bits);  // returns the bits it replaced

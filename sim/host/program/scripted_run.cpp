@@ -285,11 +285,12 @@ int RunScriptedExperiment(HostSession& session, const HostOptions& options)
                 break;  // the plug-in stopped the experiment
             if (released >= static_cast<uint64_t>(options.blocks))
                 break;
-            uint64_t next = queued < options.blocks ? feedTick(queued) : lastTick + 1;
-            if (firstRecord->bBlockPending == 1)
-                next = std::min<uint64_t>(next, static_cast<uint64_t>(ReferenceProduct(firstRecord->ulSampleCount, ms)));
-            else
-                next = t + 1;
+            uint64_t next = t + 1;  // without a pending block, the input module fills one then
+            if (firstRecord->bBlockPending == 1) {
+                next = static_cast<uint64_t>(ReferenceProduct(firstRecord->ulSampleCount, ms));
+                if (queued < options.blocks)
+                    next = std::min(next, feedTick(queued));
+            }
             t = std::max(t + 1, next);
         }
     }
