@@ -10,8 +10,8 @@
 #include <stdlib.h>
 
 #include "bench/bench_session.h"
-#include "sim/host/double_reference.h"
-#include "sim/host/test_clock.h"
+#include "sim/harness/double_reference.h"
+#include "sim/harness/test_clock.h"
 
 namespace {
 

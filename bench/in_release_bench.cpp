@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "bench/bench_session.h"
-#include "sim/host/double_reference.h"
-#include "sim/host/test_clock.h"
+#include "sim/harness/double_reference.h"
+#include "sim/harness/test_clock.h"
 
 namespace {
 

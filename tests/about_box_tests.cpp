@@ -7,10 +7,10 @@
 #include "dialogs/about_box.h"
 #include "frame/host/instance.h"
 #include "resources/resource_ids.h"
-#include "sim/host/dialog_script.h"
+#include "sim/harness/dialog_script.h"
 #include "tests/kit/message_sequence.h"
 #include "tests/kit/plugin_fixture.h"
-#include "sim/host/screenshot.h"
+#include "sim/harness/screenshot.h"
 
 // The procedure runs here, with the plug-in's own resources.
 HINSTANCE hInstDll;

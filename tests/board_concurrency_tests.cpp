@@ -8,7 +8,7 @@
 #include "board/board_table.h"
 #include "board/tovel_api.h"
 #include "frame/host/proc_address.h"
-#include "sim/host/sim_driver.h"
+#include "sim/harness/sim_driver.h"
 
 namespace {
 

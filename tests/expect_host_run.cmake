@@ -1,7 +1,9 @@
 # Runs the host program as a user would from a shell and checks how it ends:
-# its exit code and a line of what it printed.
+# its exit code and a line of what it printed; optionally a file it wrote,
+# by its content and its size.
 #
-#   cmake -DPROGRAM=path [-DEMULATOR=wine] -DARGS="a b" -DEXIT=n -DOUTPUT=regex -P expect_host_run.cmake
+#   cmake -DPROGRAM=path [-DEMULATOR=wine] -DARGS="a b" -DEXIT=n -DOUTPUT=regex
+#         [-DFILE=path [-DFILE_MATCHES=regex] [-DFILE_MAX_BYTES=n]] -P expect_host_run.cmake
 separate_arguments(args UNIX_COMMAND "${ARGS}")
 execute_process(
     COMMAND ${EMULATOR} ${PROGRAM} ${args}
@@ -14,4 +16,21 @@ if(NOT exit_code EQUAL EXIT)
 endif()
 if(NOT output MATCHES "${OUTPUT}")
     message(FATAL_ERROR "korvu_host ${ARGS}: nothing in its output matches '${OUTPUT}'")
+endif()
+if(DEFINED FILE)
+    if(NOT EXISTS "${FILE}")
+        message(FATAL_ERROR "korvu_host ${ARGS}: ${FILE} was not written")
+    endif()
+    if(DEFINED FILE_MATCHES)
+        file(READ "${FILE}" content)
+        if(NOT content MATCHES "${FILE_MATCHES}")
+            message(FATAL_ERROR "korvu_host ${ARGS}: nothing in ${FILE} matches '${FILE_MATCHES}'")
+        endif()
+    endif()
+    if(DEFINED FILE_MAX_BYTES)
+        file(SIZE "${FILE}" bytes)
+        if(bytes GREATER FILE_MAX_BYTES)
+            message(FATAL_ERROR "korvu_host ${ARGS}: ${FILE} has ${bytes} bytes, more than ${FILE_MAX_BYTES}")
+        endif()
+    endif()
 endif()

@@ -6,7 +6,7 @@
 #include "tests/kit/cp932.h"
 #include "tests/kit/dialog_template.h"
 #include "tests/kit/module_fixture.h"
-#include "sim/host/screenshot.h"
+#include "sim/harness/screenshot.h"
 
 using testing::ElementsAre;
 using testing::IsEmpty;

@@ -7,10 +7,10 @@
 
 #include "controls/controls.h"
 #include "resources/resource_ids.h"
-#include "sim/host/import_patch.h"
+#include "sim/harness/import_patch.h"
 #include "tests/kit/dialog_template.h"
 #include "tests/kit/module_fixture.h"
-#include "sim/host/screenshot.h"
+#include "sim/harness/screenshot.h"
 
 using testing::ElementsAre;
 

@@ -29,11 +29,11 @@
 #include "frame/host/binding.h"
 #include "frame/plugin.h"
 #include "frame/host/texts.h"
-#include "sim/host/dialog_script.h"
-#include "sim/host/double_reference.h"
+#include "sim/harness/dialog_script.h"
+#include "sim/harness/double_reference.h"
 #include "sim/host/sim_host.h"
-#include "sim/host/test_clock.h"
-#include "sim/host/sim_driver.h"
+#include "sim/harness/test_clock.h"
+#include "sim/harness/sim_driver.h"
 
 // The plug-in runs here; its resources come from the real DLL.
 HINSTANCE hInstDll;

@@ -8,9 +8,9 @@
 #include <iomanip>
 #include <random>
 
-#include "sim/host/test_clock.h"
+#include "sim/harness/test_clock.h"
 #include "tests/kit/cp932.h"
-#include "sim/host/double_reference.h"
+#include "sim/harness/double_reference.h"
 #include "tests/kit/module_fixture.h"
 
 using testing::Each;

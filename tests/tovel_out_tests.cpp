@@ -6,7 +6,7 @@
 #include <string.h>
 
 #include "tests/kit/cp932.h"
-#include "sim/host/double_reference.h"
+#include "sim/harness/double_reference.h"
 #include "tests/kit/module_fixture.h"
 
 using testing::ElementsAre;

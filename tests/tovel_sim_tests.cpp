@@ -4,13 +4,14 @@
 #include <gmock/gmock.h>
 
 #include <stdio.h>
+#include <string.h>
 
 #include <fstream>
 #include <sstream>
 
 #include "board/tovel_api.h"
 #include "frame/host/proc_address.h"
-#include "sim/host/sim_driver.h"
+#include "sim/harness/sim_driver.h"
 
 using testing::ElementsAre;
 
@@ -183,8 +184,8 @@ TEST_F(TovelSimTest, TraceRecordsEveryTransferAndWritesCsv)
     std::string header, first;
     std::getline(file, header);
     std::getline(file, first);
-    EXPECT_EQ("sequence,microseconds,thread,slot,port,direction,value,result", header);
-    EXPECT_THAT(first, testing::EndsWith(",0,0,out,0x11,1"));
+    EXPECT_EQ("sequence,microseconds,thread,slot,port,direction,value,result,error", header);
+    EXPECT_THAT(first, testing::EndsWith(",0,0,out,0x11,1,0"));
     file.close();
     DeleteFileA(csv.c_str());
 }
@@ -218,4 +219,46 @@ TEST_F(TovelSimTest, IniFileDescribesBoardsWiringPatternsAndFaults)
     EXPECT_EQ(0x99, Read(9, 0));
 
     EXPECT_EQ(0, driver_.TovelSimLoadIni("Z:\\no\\such\\file.ini"));
+}
+
+// Each mistake named with its line and key; a file with any changes nothing.
+TEST_F(TovelSimTest, IniFileProblemsAreNamedAndChangeNothing)
+{
+    const struct {
+        const char* lines;
+        const char* problem;  // after "<file>:"
+    } cases[] = {
+        {"[board0\npresent=1\n", "1: [board0: the section name has no closing ']'"},
+        {"[board0]\npresent=yes\n", "2: present: 'yes' is not 0 or 1"},
+        {"[board0]\npresent=1\naddress=zzz\n", "3: address: 'zzz' is not an I/O address"},
+        {"[board0]\npresent=1\naddress=0x10000\n", "3: address: '0x10000' is not an I/O address"},
+        {"[board0]\npresent=1\nlength=-4\n", "3: length: '-4' is not a length"},
+        {"[board0]\npresent=1\nin1=256\n", "3: in1: '256' is not a byte"},
+        {"[board0]\npresent=1\nfail=create melt\n", "3: fail: 'melt' is none of"},
+        {"[board0]\npresent=1\ncolour=blue\n", "3: colour: no such key"},
+        {"[board0]\npresent=1\npresent=1\n", "3: present: given twice (first on line 2)"},
+        {"[board16]\npresent=1\n", "1: [board16]: no such section"},
+        {"present=1\n", "1: present: outside any section"},
+        {"[board0]\npresent=1\n[wiring]\nin0.2=out0.0\n", "4: in0.2: no port 2"},
+        {"[board0]\npresent=1\n[wiring]\nin0.0=out16.0\n", "4: in0.0: no slot 16"},
+        {"[board0]\npresent=1\n[wiring]\nin0.0=out1.0\n", "4: wiring: no board at slot 1"},
+        {"[board0]\npresent=1\n[wiring]\nin0.0=out0.0x\n", "4: in0.0: a wire is written"},
+    };
+    const std::string ini = TempPath("tovel_sim_bad.ini");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lines);
+        driver_.TovelSimReset();
+        driver_.TovelSimSetBoard(7, 1, 0x300, 16, 0);
+        std::ofstream(ini) << c.lines;
+        char problems[1024] = "";
+        EXPECT_EQ(1u, driver_.TovelSimCheckIni(ini.c_str(), problems, sizeof problems));
+        EXPECT_EQ(ini + ":" + c.problem, std::string(problems).substr(0, ini.size() + 1 + strlen(c.problem)));
+        EXPECT_EQ(0, driver_.TovelSimLoadIni(ini.c_str()));
+        TovelSimBoardInfo board;
+        ASSERT_EQ(1, driver_.TovelSimGetBoardInfo(7, &board));
+        EXPECT_EQ(1, board.present);
+    }
+    std::ofstream(ini) << "[BOARD3]\nPresent=1 ; comment\nin0=\n";
+    EXPECT_EQ(0u, driver_.TovelSimCheckIni(ini.c_str(), nullptr, 0));
+    DeleteFileA(ini.c_str());
 }

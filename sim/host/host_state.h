@@ -76,7 +76,6 @@ struct HostState {
 HostState& State();
 void RecordCall(const std::string& call);
 void RecordCall(const char* call);
-void ReportProblem(const std::string& what);
 
 // The host's answer to a lookup, before any test override.
 uintptr_t HostAnswer(UINT message, const std::string& name);

@@ -23,6 +23,8 @@ namespace sim {
 typedef void (*ProblemHandler)(const std::string& what);
 void SetProblemHandler(ProblemHandler handler);
 std::vector<std::string> TakeProblems();
+// A fault the simulator or the harness that drives it found: to the handler, or kept.
+void ReportProblem(const std::string& what);
 
 // ---------------------------------------------------------------- the host
 HWND StartHost();                 // creates the main window on first use

@@ -41,6 +41,38 @@ std::string BesideThisDll(HMODULE self, const char* file)
     return (slash == std::string::npos ? std::string() : dir.substr(0, slash + 1)) + file;
 }
 
+// At load: the file TOVEL_SIM_INI names, else tovel.ini beside the driver,
+// else one board at slot 0. A file with problems leaves no board at all, so
+// that a mistake is not hidden behind the default board; its problems go to
+// the debugger's output.
+void LoadOwnConfiguration(HMODULE self)
+{
+    char named[MAX_PATH];
+    const DWORD n = GetEnvironmentVariableA("TOVEL_SIM_INI", named, MAX_PATH);
+    const std::string path = n > 0 && n < MAX_PATH ? std::string(named) : BesideThisDll(self, "tovel.ini");
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        SetBoard(State().boards[0], true, 0x300, 16, 0);
+        return;
+    }
+    std::vector<std::string> problems;
+    if (!LoadIni(path.c_str(), &problems)) {
+        for (const std::string& p : problems)
+            OutputDebugStringA(("tovel.dll (simulated): " + p + "\n").c_str());
+    }
+}
+
+uint32_t Get32(const uint8_t* bytes)
+{
+    uint32_t v;
+    memcpy(&v, bytes, 4);
+    return v;
+}
+
+TovelSimTransferFault Described(const TransferFault& f)
+{
+    return {f.nth, f.counted, f.persistent ? 1 : 0, f.everyOne ? 1 : 0};
+}
+
 }  // namespace
 
 Driver& State()
@@ -90,11 +122,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID)
         InitializeCriticalSection(&g_lock);
         QueryPerformanceFrequency(&g_frequency);
         QueryPerformanceCounter(&g_loadedAt);
-        char named[MAX_PATH];
-        DWORD n = GetEnvironmentVariableA("TOVEL_SIM_INI", named, MAX_PATH);
-        bool loaded = (n > 0 && n < MAX_PATH) ? LoadIni(named) : LoadIni(BesideThisDll(self, "tovel.ini").c_str());
-        if (!loaded)
-            SetBoard(State().boards[0], true, 0x300, 16, 0);
+        LoadOwnConfiguration(self);
     } else if (reason == DLL_PROCESS_DETACH) {
         if (!g_csvAtUnload.empty())
             TovelSimWriteTraceCsv(g_csvAtUnload.c_str());
@@ -217,11 +245,20 @@ int32_t TOVEL_SIM_CALL TovelSimWriteTraceCsv(const char* path)
     FILE* f = fopen(path, "w");
     if (!f)
         return 0;
-    fprintf(f, "sequence,microseconds,thread,slot,port,direction,value,result\n");
+    fprintf(f, "sequence,microseconds,thread,slot,port,direction,value,result,error\n");
     for (const TovelSimTransfer& t : State().trace)
-        fprintf(f, "%u,%.1f,%u,%u,%u,%s,0x%02X,%d\n", t.sequence, t.microseconds, t.threadId, t.slot, t.port,
-                t.direction == 0 ? "out" : "in", t.value, t.result);
-    return fclose(f) == 0 ? 1 : 0;
+        fprintf(f, "%u,%.1f,%u,%u,%u,%s,0x%02X,%d,%d\n", t.sequence, t.microseconds, t.threadId, t.slot, t.port,
+                t.direction == 0 ? "out" : "in", t.value, t.result, t.error);
+    if (State().traceDropped)
+        fprintf(f, "# cut short: the trace was full, %u later transfers are not in it\n", State().traceDropped);
+    const bool failed = ferror(f) != 0;
+    return fclose(f) == 0 && !failed ? 1 : 0;
+}
+
+uint32_t TOVEL_SIM_CALL TovelSimTraceDropped(void)
+{
+    Locked lock;
+    return State().traceDropped;
 }
 
 void TOVEL_SIM_CALL TovelSimSetTraceLimit(uint32_t entries)
@@ -266,8 +303,48 @@ uint32_t TOVEL_SIM_CALL TovelSimCalls(const char* entryPoint)
 int32_t TOVEL_SIM_CALL TovelSimLoadIni(const char* path)
 {
     Locked lock;
-    ResetState(State());
-    return LoadIni(path) ? 1 : 0;
+    std::vector<std::string> problems;
+    return path && LoadIni(path, &problems) ? 1 : 0;
+}
+
+uint32_t TOVEL_SIM_CALL TovelSimCheckIni(const char* path, char* problems, uint32_t size)
+{
+    std::vector<std::string> found;
+    if (!path)
+        return 0;
+    CheckIni(path, &found);
+    std::string text;
+    for (const std::string& p : found)
+        text += p + "\n";
+    if (problems && size > 0)
+        lstrcpynA(problems, text.c_str(), static_cast<int>(size));
+    return static_cast<uint32_t>(found.size());
+}
+
+int32_t TOVEL_SIM_CALL TovelSimGetBoardInfo(uint32_t slot, TovelSimBoardInfo* info)
+{
+    Locked lock;
+    const Board* b = Find(slot);
+    if (!b || !info)
+        return 0;
+    *info = {};
+    info->present = b->present;
+    info->open = b->open;
+    info->ioAddress = Get32(b->resource + kTovelResourceIoAddress);
+    info->ioLength = Get32(b->resource + kTovelResourceIoLength);
+    info->switchValue = b->switchValue;
+    for (int port = 0; port < kPorts; ++port) {
+        const Input& in = b->input[port];
+        info->output[port] = b->output[port];
+        info->input[port] = {in.wired, in.sourceSlot, in.sourcePort, in.pattern, in.value};
+    }
+    info->failCreate = b->failCreate;
+    info->failResource = b->failResource;
+    info->failSwitchValue = b->failSwitchValue;
+    info->failOut = Described(b->failOut);
+    info->failIn = Described(b->failIn);
+    info->faultError = b->faultError;
+    return 1;
 }
 
 }  // extern "C"

@@ -61,12 +61,15 @@ int32_t FaultError(const Board& b)
     return b.faultError ? b.faultError : kErrorInjected;
 }
 
-void Trace(uint32_t slot, uint32_t port, uint32_t direction, uint32_t value, int32_t result)
+void Trace(uint32_t slot, uint32_t port, uint32_t direction, uint32_t value, int32_t error)
 {
     Driver& d = State();
-    TovelSimTransfer t = {++d.sequence, slot, port, direction, value, result, GetCurrentThreadId(), Microseconds()};
+    TovelSimTransfer t = {++d.sequence, slot, port, direction, value, error ? 0 : 1, error, GetCurrentThreadId(),
+                          Microseconds()};
     if (d.trace.size() < d.traceLimit)
         d.trace.push_back(t);
+    else
+        ++d.traceDropped;
 }
 
 // Which input a transfer addresses, or why not.
@@ -185,11 +188,11 @@ int32_t TOVEL_CALL TovelOutPort(uint32_t slot, uint32_t port, uint32_t value)
     if (error) {
         if (b)
             b->lastError = error;
-        Trace(slot, port, 0, value, 0);
+        Trace(slot, port, 0, value, error);
         return 0;
     }
     b->output[port] = static_cast<uint8_t>(value);
-    Trace(slot, port, 0, value, 1);
+    Trace(slot, port, 0, value, 0);
     return 1;
 }
 
@@ -206,11 +209,11 @@ int32_t TOVEL_CALL TovelInPort(uint32_t slot, uint32_t port, uint8_t* value)
         // A failed read leaves the caller's byte as it was.
         if (b)
             b->lastError = error;
-        Trace(slot, port, 1, 0, 0);
+        Trace(slot, port, 1, 0, error);
         return 0;
     }
     *value = ReadInput(b->input[port]);
-    Trace(slot, port, 1, *value, 1);
+    Trace(slot, port, 1, *value, 0);
     return 1;
 }
 

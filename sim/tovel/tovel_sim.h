@@ -32,36 +32,88 @@ struct TovelSimTransfer {
     uint32_t direction;            // 0 write (TovelOutPort), 1 read (TovelInPort)
     uint32_t value;                // the value passed to TovelOutPort, or the byte read
     int32_t result;                // what the entry point answered
+    int32_t error;                 // what TovelGetLastError said after a failed transfer, else 0
     uint32_t threadId;
     double microseconds;           // since the driver was loaded
 };
 
+struct TovelSimTransferFault {
+    uint32_t nth;                  // the nth transfer from arming fails; 0 none armed
+    uint32_t counted;              // transfers of that direction since armed
+    int32_t persistent;            // and every one after it
+    int32_t everyOne;              // every transfer fails
+};
+
+// One input port: what a read of it returns.
+struct TovelSimInputSource {
+    int32_t wired;                 // reads output port sourcePort of slot sourceSlot
+    uint32_t sourceSlot;
+    uint32_t sourcePort;
+    int32_t pattern;               // unwired: kTovelSimConstant (value) or kTovelSimCounter
+    uint32_t value;
+};
+
+// One slot as the driver holds it.
+struct TovelSimBoardInfo {
+    int32_t present;
+    int32_t open;                  // a caller holds it through TovelCreate
+    uint32_t ioAddress;
+    uint32_t ioLength;
+    uint32_t switchValue;
+    uint32_t output[2];            // the last byte written to each output port
+    struct TovelSimInputSource input[2];
+    int32_t failCreate;
+    int32_t failResource;
+    int32_t failSwitchValue;
+    struct TovelSimTransferFault failOut;
+    struct TovelSimTransferFault failIn;
+    int32_t faultError;            // the error code of the injected faults
+};
+
+// Every control function, once: its result, its name and its parameters. The
+// header's declarations, the driver's export list and the loader's bindings
+// are all made from this list.
+#define TOVEL_SIM_CONTROLS(X) \
+    /* No boards, wires, patterns or faults; an empty trace. */ \
+    X(void, TovelSimReset, (void)) \
+    X(void, TovelSimSetBoard, (uint32_t slot, int32_t present, uint32_t ioAddress, uint32_t ioLength, \
+                              uint32_t switchValue)) \
+    X(void, TovelSimSetInput, (uint32_t slot, uint32_t port, uint32_t value)) \
+    X(uint32_t, TovelSimGetOutput, (uint32_t slot, uint32_t port)) \
+    X(int32_t, TovelSimWire, (uint32_t outSlot, uint32_t outPort, uint32_t inSlot, uint32_t inPort)) \
+    X(void, TovelSimSetInputPattern, (uint32_t slot, uint32_t port, int32_t pattern)) \
+    /* nth counts that slot's transfers of that direction from this call on, */ \
+    /* from 1; with persistent every later one fails too; nth 0 fails all. */ \
+    X(void, TovelSimInjectFault, (uint32_t slot, int32_t fault, uint32_t nth, int32_t persistent, \
+                                 int32_t errorCode)) \
+    X(uint32_t, TovelSimTraceLength, (void)) \
+    X(int32_t, TovelSimTraceEntry, (uint32_t index, struct TovelSimTransfer* entry)) \
+    /* Transfers left out of the trace because it was full. */ \
+    X(uint32_t, TovelSimTraceDropped, (void)) \
+    X(int32_t, TovelSimWriteTraceCsv, (const char* path)) \
+    X(void, TovelSimSetTraceLimit, (uint32_t entries)) \
+    /* Transfers that began while another ran, and the most at once. */ \
+    X(uint32_t, TovelSimOverlaps, (void)) \
+    X(uint32_t, TovelSimMaxConcurrent, (void)) \
+    /* Widens each transfer by this many yields, to catch overlaps. */ \
+    X(void, TovelSimSetDwell, (uint32_t yields)) \
+    X(int32_t, TovelSimIsOpen, (uint32_t slot)) \
+    X(uint32_t, TovelSimCalls, (const char* entryPoint)) \
+    /* Checks the file first: with any problem, nothing of it is used. */ \
+    X(int32_t, TovelSimLoadIni, (const char* path)) \
+    /* The file's problems, one "file:line: key: what is wrong" per line, */ \
+    /* cut to fit `size`; answers how many there are. */ \
+    X(uint32_t, TovelSimCheckIni, (const char* path, char* problems, uint32_t size)) \
+    X(int32_t, TovelSimGetBoardInfo, (uint32_t slot, struct TovelSimBoardInfo* info)) \
+    /* What the slot's TovelCreate and TovelGetResource answer when they */ \
+    /* succeed (1 unless set): a driver that says 2 or -1 for yes. */ \
+    X(void, TovelSimSetAnswers, (uint32_t slot, int32_t createAnswer, int32_t resourceAnswer)) \
+    /* The slot's TovelCreate rewrites the caller's slot word to `word`; the */ \
+    /* caller's later calls then address that slot's board. */ \
+    X(void, TovelSimSetSlotWord, (uint32_t slot, uint32_t word))
+
+#define TOVEL_SIM_DECLARE(result, name, parameters) result TOVEL_SIM_CALL name parameters;
 extern "C" {
-void TOVEL_SIM_CALL TovelSimReset(void);  // no boards, wires, patterns, faults; empty trace
-void TOVEL_SIM_CALL TovelSimSetBoard(uint32_t slot, int32_t present, uint32_t ioAddress, uint32_t ioLength,
-                                     uint32_t switchValue);
-void TOVEL_SIM_CALL TovelSimSetInput(uint32_t slot, uint32_t port, uint32_t value);
-uint32_t TOVEL_SIM_CALL TovelSimGetOutput(uint32_t slot, uint32_t port);
-int32_t TOVEL_SIM_CALL TovelSimWire(uint32_t outSlot, uint32_t outPort, uint32_t inSlot, uint32_t inPort);
-void TOVEL_SIM_CALL TovelSimSetInputPattern(uint32_t slot, uint32_t port, int32_t pattern);
-// nth counts that slot's transfers of that direction from this call on, from
-// 1; with persistent every later one fails too; nth 0 fails every one.
-void TOVEL_SIM_CALL TovelSimInjectFault(uint32_t slot, int32_t fault, uint32_t nth, int32_t persistent,
-                                        int32_t errorCode);
-uint32_t TOVEL_SIM_CALL TovelSimTraceLength(void);
-int32_t TOVEL_SIM_CALL TovelSimTraceEntry(uint32_t index, TovelSimTransfer* entry);
-int32_t TOVEL_SIM_CALL TovelSimWriteTraceCsv(const char* path);
-void TOVEL_SIM_CALL TovelSimSetTraceLimit(uint32_t entries);
-uint32_t TOVEL_SIM_CALL TovelSimOverlaps(void);       // transfers that began while another ran
-uint32_t TOVEL_SIM_CALL TovelSimMaxConcurrent(void);
-void TOVEL_SIM_CALL TovelSimSetDwell(uint32_t yields);  // widen each transfer to catch overlaps
-int32_t TOVEL_SIM_CALL TovelSimIsOpen(uint32_t slot);
-uint32_t TOVEL_SIM_CALL TovelSimCalls(const char* entryPoint);
-int32_t TOVEL_SIM_CALL TovelSimLoadIni(const char* path);
-// What the slot's TovelCreate and TovelGetResource answer when they succeed
-// (1 unless set): a driver that says 2 or -1 for yes.
-void TOVEL_SIM_CALL TovelSimSetAnswers(uint32_t slot, int32_t createAnswer, int32_t resourceAnswer);
-// The slot's TovelCreate rewrites the caller's slot word to `word`; the
-// caller's later calls then address that slot's board.
-void TOVEL_SIM_CALL TovelSimSetSlotWord(uint32_t slot, uint32_t word);
+TOVEL_SIM_CONTROLS(TOVEL_SIM_DECLARE)
 }
+#undef TOVEL_SIM_DECLARE

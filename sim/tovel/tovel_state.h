@@ -56,6 +56,7 @@ struct Driver {
     Board boards[kSlots];
     std::vector<TovelSimTransfer> trace;
     uint32_t traceLimit = 1u << 20;
+    uint32_t traceDropped = 0;   // transfers after the trace was full
     uint32_t sequence = 0;
     Calls calls = {};
     uint32_t dwell = 0;
@@ -68,7 +69,11 @@ Driver& State();
 void ResetState(Driver& d);
 void SetBoard(Board& b, bool present, uint32_t ioAddress, uint32_t ioLength, uint32_t switchValue);
 double Microseconds();
-bool LoadIni(const char* path);
+// Reads the boards, their wiring and the trace file from an INI file. With
+// any problem in it, nothing is changed and each problem is added to
+// `problems` as "file:line: key: what is wrong".
+bool LoadIni(const char* path, std::vector<std::string>* problems);
+bool CheckIni(const char* path, std::vector<std::string>* problems);  // changes nothing
 void SetCsvAtUnload(const std::string& path);  // empty: none
 
 // Error codes the simulated driver reports on its own account.

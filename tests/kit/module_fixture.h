@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "sim/host/dialog_script.h"
+#include "sim/harness/dialog_script.h"
 #include "tests/kit/plugin_fixture.h"
 
 enum TestKind { kOut, kIn };

@@ -2,6 +2,24 @@
 
 #include <string.h>
 
+#include <vector>
+
+#include "sim/harness/screenshot.h"
+
+namespace {
+
+// The driver names the file by its Windows path; the user knows it by theirs.
+std::string InUserPaths(std::string text, const std::string& windowsPath)
+{
+    const std::string shown = UnixPath(windowsPath);
+    for (size_t at = text.find(windowsPath); !shown.empty() && at != std::string::npos;
+         at = text.find(windowsPath, at + shown.size()))
+        text.replace(at, windowsPath.size(), shown);
+    return text;
+}
+
+}  // namespace
+
 bool HostSession::LoadDriver(const HostOptions& options, std::string* error)
 {
     if (!driver.Load()) {
@@ -19,16 +37,22 @@ bool HostSession::LoadDriver(const HostOptions& options, std::string* error)
     if (ini.empty() && GetFileAttributesA(beside.c_str()) != INVALID_FILE_ATTRIBUTES)
         ini = beside;
     if (!ini.empty()) {
-        if (!driver.TovelSimLoadIni(ini.c_str())) {
-            *error = "cannot read " + ini;
+        std::vector<char> problems(16384);
+        const uint32_t found = driver.TovelSimCheckIni(ini.c_str(), problems.data(), problems.size());
+        if (found > 0 || !driver.TovelSimLoadIni(ini.c_str())) {
+            *error = found > 0 ? InUserPaths(problems.data(), ini) + std::to_string(found) +
+                                     " problem(s) in the board file; nothing was run"
+                               : "cannot read " + ini;
             return false;
         }
     } else {
         driver.TovelSimSetBoard(0, 1, 0x300, 16, 0x0);
         driver.TovelSimWire(0, 0, 0, 0);
+        driver.TovelSimWire(0, 1, 0, 1);
     }
+    driver.TovelSimSetTraceLimit(static_cast<uint32_t>(options.traceLimit));
     if (options.failAfterWrites > 0)
-        driver.TovelSimInjectFault(0, kTovelSimFailOutPort, options.failAfterWrites + 1, 1, 77);
+        driver.TovelSimInjectFault(options.slot, kTovelSimFailOutPort, options.failAfterWrites + 1, 1, 77);
     return true;
 }
 

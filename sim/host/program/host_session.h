@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "sim/host/sim_driver.h"
+#include "sim/harness/sim_driver.h"
 #include "sim/host/sim_host.h"
 
 struct HostOptions {
@@ -12,6 +12,12 @@ struct HostOptions {
     double msPerSample = 80.0;    // the least the output module takes with eight channels
     std::string ini;              // the simulated boards, instead of the built-in one
     int failAfterWrites = 0;      // remove the board after this many port writes
+    int slot = 0;                 // where the scripted run's modules go
+    int port = 0;                 // OUT on this output port, IN on this input port
+    int channels = 8;             // of each module
+    int diagramFirstBlock = 0;    // the timing diagram's window, in blocks
+    int diagramBlocks = 24;
+    int traceLimit = 1 << 20;     // transfers the driver keeps
     std::string outDir;           // report and pictures, a full Windows path
     std::string outDirShown;      // the same as the user knows it
     bool interactive = false;
@@ -24,7 +30,8 @@ struct HostSession {
 
     // The driver from drivers\full beside the program, its boards from the
     // first of: --ini, the file TOVEL_SIM_INI names, tovel.ini beside the
-    // driver; else one board at slot 0 whose output port 0 feeds input port 0.
+    // driver; else one board at slot 0 whose output ports feed its input ports.
+    // A board file with problems is refused with each of them named.
     bool LoadDriver(const HostOptions& options, std::string* error);
     bool LoadPlugin(std::string* error);
     void Finish();

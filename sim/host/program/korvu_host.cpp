@@ -11,7 +11,7 @@
 #include "sim/host/program/host_session.h"
 #include "sim/host/program/interactive.h"
 #include "sim/host/program/scripted_run.h"
-#include "sim/host/screenshot.h"
+#include "sim/harness/screenshot.h"
 
 namespace {
 
@@ -21,14 +21,20 @@ void Usage()
            "  --blocks N            input blocks per channel, 1 to 1000000 (default 200)\n"
            "  --block-size N        samples per block, 1 to 65535 (default 10)\n"
            "  --ms X                milliseconds per sample, above 0 (default 80, the least for eight channels)\n"
+           "  --slot N              the board the modules are placed on, 0 to 15 (default 0)\n"
+           "  --port N              OUT on output port N, IN on input port N, 0 or 1 (default 0)\n"
+           "  --channels N          channels of each module, 1 to 8 (default 8)\n"
            "  --ini FILE            the simulated boards and wiring (see drivers\\tovel.ini.example)\n"
-           "  --fail-after-writes N remove the board after N port writes, N from 1 on\n"
+           "  --fail-after-writes N pull the board after N port writes, N from 1 on\n"
+           "  --diagram-from N      the timing diagram starts at block N (default 0)\n"
+           "  --diagram-blocks N    and shows N blocks, 1 to 10000 (default 24)\n"
+           "  --trace-limit N       transfers the driver keeps for transfers.csv (default 1048576)\n"
            "  --out DIR             where the report and pictures go (made with its parents)\n"
            "  --interactive         show the host window with the plug-in's menu\n"
            "  --help                this text\n"
            "The boards come from --ini, else from the file TOVEL_SIM_INI names, else from\n"
            "tovel.ini beside the simulated tovel.dll, else one board at slot 0 whose output\n"
-           "port 0 is wired to its input port 0.\n");
+           "ports are wired to its input ports.\n");
 }
 
 enum ParseResult { kRun, kHelp, kRefused };
@@ -61,6 +67,57 @@ ParseResult Refuse(const char* option, const char* value, const char* wanted)
     return kRefused;
 }
 
+// The options that take a whole number, and its range.
+struct WholeNumberOption {
+    const char* name;
+    long low, high;
+    int HostOptions::*field;
+};
+const WholeNumberOption kWholeNumberOptions[] = {
+    {"--blocks", 1, 1000000, &HostOptions::blocks},
+    {"--block-size", 1, 65535, &HostOptions::blockSize},
+    {"--slot", 0, 15, &HostOptions::slot},
+    {"--port", 0, 1, &HostOptions::port},
+    {"--channels", 1, 8, &HostOptions::channels},
+    {"--fail-after-writes", 1, 2147483647, &HostOptions::failAfterWrites},
+    {"--diagram-from", 0, 999999, &HostOptions::diagramFirstBlock},
+    {"--diagram-blocks", 1, 10000, &HostOptions::diagramBlocks},
+    {"--trace-limit", 1, 16777216, &HostOptions::traceLimit},
+};
+
+// One option with its value; i moves past what it used.
+ParseResult ParseOption(int argc, char** argv, int& i, HostOptions* o)
+{
+    const std::string a = argv[i];
+    const WholeNumberOption* whole = nullptr;
+    for (const WholeNumberOption& w : kWholeNumberOptions)
+        whole = a == w.name ? &w : whole;
+    if (!whole && a != "--ms" && a != "--ini" && a != "--out") {
+        printf("korvu_host: unknown option '%s' (--help lists them)\n", argv[i]);
+        return kRefused;
+    }
+    if (i + 1 >= argc) {
+        printf("korvu_host: %s needs a value\n", argv[i]);
+        return kRefused;
+    }
+    const char* v = argv[++i];
+    if (whole && !WholeNumber(v, whole->low, whole->high, &(o->*whole->field))) {
+        char wanted[80];
+        if (whole->high == 2147483647)
+            snprintf(wanted, sizeof wanted, "not a whole number from %ld on", whole->low);
+        else
+            snprintf(wanted, sizeof wanted, "not a whole number from %ld to %ld", whole->low, whole->high);
+        return Refuse(whole->name, v, wanted);
+    }
+    if (a == "--ms" && !PositiveNumber(v, &o->msPerSample))
+        return Refuse("--ms", v, "not a number of milliseconds above 0");
+    if (a == "--ini")
+        o->ini = v;
+    if (a == "--out")
+        o->outDir = v;
+    return kRun;
+}
+
 ParseResult ParseOptions(int argc, char** argv, HostOptions* o)
 {
     for (int i = 1; i < argc; ++i) {
@@ -71,29 +128,14 @@ ParseResult ParseOptions(int argc, char** argv, HostOptions* o)
             o->interactive = true;
             continue;
         }
-        const bool takesValue = a == "--blocks" || a == "--block-size" || a == "--ms" || a == "--ini" ||
-                                a == "--fail-after-writes" || a == "--out";
-        if (!takesValue) {
-            printf("korvu_host: unknown option '%s' (--help lists them)\n", argv[i]);
+        if (ParseOption(argc, argv, i, o) == kRefused)
             return kRefused;
-        }
-        if (i + 1 >= argc) {
-            printf("korvu_host: %s needs a value\n", argv[i]);
-            return kRefused;
-        }
-        const char* v = argv[++i];
-        if (a == "--blocks" && !WholeNumber(v, 1, 1000000, &o->blocks))
-            return Refuse("--blocks", v, "not a whole number from 1 to 1000000");
-        if (a == "--block-size" && !WholeNumber(v, 1, 65535, &o->blockSize))
-            return Refuse("--block-size", v, "not a whole number from 1 to 65535");
-        if (a == "--ms" && !PositiveNumber(v, &o->msPerSample))
-            return Refuse("--ms", v, "not a number of milliseconds above 0");
-        if (a == "--fail-after-writes" && !WholeNumber(v, 1, 2147483647, &o->failAfterWrites))
-            return Refuse("--fail-after-writes", v, "not a whole number from 1 on");
-        if (a == "--ini")
-            o->ini = v;
-        if (a == "--out")
-            o->outDir = v;
+    }
+    if (o->diagramFirstBlock >= o->blocks) {
+        char value[16], wanted[64];
+        snprintf(value, sizeof value, "%d", o->diagramFirstBlock);
+        snprintf(wanted, sizeof wanted, "past the run's last block (%d)", o->blocks - 1);
+        return Refuse("--diagram-from", value, wanted);
     }
     return kRun;
 }

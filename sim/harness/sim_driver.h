@@ -11,27 +11,6 @@
 
 #include "sim/tovel/tovel_sim.h"
 
-#define SIM_DRIVER_CONTROLS(X) \
-    X(TovelSimReset) \
-    X(TovelSimSetBoard) \
-    X(TovelSimSetInput) \
-    X(TovelSimGetOutput) \
-    X(TovelSimWire) \
-    X(TovelSimSetInputPattern) \
-    X(TovelSimInjectFault) \
-    X(TovelSimTraceLength) \
-    X(TovelSimTraceEntry) \
-    X(TovelSimWriteTraceCsv) \
-    X(TovelSimSetTraceLimit) \
-    X(TovelSimOverlaps) \
-    X(TovelSimMaxConcurrent) \
-    X(TovelSimSetDwell) \
-    X(TovelSimIsOpen) \
-    X(TovelSimCalls) \
-    X(TovelSimLoadIni) \
-    X(TovelSimSetAnswers) \
-    X(TovelSimSetSlotWord)
-
 // bin/drivers/<variant>/ beside the test program.
 std::string DriverFolder(const char* variant);
 
@@ -46,8 +25,8 @@ public:
     bool Unload();
     HMODULE Module() const { return dll_; }
 
-#define SIM_DRIVER_DECLARE(name) decltype(&::name) name = nullptr;
-    SIM_DRIVER_CONTROLS(SIM_DRIVER_DECLARE)
+#define SIM_DRIVER_DECLARE(result, name, parameters) decltype(&::name) name = nullptr;
+    TOVEL_SIM_CONTROLS(SIM_DRIVER_DECLARE)
 #undef SIM_DRIVER_DECLARE
 
     // The whole trace, oldest first.

@@ -1,8 +1,8 @@
-#include "sim/host/dialog_script.h"
+#include "sim/harness/dialog_script.h"
 
 #include <string>
 
-#include "sim/host/host_state.h"
+#include "sim/host/sim_host.h"
 
 #include <deque>
 #include <map>

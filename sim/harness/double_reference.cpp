@@ -1,4 +1,4 @@
-#include "sim/host/double_reference.h"
+#include "sim/harness/double_reference.h"
 
 #include <float.h>
 #include <stdio.h>

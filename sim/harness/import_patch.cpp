@@ -1,4 +1,4 @@
-#include "sim/host/import_patch.h"
+#include "sim/harness/import_patch.h"
 
 #include <stdint.h>
 #include <string.h>

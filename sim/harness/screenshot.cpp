@@ -1,4 +1,4 @@
-#include "sim/host/screenshot.h"
+#include "sim/harness/screenshot.h"
 
 #include <stdio.h>
 

@@ -1,4 +1,4 @@
-#include "sim/host/sim_driver.h"
+#include "sim/harness/sim_driver.h"
 
 #include "frame/host/proc_address.h"
 #include "sim/host/sim_host.h"
@@ -20,10 +20,14 @@ bool SimDriver::Load(const char* variant)
     dll_ = LoadLibraryA(path.c_str());
     if (!dll_)
         return false;
-#define SIM_DRIVER_BIND(name) name = ProcAddress<decltype(name)>(dll_, #name);
-    SIM_DRIVER_CONTROLS(SIM_DRIVER_BIND)
+    // Every control must be there: a driver built from another list is refused.
+    bool bound = true;
+#define SIM_DRIVER_BIND(result, name, parameters) \
+    name = ProcAddress<decltype(name)>(dll_, #name); \
+    bound = bound && name;
+    TOVEL_SIM_CONTROLS(SIM_DRIVER_BIND)
 #undef SIM_DRIVER_BIND
-    if (!TovelSimReset || !TovelSimLoadIni)
+    if (!bound)
         return false;
     TovelSimReset();
     return true;

@@ -5,7 +5,7 @@
 #include <stdint.h>
 #include <windows.h>
 
-#include "sim/host/import_patch.h"
+#include "sim/harness/import_patch.h"
 
 namespace sim {
 

@@ -1,4 +1,4 @@
-#include "sim/host/test_clock.h"
+#include "sim/harness/test_clock.h"
 
 namespace sim {
 
