@@ -49,3 +49,26 @@ std::vector<TovelSimTransfer> SimDriver::Trace() const
         TovelSimTraceEntry(i, &trace[i]);
     return trace;
 }
+
+void UseDefaultBoard(SimDriver& driver)
+{
+    driver.TovelSimReset();
+    driver.TovelSimSetBoard(0, 1, 0x300, 16, 0x0);
+    driver.TovelSimWire(0, 0, 0, 0);
+    driver.TovelSimWire(0, 1, 0, 1);
+}
+
+bool UseBoardFile(SimDriver& driver, const std::string& path, std::string* problems)
+{
+    std::vector<char> text(16384);
+    const uint32_t found = driver.TovelSimCheckIni(path.c_str(), text.data(), static_cast<uint32_t>(text.size()));
+    if (found > 0) {
+        *problems = std::string(text.data()) + std::to_string(found) + " problem(s) in the board file";
+        return false;
+    }
+    if (!driver.TovelSimLoadIni(path.c_str())) {
+        *problems = path + ": cannot be read";
+        return false;
+    }
+    return true;
+}

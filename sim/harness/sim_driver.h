@@ -44,3 +44,9 @@ public:
 };
 
 bool DriverLoaded();
+
+// One board at slot 0 whose output ports feed its input ports, nothing else.
+void UseDefaultBoard(SimDriver& driver);
+// The boards of a board file. With any problem in it nothing changes, and
+// `problems` gets each, one per line, with how many there were.
+bool UseBoardFile(SimDriver& driver, const std::string& path, std::string* problems);

@@ -61,8 +61,8 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         RecordCall(std::to_string(message) + " " + asked);
         return static_cast<LRESULT>(answer);
     }
-    if (message == WM_COMMAND && HIWORD(wParam) == 0 && lParam == 0 && g_commandHandler) {
-        g_commandHandler(LOWORD(wParam));
+    if (message == WM_COMMAND && g_commandHandler) {
+        g_commandHandler(LOWORD(wParam), HIWORD(wParam));
         return 0;
     }
     if (message == WM_CLOSE && g_commandHandler) {

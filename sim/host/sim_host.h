@@ -28,9 +28,10 @@ void ReportProblem(const std::string& what);
 
 // ---------------------------------------------------------------- the host
 HWND StartHost();                 // creates the main window on first use
-// Commands of the host window's menu (the plug-in's items among them), for a
-// host program that acts on them.
-typedef void (*CommandHandler)(UINT command);
+// Commands of the host window's menu (the plug-in's items among them, code
+// 0) and notifications of its child windows, for a host program that acts
+// on them.
+typedef void (*CommandHandler)(UINT id, UINT code);
 void SetCommandHandler(CommandHandler handler);
 HWND HostWindow();
 void ResetHost();                 // forget what was recorded, back to defaults

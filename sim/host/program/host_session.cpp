@@ -36,19 +36,13 @@ bool HostSession::LoadDriver(const HostOptions& options, std::string* error)
     const std::string beside = DriverFolder("full") + "\\tovel.ini";
     if (ini.empty() && GetFileAttributesA(beside.c_str()) != INVALID_FILE_ATTRIBUTES)
         ini = beside;
-    if (!ini.empty()) {
-        std::vector<char> problems(16384);
-        const uint32_t found = driver.TovelSimCheckIni(ini.c_str(), problems.data(), problems.size());
-        if (found > 0 || !driver.TovelSimLoadIni(ini.c_str())) {
-            *error = found > 0 ? InUserPaths(problems.data(), ini) + std::to_string(found) +
-                                     " problem(s) in the board file; nothing was run"
-                               : "cannot read " + ini;
-            return false;
-        }
-    } else {
-        driver.TovelSimSetBoard(0, 1, 0x300, 16, 0x0);
-        driver.TovelSimWire(0, 0, 0, 0);
-        driver.TovelSimWire(0, 1, 0, 1);
+    boardFile = ini;
+    std::string problems;
+    if (ini.empty()) {
+        UseDefaultBoard(driver);
+    } else if (!UseBoardFile(driver, ini, &problems)) {
+        *error = InUserPaths(problems, ini) + "; nothing was run";
+        return false;
     }
     driver.TovelSimSetTraceLimit(static_cast<uint32_t>(options.traceLimit));
     if (options.failAfterWrites > 0)

@@ -21,12 +21,14 @@ struct HostOptions {
     std::string outDir;           // report and pictures, a full Windows path
     std::string outDirShown;      // the same as the user knows it
     bool interactive = false;
+    std::string benchFile;        // a saved bench to open, a full Windows path
 };
 
 struct HostSession {
     SimDriver driver;
     sim::Plugin plugin;
     int32_t setupResult = 0;
+    std::string boardFile;        // the board file in use; empty for the default board
 
     // The driver from drivers\full beside the program, its boards from the
     // first of: --ini, the file TOVEL_SIM_INI names, tovel.ini beside the

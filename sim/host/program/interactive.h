@@ -2,7 +2,9 @@
 
 #include "sim/host/program/host_session.h"
 
-// Shows the host window with the plug-in's menu: its items place modules
-// through the real dialogs, and the host's "モジュール" menu opens their
-// settings. Returns when the window is closed.
-int RunInteractive(HostSession& session);
+// The host window as a bench for a person: modules placed from the plug-in's
+// menu through its real dialogs, a run started, paused and stopped from the
+// "Bench" menu on the wall clock, the board panel and the live view. With a
+// bench file, that bench first; a malformed one is refused before the window
+// opens (1). Returns when the window is closed.
+int RunInteractive(HostSession& session, const HostOptions& options);

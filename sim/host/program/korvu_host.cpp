@@ -1,6 +1,6 @@
 // The host simulator as a program: loads Korvu_ux1.dll as the host does,
 // binds it, and runs a scripted experiment on the simulated board (or, with
-// --interactive, shows the host window for a person to use).
+// --interactive, turns the host window into a bench for a person to use).
 
 #include <errno.h>
 #include <math.h>
@@ -11,6 +11,7 @@
 #include "sim/host/program/host_session.h"
 #include "sim/host/program/interactive.h"
 #include "sim/host/program/scripted_run.h"
+#include "sim/workbench/bench_file.h"
 #include "sim/harness/screenshot.h"
 
 namespace {
@@ -30,7 +31,9 @@ void Usage()
            "  --diagram-blocks N    and shows N blocks, 1 to 10000 (default 24)\n"
            "  --trace-limit N       transfers the driver keeps for transfers.csv (default 1048576)\n"
            "  --out DIR             where the report and pictures go (made with its parents)\n"
-           "  --interactive         show the host window with the plug-in's menu\n"
+           "  --interactive         the host window as a bench: place modules, run them by hand,\n"
+           "                        watch the board (the Bench menu)\n"
+           "  --bench FILE          open the bench saved in FILE (implies --interactive)\n"
            "  --help                this text\n"
            "The boards come from --ini, else from the file TOVEL_SIM_INI names, else from\n"
            "tovel.ini beside the simulated tovel.dll, else one board at slot 0 whose output\n"
@@ -92,7 +95,7 @@ ParseResult ParseOption(int argc, char** argv, int& i, HostOptions* o)
     const WholeNumberOption* whole = nullptr;
     for (const WholeNumberOption& w : kWholeNumberOptions)
         whole = a == w.name ? &w : whole;
-    if (!whole && a != "--ms" && a != "--ini" && a != "--out") {
+    if (!whole && a != "--ms" && a != "--ini" && a != "--out" && a != "--bench") {
         printf("korvu_host: unknown option '%s' (--help lists them)\n", argv[i]);
         return kRefused;
     }
@@ -115,6 +118,10 @@ ParseResult ParseOption(int argc, char** argv, int& i, HostOptions* o)
         o->ini = v;
     if (a == "--out")
         o->outDir = v;
+    if (a == "--bench") {
+        o->benchFile = v;
+        o->interactive = true;
+    }
     return kRun;
 }
 
@@ -192,7 +199,12 @@ int main(int argc, char** argv)
     options.outDir = FullPath(options.outDir.empty() ? sim::PluginPathBesideExe("..\\korvu_host_output")
                                                      : options.outDir);
     if (!options.ini.empty())
-        options.ini = FullPath(options.ini);  // the driver would look in the Windows folder for a bare name
+        options.ini = FullPath(options.ini);
+    if (!options.benchFile.empty()) {
+        options.benchFile = FullPath(options.benchFile);
+        if (options.ini.empty())
+            options.ini = workbench::BenchBoardFile(options.benchFile);  // the bench's boards, before the plug-in
+    }  // the driver would look in the Windows folder for a bare name
     std::string error;
     if (!MakeFolder(options.outDir, &error)) {
         printf("korvu_host: --out: %s\n", error.c_str());
@@ -209,7 +221,7 @@ int main(int argc, char** argv)
         printf("%s\n", error.c_str());
         return 1;
     }
-    int result = options.interactive ? RunInteractive(session) : RunScriptedExperiment(session, options);
+    int result = options.interactive ? RunInteractive(session, options) : RunScriptedExperiment(session, options);
     session.Finish();
     for (const std::string& p : sim::TakeProblems()) {
         printf("host simulator: %s\n", p.c_str());

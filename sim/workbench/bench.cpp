@@ -1,0 +1,205 @@
+#include "sim/workbench/bench.h"
+
+#include <string.h>
+
+#include <algorithm>
+
+namespace workbench {
+
+namespace {
+
+const uint32_t kStartTicks = 1000000;
+
+const ModuleClassDescriptor* ClassOf(Kind kind)
+{
+    for (const ModuleClassDescriptor& d : sim::RegisteredClasses()) {
+        if (d.pszClassName && strcmp(d.pszClassName, KindName(kind)) == 0)
+            return &d;
+    }
+    return nullptr;
+}
+
+std::unique_ptr<BenchModule> NewModule(Kind kind)
+{
+    const ModuleClassDescriptor* cls = ClassOf(kind);
+    if (!cls)
+        return nullptr;
+    std::unique_ptr<BenchModule> m(new BenchModule);
+    m->kind = kind;
+    m->module = sim::CreateModule(*cls, sim::HostWindow());
+    for (int c = 0; c < kMaxModuleChannels && kind == Kind::kOut; ++c)
+        m->sources.push_back(engine::DefaultSource(c));
+    return m;
+}
+
+// The run's modules in the engine's terms: every output fed on its channels,
+// every input watched.
+void Assemble(Bench& bench)
+{
+    engine::Experiment& e = bench.experiment;
+    e = engine::Experiment();
+    e.blockSize = bench.blockSize;
+    e.msPerSample = bench.msPerSample;
+    e.startTicks = kStartTicks;
+    e.blocksToFeed = -1;
+    for (auto& m : bench.modules) {
+        if (m->kind == Kind::kOut) {
+            engine::FedModule f;
+            f.module = &m->module;
+            f.sources.assign(m->sources.begin(), m->sources.begin() + Channels(*m));
+            e.outputs.push_back(f);
+        } else {
+            e.inputs.push_back({&m->module, {}, 0});
+        }
+    }
+}
+
+}  // namespace
+
+const char* KindName(Kind kind)
+{
+    return kind == Kind::kOut ? "Tovel OUT" : "Tovel IN";
+}
+
+uint32_t Channels(const BenchModule& m)
+{
+    const uint32_t n = m.kind == Kind::kOut ? m.module.record->uiNumberOfInputs : m.module.record->uiNumberOfOutputs;
+    return std::min<uint32_t>(n, kMaxModuleChannels);
+}
+
+uint16_t Slot(const BenchModule& m)
+{
+    return m.kind == Kind::kOut ? static_cast<OutInstanceData*>(m.module.instanceData)->wLogSlot
+                                : static_cast<InInstanceData*>(m.module.instanceData)->wLogSlot;
+}
+
+uint16_t Port(const BenchModule& m)
+{
+    return m.kind == Kind::kOut ? static_cast<OutInstanceData*>(m.module.instanceData)->wPort
+                                : static_cast<InInstanceData*>(m.module.instanceData)->wPort;
+}
+
+BenchModule* PlaceModule(Bench& bench, Kind kind)
+{
+    std::unique_ptr<BenchModule> m = NewModule(kind);
+    if (!m)
+        return nullptr;
+    if (m->module.handler(m->module.record, 101, 0, nullptr) != 1) {
+        sim::DestroyModule(m->module);
+        return nullptr;
+    }
+    bench.modules.push_back(std::move(m));
+    return bench.modules.back().get();
+}
+
+void OpenModule(Bench&, BenchModule& m)
+{
+    sim::SetCurrentModulePtr(m.module.record);
+    m.module.handler(m.module.record, 103, 0, nullptr);
+}
+
+bool RemoveModule(Bench& bench, size_t index)
+{
+    if (bench.running || index >= bench.modules.size())
+        return false;
+    BenchModule& m = *bench.modules[index];
+    m.module.handler(m.module.record, 102, 0, nullptr);
+    if (sim::CurrentModulePtr() == m.module.record)
+        sim::SetCurrentModulePtr(nullptr);
+    sim::DestroyModule(m.module);
+    bench.modules.erase(bench.modules.begin() + index);
+    return true;
+}
+
+void RemoveAllModules(Bench& bench)
+{
+    if (bench.running)
+        StopRun(bench);
+    while (!bench.modules.empty())
+        RemoveModule(bench, bench.modules.size() - 1);
+}
+
+BenchModule* RestoreModule(Bench& bench, Kind kind, const std::string& name, const std::string& description,
+                           uint32_t channels, const std::vector<uint8_t>& instance)
+{
+    std::unique_ptr<BenchModule> m = NewModule(kind);
+    if (!m || instance.size() != m->module.instanceDataSize)
+        return nullptr;
+    ModuleRecord* r = m->module.record;
+    lstrcpynA(r->szModuleName, name.c_str(), sizeof r->szModuleName);
+    lstrcpynA(r->szDescription, description.c_str(), sizeof r->szDescription);
+    (kind == Kind::kOut ? r->uiNumberOfInputs : r->uiNumberOfOutputs) = channels;
+    memcpy(m->module.instanceData, instance.data(), instance.size());
+    m->module.handler(r, 105, 0, nullptr);  // a missing board is the plug-in's to warn about
+    bench.modules.push_back(std::move(m));
+    return bench.modules.back().get();
+}
+
+bool StartRun(Bench& bench)
+{
+    if (bench.running)
+        return true;
+    Assemble(bench);
+    bench.clock.reset(new sim::TestClock(bench.plugin, kStartTicks));
+    bench.stopsSeen = sim::StopCount();
+    if (engine::StartRun(bench.experiment)) {
+        engine::EndRun(bench.experiment);  // those that agreed hand back what they took
+        bench.clock.reset();
+        return false;
+    }
+    bench.running = true;
+    bench.paused = false;
+    return true;
+}
+
+void PauseRun(Bench& bench, bool paused)
+{
+    if (!bench.running)
+        return;
+    bench.paused = paused;
+    sim::SetExperimentPaused(paused);
+}
+
+void StopRun(Bench& bench)
+{
+    if (!bench.running)
+        return;
+    engine::EndRun(bench.experiment);
+    sim::SetExperimentPaused(false);
+    bench.running = false;
+    bench.paused = false;
+    bench.clock.reset();
+}
+
+void Advance(Bench& bench, uint32_t ms)
+{
+    for (uint32_t i = 0; i < ms && bench.running; ++i) {
+        ++bench.experiment.t;
+        if (bench.paused) {
+            bench.clock->Set(bench.experiment.startTicks + static_cast<uint32_t>(bench.experiment.t));
+            continue;
+        }
+        engine::HostTick(bench.experiment, *bench.clock);
+        if (sim::StopCount() != bench.stopsSeen)
+            StopRun(bench);  // the plug-in asked for it
+    }
+}
+
+std::vector<WarningGroup> TakeWarnings(Bench& bench)
+{
+    std::vector<WarningGroup> groups;
+    const std::vector<sim::Warning>& all = sim::Warnings();
+    for (; bench.warningsShown < all.size(); ++bench.warningsShown) {
+        const sim::Warning& w = all[bench.warningsShown];
+        auto same = std::find_if(groups.begin(), groups.end(), [&](const WarningGroup& g) {
+            return g.caption == w.caption && g.text == w.text;
+        });
+        if (same != groups.end())
+            ++same->count;
+        else
+            groups.push_back({w.caption, w.text, 1});
+    }
+    return groups;
+}
+
+}  // namespace workbench

@@ -1,0 +1,136 @@
+#include "sim/workbench/bench_dialogs.h"
+
+#include "sim/workbench/form.h"
+
+namespace workbench {
+
+namespace {
+
+void Refuse(HWND dialog, const wchar_t* what)
+{
+    MessageBoxW(dialog, what, L"Bench", MB_OK | MB_ICONWARNING);
+}
+
+INT_PTR CALLBACK RunSettingsProc(HWND d, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    Bench* bench = reinterpret_cast<Bench*>(GetWindowLongPtrW(d, DWLP_USER));
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrW(d, DWLP_USER, lParam);
+        bench = reinterpret_cast<Bench*>(lParam);
+        wchar_t text[64];
+        swprintf(text, 64, L"%g", bench->msPerSample);
+        SetDlgItemTextW(d, kIdMsPerSample, text);
+        SetDlgItemInt(d, kIdBlockSize, static_cast<UINT>(bench->blockSize), FALSE);
+        return TRUE;
+    }
+    if (message != WM_COMMAND || (LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL))
+        return FALSE;
+    if (LOWORD(wParam) == IDOK) {
+        bool msOk = false, sizeOk = false;
+        const double ms = ItemReal(d, kIdMsPerSample, &msOk);
+        const int size = ItemNumber(d, kIdBlockSize, &sizeOk);
+        if (!msOk || !(ms > 0) || ms > 1e6) {
+            Refuse(d, L"The sample distance is a number of milliseconds above 0, at most 1000000.");
+            return TRUE;
+        }
+        if (!sizeOk || size < 1 || size > 65535) {
+            Refuse(d, L"The block size is a whole number of samples from 1 to 65535.");
+            return TRUE;
+        }
+        bench->msPerSample = ms;
+        bench->blockSize = size;
+    }
+    EndDialog(d, LOWORD(wParam));
+    return TRUE;
+}
+
+const wchar_t* const kSignalKinds[] = {L"square wave, half period in blocks", L"0 V", L"5 V", L"counter bit"};
+
+INT_PTR CALLBACK SignalsProc(HWND d, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    BenchModule* m = reinterpret_cast<BenchModule*>(GetWindowLongPtrW(d, DWLP_USER));
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrW(d, DWLP_USER, lParam);
+        m = reinterpret_cast<BenchModule*>(lParam);
+        for (size_t c = 0; c < m->sources.size(); ++c) {
+            HWND kinds = GetDlgItem(d, kIdSignalKind + static_cast<int>(c));
+            for (const wchar_t* k : kSignalKinds)
+                SendMessageW(kinds, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(k));
+            SendMessageW(kinds, CB_SETCURSEL, static_cast<WPARAM>(m->sources[c].kind), 0);
+            const engine::SignalSource& s = m->sources[c];
+            SetDlgItemInt(d, kIdSignalNumber + static_cast<int>(c),
+                          s.kind == engine::SignalKind::kCounterBit ? s.bit : s.halfPeriodBlocks, FALSE);
+        }
+        return TRUE;
+    }
+    if (message != WM_COMMAND || (LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL))
+        return FALSE;
+    if (LOWORD(wParam) == IDOK) {
+        std::vector<engine::SignalSource> sources = m->sources;
+        for (size_t c = 0; c < sources.size(); ++c) {
+            const int id = static_cast<int>(c);
+            const int kind = static_cast<int>(SendDlgItemMessageW(d, kIdSignalKind + id, CB_GETCURSEL, 0, 0));
+            bool ok = false;
+            const int n = ItemNumber(d, kIdSignalNumber + id, &ok);
+            engine::SignalSource& s = sources[c];
+            s.kind = static_cast<engine::SignalKind>(kind < 0 ? 0 : kind);
+            if (s.kind == engine::SignalKind::kSquareWave) {
+                if (!ok || n < 1 || n > 1000000) {
+                    Refuse(d, L"A square wave's half period is a whole number of blocks from 1 to 1000000.");
+                    return TRUE;
+                }
+                s.halfPeriodBlocks = n;
+            } else if (s.kind == engine::SignalKind::kCounterBit) {
+                if (!ok || n < 0 || n > 31) {
+                    Refuse(d, L"A counter bit is a whole number from 0 to 31.");
+                    return TRUE;
+                }
+                s.bit = n;
+            }
+        }
+        m->sources = sources;
+    }
+    EndDialog(d, LOWORD(wParam));
+    return TRUE;
+}
+
+std::vector<FormItem> OkCancel(short y)
+{
+    return {{L"BUTTON", L"OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 60, y, 50, 14},
+            {L"BUTTON", L"Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 116, y, 50, 14}};
+}
+
+}  // namespace
+
+bool EditRunSettings(HWND owner, Bench& bench)
+{
+    if (bench.running)
+        return false;
+    std::vector<FormItem> items = {
+        {L"STATIC", L"Milliseconds per sample:", -1, SS_LEFT, 8, 10, 100, 10},
+        {L"EDIT", L"", kIdMsPerSample, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 110, 8, 60, 12},
+        {L"STATIC", L"Samples per block:", -1, SS_LEFT, 8, 28, 100, 10},
+        {L"EDIT", L"", kIdBlockSize, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 110, 26, 60, 12},
+    };
+    for (const FormItem& b : OkCancel(48))
+        items.push_back(b);
+    return RunForm(owner, L"Run settings", 180, 70, items, RunSettingsProc, reinterpret_cast<LPARAM>(&bench)) == IDOK;
+}
+
+bool EditSignals(HWND owner, BenchModule& m)
+{
+    std::vector<FormItem> items;
+    const short rows = static_cast<short>(m.sources.size());
+    for (short c = 0; c < rows; ++c) {
+        const short y = static_cast<short>(8 + 18 * c);
+        items.push_back({L"STATIC", L"Channel " + std::to_wstring(c), -1, SS_LEFT, 8, static_cast<short>(y + 2), 40, 10});
+        items.push_back({L"COMBOBOX", L"", kIdSignalKind + c, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 50, y, 130, 80});
+        items.push_back({L"EDIT", L"", kIdSignalNumber + c, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 186, y, 40, 12});
+    }
+    for (const FormItem& b : OkCancel(static_cast<short>(12 + 18 * rows)))
+        items.push_back(b);
+    return RunForm(owner, L"Signals into Tovel OUT", 236, static_cast<short>(34 + 18 * rows), items, SignalsProc,
+                   reinterpret_cast<LPARAM>(&m)) == IDOK;
+}
+
+}  // namespace workbench

@@ -1,0 +1,300 @@
+#include "sim/workbench/bench_file.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <vector>
+
+namespace workbench {
+
+namespace {
+
+std::string Hex(const void* data, size_t size)
+{
+    std::string text;
+    char byte[3];
+    for (size_t i = 0; i < size; ++i) {
+        snprintf(byte, sizeof byte, "%02X", static_cast<const uint8_t*>(data)[i]);
+        text += byte;
+    }
+    return text;
+}
+
+std::string SignalText(const engine::SignalSource& s)
+{
+    switch (s.kind) {
+    case engine::SignalKind::kSquareWave: return "square " + std::to_string(s.halfPeriodBlocks);
+    case engine::SignalKind::kLow: return "low";
+    case engine::SignalKind::kHigh: return "high";
+    case engine::SignalKind::kCounterBit: return "bit " + std::to_string(s.bit);
+    }
+    return "low";
+}
+
+bool ParseSignal(const std::string& text, engine::SignalSource* s)
+{
+    int n = 0, used = 0;
+    if (text == "low" || text == "high") {
+        s->kind = text == "low" ? engine::SignalKind::kLow : engine::SignalKind::kHigh;
+        return true;
+    }
+    if (sscanf(text.c_str(), "square %d%n", &n, &used) == 1 && used == static_cast<int>(text.size()) && n >= 1) {
+        *s = {engine::SignalKind::kSquareWave, n, 0};
+        return true;
+    }
+    if (sscanf(text.c_str(), "bit %d%n", &n, &used) == 1 && used == static_cast<int>(text.size()) && n >= 0 && n < 32) {
+        *s = {engine::SignalKind::kCounterBit, 1, n};
+        return true;
+    }
+    return false;
+}
+
+// A module as the file describes it.
+struct Planned {
+    int line = 0;
+    Kind kind = Kind::kOut;
+    bool kindGiven = false;
+    std::string name, description;
+    uint32_t channels = 0;
+    std::vector<uint8_t> instance;
+    std::vector<engine::SignalSource> sources;
+};
+
+struct Plan {
+    const std::string* path = nullptr;
+    std::string* problems = nullptr;
+    std::string boardFile;
+    int boardFileLine = 1;
+    double msPerSample = 80.0;
+    int blockSize = 10;
+    std::vector<Planned> modules;
+    std::string section;
+
+    void Problem(int line, const std::string& what)
+    {
+        *problems += *path + ":" + std::to_string(line) + ": " + what + "\n";
+    }
+};
+
+bool WholeNumber(const std::string& text, long low, long high, long* value)
+{
+    char* end = nullptr;
+    *value = strtol(text.c_str(), &end, 10);
+    return !text.empty() && !*end && *value >= low && *value <= high;
+}
+
+bool HexBytes(const std::string& text, std::vector<uint8_t>* bytes)
+{
+    if (text.size() % 2)
+        return false;
+    for (size_t i = 0; i < text.size(); i += 2) {
+        char* end = nullptr;
+        const std::string pair = text.substr(i, 2);
+        const unsigned long b = strtoul(pair.c_str(), &end, 16);
+        if (*end || !isxdigit(static_cast<unsigned char>(pair[0])))
+            return false;
+        bytes->push_back(static_cast<uint8_t>(b));
+    }
+    return true;
+}
+
+void ReadBenchKey(Plan& p, int line, const std::string& key, const std::string& value)
+{
+    long n = 0;
+    char* end = nullptr;
+    if (key == "board_file") {
+        p.boardFile = value;
+        p.boardFileLine = line;
+    } else if (key == "ms_per_sample") {
+        p.msPerSample = strtod(value.c_str(), &end);
+        if (value.empty() || *end || !(p.msPerSample > 0) || p.msPerSample > 1e6)
+            p.Problem(line, "ms_per_sample '" + value + "' is not a number of milliseconds above 0, at most 1000000");
+    } else if (key == "block_size") {
+        if (!WholeNumber(value, 1, 65535, &n))
+            p.Problem(line, "block_size '" + value + "' is not a whole number from 1 to 65535");
+        p.blockSize = static_cast<int>(n);
+    } else {
+        p.Problem(line, "no such key in [bench]: " + key);
+    }
+}
+
+void ReadSignals(Plan& p, int line, const std::string& value, Planned& m)
+{
+    m.sources.clear();
+    size_t from = 0;
+    for (size_t comma; from <= value.size(); from = comma + 1) {
+        comma = value.find(',', from);
+        if (comma == std::string::npos)
+            comma = value.size();
+        engine::SignalSource s;
+        const std::string one = value.substr(from, comma - from);
+        if (!ParseSignal(one, &s)) {
+            p.Problem(line, "signal '" + one + "' is none of: square N (N from 1), low, high, bit N (N 0 to 31)");
+            return;
+        }
+        m.sources.push_back(s);
+    }
+    if (m.sources.size() != kMaxModuleChannels)
+        p.Problem(line, "signals lists " + std::to_string(m.sources.size()) + " channels, not 8");
+}
+
+void ReadModuleKey(Plan& p, int line, const std::string& key, const std::string& value)
+{
+    Planned& m = p.modules.back();
+    long n = 0;
+    if (key == "kind") {
+        m.kindGiven = value == KindName(Kind::kOut) || value == KindName(Kind::kIn);
+        m.kind = value == KindName(Kind::kIn) ? Kind::kIn : Kind::kOut;
+        if (!m.kindGiven)
+            p.Problem(line, "kind '" + value + "' is neither Tovel OUT nor Tovel IN");
+    } else if (key == "name") {
+        m.name = value;
+    } else if (key == "description") {
+        m.description = value;
+    } else if (key == "channels") {
+        if (!WholeNumber(value, 1, kMaxModuleChannels, &n))
+            p.Problem(line, "channels '" + value + "' is not a whole number from 1 to 8");
+        m.channels = static_cast<uint32_t>(n);
+    } else if (key == "instance") {
+        if (!HexBytes(value, &m.instance))
+            p.Problem(line, "instance is not two hex digits a byte");
+    } else if (key == "signals") {
+        ReadSignals(p, line, value, m);
+    } else {
+        p.Problem(line, "no such key in [module]: " + key);
+    }
+}
+
+void ReadLine(Plan& p, int line, const std::string& text)
+{
+    if (text == "[bench]" || text == "[module]") {
+        p.section = text;
+        if (text == "[module]") {
+            p.modules.push_back(Planned());
+            p.modules.back().line = line;
+        }
+        return;
+    }
+    const size_t equals = text.find('=');
+    if (text[0] == '[' || equals == std::string::npos) {
+        p.Problem(line, "'" + text + "' is neither [bench], [module] nor key=value");
+        return;
+    }
+    const std::string key = text.substr(0, equals), value = text.substr(equals + 1);
+    if (p.section == "[bench]")
+        ReadBenchKey(p, line, key, value);
+    else if (p.section == "[module]")
+        ReadModuleKey(p, line, key, value);
+    else
+        p.Problem(line, key + " outside [bench] or [module]");
+}
+
+void CheckModules(Plan& p)
+{
+    for (const Planned& m : p.modules) {
+        if (!m.kindGiven || m.channels == 0) {
+            p.Problem(m.line, "a module needs its kind and channels");
+            continue;
+        }
+        const ModuleClassDescriptor* cls = nullptr;
+        for (const ModuleClassDescriptor& d : sim::RegisteredClasses())
+            cls = d.pszClassName && strcmp(d.pszClassName, KindName(m.kind)) == 0 ? &d : cls;
+        if (cls && m.instance.size() != cls->uiInstanceDataSize)
+            p.Problem(m.line, "instance holds " + std::to_string(m.instance.size()) + " bytes, not the " +
+                                  std::to_string(cls->uiInstanceDataSize) + " of " + KindName(m.kind));
+        if (m.kind == Kind::kOut && m.sources.size() != kMaxModuleChannels)
+            p.Problem(m.line, "a Tovel OUT module needs its eight signals");
+    }
+}
+
+}  // namespace
+
+std::string BenchBoardFile(const std::string& path)
+{
+    FILE* f = fopen(path.c_str(), "rb");
+    char buffer[4096];
+    std::string boardFile;
+    while (f && fgets(buffer, sizeof buffer, f)) {
+        std::string text = buffer;
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+            text.pop_back();
+        if (text.compare(0, 11, "board_file=") == 0)
+            boardFile = text.substr(11);
+        if (text == "[module]")
+            break;
+    }
+    if (f)
+        fclose(f);
+    return boardFile;
+}
+
+bool SaveBench(const Bench& bench, const std::string& path, std::string* error)
+{
+    FILE* f = fopen(path.c_str(), "wb");
+    if (!f) {
+        *error = "cannot write " + path;
+        return false;
+    }
+    fprintf(f, "; a bench of the Korvu host simulator\n[bench]\nboard_file=%s\nms_per_sample=%.17g\nblock_size=%d\n",
+            bench.ini.c_str(), bench.msPerSample, bench.blockSize);
+    for (const auto& m : bench.modules) {
+        const ModuleRecord* r = m->module.record;
+        fprintf(f, "[module]\nkind=%s\nname=%.13s\ndescription=%.41s\nchannels=%u\ninstance=%s\n", KindName(m->kind),
+                r->szModuleName, r->szDescription, Channels(*m),
+                Hex(m->module.instanceData, m->module.instanceDataSize).c_str());
+        if (m->kind == Kind::kOut) {
+            std::string signals;
+            for (const engine::SignalSource& s : m->sources)
+                signals += (signals.empty() ? "" : ",") + SignalText(s);
+            fprintf(f, "signals=%s\n", signals.c_str());
+        }
+    }
+    const bool failed = ferror(f) != 0;
+    if (fclose(f) != 0 || failed) {
+        *error = "cannot write " + path;
+        return false;
+    }
+    return true;
+}
+
+bool OpenBench(Bench& bench, const std::string& path, std::string* problems)
+{
+    FILE* f = fopen(path.c_str(), "rb");
+    if (!f) {
+        *problems = path + ": cannot be read\n";
+        return false;
+    }
+    Plan p;
+    p.path = &path;
+    p.problems = problems;
+    problems->clear();
+    char buffer[4096];
+    for (int line = 1; fgets(buffer, sizeof buffer, f); ++line) {
+        std::string text = buffer;
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+            text.pop_back();
+        if (!text.empty() && text[0] != ';')
+            ReadLine(p, line, text);
+    }
+    fclose(f);
+    CheckModules(p);
+    // The plug-in opened the boards at its set-up: they stay as they are.
+    if (problems->empty() && p.boardFile != bench.ini)
+        p.Problem(p.boardFileLine, "the bench was saved with the boards of '" + p.boardFile + "', not with those in use ('" +
+                                       bench.ini + "'): open it with korvu_host --bench");
+    if (!problems->empty())
+        return false;
+    RemoveAllModules(bench);
+    bench.ini = p.boardFile;
+    bench.msPerSample = p.msPerSample;
+    bench.blockSize = p.blockSize;
+    for (const Planned& m : p.modules) {
+        BenchModule* restored = RestoreModule(bench, m.kind, m.name, m.description, m.channels, m.instance);
+        if (restored && m.kind == Kind::kOut)
+            restored->sources = m.sources;
+    }
+    return true;
+}
+
+}  // namespace workbench

@@ -1,0 +1,236 @@
+#include "sim/workbench/bench_window.h"
+
+#include <commdlg.h>
+#include <stdio.h>
+
+#include <string>
+
+#include "resources/resource_ids.h"
+#include "sim/workbench/bench_dialogs.h"
+#include "sim/workbench/bench_file.h"
+#include "sim/workbench/board_panel.h"
+#include "sim/workbench/live_view.h"
+
+namespace workbench {
+
+namespace {
+
+const UINT_PTR kPaceTimer = 0x6B;
+const uint32_t kMostMsPerPace = 10000;  // after a long stall the run catches up at most this far
+
+Bench* g_bench;
+HWND g_list;
+HMENU g_menu;
+bool g_paced;
+bool g_busy;        // showing warnings: the timer waits
+DWORD g_lastWall;
+
+void Say(const wchar_t* text)
+{
+    MessageBoxW(sim::HostWindow(), text, L"Bench", MB_OK | MB_ICONINFORMATION);
+}
+
+BenchModule* Selected()
+{
+    const LRESULT row = SendMessageW(g_list, LB_GETCURSEL, 0, 0);
+    if (row < 0 || static_cast<size_t>(row) >= g_bench->modules.size())
+        return nullptr;
+    return g_bench->modules[row].get();
+}
+
+void ShowWarnings()
+{
+    if (g_busy)
+        return;
+    g_busy = true;
+    for (const WarningGroup& w : TakeWarnings(*g_bench)) {
+        std::string text = w.text;
+        if (w.count > 1)
+            text += "\n\n(" + std::to_string(w.count) + " times)";
+        MessageBoxA(sim::HostWindow(), text.c_str(), w.caption.c_str(), MB_OK | MB_ICONWARNING);
+    }
+    g_busy = false;
+}
+
+void ShowModules()
+{
+    const LRESULT selected = SendMessageW(g_list, LB_GETCURSEL, 0, 0);
+    SendMessageW(g_list, LB_RESETCONTENT, 0, 0);
+    for (const auto& m : g_bench->modules) {
+        char row[128];
+        snprintf(row, sizeof row, "%-9s  \"%.13s\"  slot %u  port %u  %u channels", KindName(m->kind),
+                 m->module.record->szModuleName, Slot(*m), Port(*m), Channels(*m));
+        SendMessageA(g_list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row));
+    }
+    SendMessageW(g_list, LB_SETCURSEL, selected, 0);
+}
+
+void ShowRunState()
+{
+    wchar_t title[128];
+    const double seconds = g_bench->experiment.t / 1000.0;
+    swprintf(title, 128, L"Korvu ホスト シミュレータ — bench: %ls", !g_bench->running ? L"stopped"
+                                                             : g_bench->paused ? L"paused" : L"running");
+    if (g_bench->running)
+        swprintf(title + wcslen(title), 128 - wcslen(title), L", %.1f s", seconds);
+    SetWindowTextW(sim::HostWindow(), title);
+    ModifyMenuW(g_menu, kCmdPause, MF_BYCOMMAND | MF_STRING, kCmdPause,
+                g_bench->paused ? L"&Resume" : L"&Pause");
+    EnableMenuItem(g_menu, kCmdStart, g_bench->running ? MF_GRAYED : MF_ENABLED);
+    EnableMenuItem(g_menu, kCmdPause, g_bench->running ? MF_ENABLED : MF_GRAYED);
+    EnableMenuItem(g_menu, kCmdStop, g_bench->running ? MF_ENABLED : MF_GRAYED);
+    EnableMenuItem(g_menu, kCmdRunSettings, g_bench->running ? MF_GRAYED : MF_ENABLED);
+    EnableMenuItem(g_menu, kCmdRemoveModule, g_bench->running ? MF_GRAYED : MF_ENABLED);
+}
+
+std::string AskForFile(bool save)
+{
+    char path[MAX_PATH] = "";
+    OPENFILENAMEA ofn = {};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = sim::HostWindow();
+    ofn.lpstrFilter = "Bench files (*.bench)\0*.bench\0All files\0*.*\0";
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrDefExt = "bench";
+    ofn.Flags = save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST;
+    const BOOL chosen = save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
+    return chosen ? std::string(path) : std::string();
+}
+
+void SaveOrOpen(bool save)
+{
+    const std::string path = AskForFile(save);
+    std::string problems;
+    if (path.empty())
+        return;
+    if (save ? !SaveBench(*g_bench, path, &problems) : !OpenBench(*g_bench, path, &problems))
+        MessageBoxA(sim::HostWindow(), problems.c_str(), "Bench", MB_OK | MB_ICONWARNING);
+}
+
+void RunCommand(UINT command)
+{
+    Bench& b = *g_bench;
+    BenchModule* m = Selected();
+    switch (command) {
+    case IDM_TOVEL_OUT: PlaceModule(b, Kind::kOut); break;
+    case IDM_TOVEL_IN: PlaceModule(b, Kind::kIn); break;
+    case kCmdStart:
+        if (b.modules.empty())
+            Say(L"Place a module first, from the OVRIN menu.");
+        else if (StartRun(b))
+            g_lastWall = GetTickCount();
+        break;
+    case kCmdPause:
+        PauseRun(b, !b.paused);
+        break;
+    case kCmdStop: StopRun(b); break;
+    case kCmdRunSettings: EditRunSettings(sim::HostWindow(), b); break;
+    case kCmdSignals:
+        if (m && m->kind == Kind::kOut)
+            EditSignals(sim::HostWindow(), *m);
+        else
+            Say(L"Select a Tovel OUT module in the list first.");
+        break;
+    case kCmdOpenModule:
+        if (m)
+            OpenModule(b, *m);
+        break;
+    case kCmdRemoveModule:
+        if (m && !RemoveModule(b, static_cast<size_t>(SendMessageW(g_list, LB_GETCURSEL, 0, 0))))
+            Say(L"Stop the run before removing a module.");
+        break;
+    case kCmdBoardPanel: OpenBoardPanel(b); break;
+    case kCmdLiveView: OpenLiveView(b); break;
+    case kCmdSave: SaveOrOpen(true); break;
+    case kCmdOpen: SaveOrOpen(false); break;
+    default: return;
+    }
+    ShowBenchState();
+}
+
+void OnCommand(UINT id, UINT code)
+{
+    if (id == kIdModuleList) {
+        if (code == LBN_DBLCLK)
+            RunCommand(kCmdOpenModule);
+        return;
+    }
+    RunCommand(id);
+}
+
+void CALLBACK Pace(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (g_busy)
+        return;
+    const DWORD now = GetTickCount();
+    const uint32_t elapsed = now - g_lastWall;
+    g_lastWall = now;
+    if (!g_bench->running)
+        return;
+    Advance(*g_bench, elapsed < kMostMsPerPace ? elapsed : kMostMsPerPace);
+    ShowBenchState();
+}
+
+HMENU MakeBenchMenu()
+{
+    HMENU menu = CreatePopupMenu();
+    const struct {
+        UINT id;
+        const wchar_t* text;
+    } items[] = {
+        {kCmdStart, L"&Start"}, {kCmdPause, L"&Pause"}, {kCmdStop, L"S&top"}, {0, nullptr},
+        {kCmdRunSettings, L"Run settings..."}, {kCmdSignals, L"Si&gnals of the selected OUT module..."},
+        {kCmdOpenModule, L"&Open the selected module..."}, {kCmdRemoveModule, L"&Remove the selected module"},
+        {0, nullptr}, {kCmdBoardPanel, L"&Board panel"}, {kCmdLiveView, L"&Live view"}, {0, nullptr},
+        {kCmdSave, L"Sa&ve bench..."}, {kCmdOpen, L"Open &bench..."},
+    };
+    for (const auto& item : items)
+        AppendMenuW(menu, item.text ? MF_STRING : MF_SEPARATOR, item.id, item.text);
+    return menu;
+}
+
+}  // namespace
+
+void OpenBenchWindow(Bench& bench, bool paced)
+{
+    g_bench = &bench;
+    g_paced = paced;
+    sim::SetWarningsModal(false);  // the bench shows them, grouped
+    g_menu = MakeBenchMenu();
+    AppendMenuW(sim::MainMenu(), MF_POPUP, reinterpret_cast<UINT_PTR>(g_menu), L"Bench(&B)");
+    DrawMenuBar(sim::HostWindow());
+    RECT client;
+    GetClientRect(sim::HostWindow(), &client);
+    g_list = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY,
+                             8, 8, client.right - 16, client.bottom - 16, sim::HostWindow(),
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdModuleList)), GetModuleHandleW(nullptr),
+                             nullptr);
+    SendMessageW(g_list, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(ANSI_FIXED_FONT)), 0);
+    sim::SetCommandHandler(OnCommand);
+    if (paced) {
+        g_lastWall = GetTickCount();
+        SetTimer(sim::HostWindow(), kPaceTimer, 10, Pace);
+    }
+    ShowBenchState();
+}
+
+void CloseBenchWindow()
+{
+    if (g_paced)
+        KillTimer(sim::HostWindow(), kPaceTimer);
+    CloseBoardPanel();
+    CloseLiveView();
+    sim::SetCommandHandler(nullptr);
+    DestroyWindow(g_list);
+    g_list = nullptr;
+}
+
+void ShowBenchState()
+{
+    ShowWarnings();
+    ShowModules();
+    ShowRunState();
+}
+
+}  // namespace workbench

@@ -1,0 +1,197 @@
+#include "sim/workbench/board_panel.h"
+
+#include <stdio.h>
+
+#include <algorithm>
+
+#include <vector>
+
+namespace workbench {
+
+const COLORREF kLampOff = RGB(60, 60, 60), kOutputLampOn = RGB(230, 30, 30), kInputLampOn = RGB(30, 200, 30);
+
+namespace {
+
+const wchar_t kPanelClass[] = L"KorvuBenchBoardPanel";
+const int kBoardHeight = 96, kLampLeft = 50, kLampStep = 24, kLampSize = 18, kRepaintMs = 50;
+
+HWND g_panel;
+Bench* g_bench;
+
+std::vector<uint32_t> Boards(SimDriver& driver)
+{
+    std::vector<uint32_t> slots;
+    for (uint32_t slot = 0; slot < 16; ++slot) {
+        TovelSimBoardInfo b;
+        if (driver.TovelSimGetBoardInfo(slot, &b) && b.present)
+            slots.push_back(slot);
+    }
+    return slots;
+}
+
+RECT Lamp(int index, int line, int row)
+{
+    const int x = kLampLeft + line * kLampStep + (line >= 8 ? 10 : 0);
+    const int y = index * kBoardHeight + 28 + row * 30;
+    return {x, y, x + kLampSize, y + kLampSize};
+}
+
+// The level a read of the input line would return now.
+bool InputLevel(SimDriver& driver, const TovelSimBoardInfo& b, int line)
+{
+    const TovelSimInputSource& in = b.input[line / 8];
+    uint32_t byte = in.value;
+    if (in.wired)
+        byte = driver.TovelSimGetOutput(in.sourceSlot, in.sourcePort);
+    return (byte >> (line % 8)) & 1;
+}
+
+void PaintLamp(HDC dc, const RECT& r, COLORREF colour, bool clickable)
+{
+    HBRUSH brush = CreateSolidBrush(colour);
+    HGDIOBJ oldBrush = SelectObject(dc, brush);
+    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(clickable ? WHITE_PEN : BLACK_PEN));
+    Ellipse(dc, r.left, r.top, r.right, r.bottom);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+    DeleteObject(brush);
+}
+
+void PaintBoard(HDC dc, int index, uint32_t slot)
+{
+    SimDriver& driver = *g_bench->driver;
+    TovelSimBoardInfo b;
+    driver.TovelSimGetBoardInfo(slot, &b);
+    char title[96];
+    snprintf(title, sizeof title, "slot %u  address 0x%X  switch 0x%X%s", slot, b.ioAddress, b.switchValue,
+             b.failOut.everyOne ? "   PULLED" : "");
+    TextOutA(dc, 8, index * kBoardHeight + 6, title, lstrlenA(title));
+    const RECT button = PullButtonRect(index);
+    DrawEdge(dc, const_cast<RECT*>(&button), EDGE_RAISED, BF_RECT);
+    const char* label = b.failOut.everyOne ? "Put back" : "Pull board";
+    TextOutA(dc, button.left + 8, button.top + 4, label, lstrlenA(label));
+    TextOutA(dc, 8, Lamp(index, 0, 0).top + 2, "OUT", 3);
+    TextOutA(dc, 8, Lamp(index, 0, 1).top + 2, "IN", 2);
+    for (int line = 0; line < 16; ++line) {
+        const bool out = (b.output[line / 8] >> (line % 8)) & 1;
+        PaintLamp(dc, OutputLampRect(index, line), out ? kOutputLampOn : kLampOff, false);
+        PaintLamp(dc, InputLampRect(index, line), InputLevel(driver, b, line) ? kInputLampOn : kLampOff,
+                  !b.input[line / 8].wired);
+    }
+}
+
+void Paint(HDC dc)
+{
+    RECT all;
+    GetClientRect(g_panel, &all);
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
+    SetBkMode(dc, TRANSPARENT);
+    const std::vector<uint32_t> slots = Boards(*g_bench->driver);
+    for (size_t i = 0; i < slots.size(); ++i)
+        PaintBoard(dc, static_cast<int>(i), slots[i]);
+    if (slots.empty())
+        TextOutA(dc, 8, 8, "The driver loaded no board.", 27);
+}
+
+void Click(POINT p)
+{
+    SimDriver& driver = *g_bench->driver;
+    const std::vector<uint32_t> slots = Boards(driver);
+    for (size_t i = 0; i < slots.size(); ++i) {
+        const int index = static_cast<int>(i);
+        RECT button = PullButtonRect(index);
+        if (PtInRect(&button, p))
+            PullBoard(driver, slots[i], !BoardPulled(driver, slots[i]));
+        for (int line = 0; line < 16; ++line) {
+            RECT lamp = InputLampRect(index, line);
+            TovelSimBoardInfo b;
+            if (!PtInRect(&lamp, p) || !driver.TovelSimGetBoardInfo(slots[i], &b) || b.input[line / 8].wired)
+                continue;
+            driver.TovelSimSetInput(slots[i], line / 8, b.input[line / 8].value ^ (1u << (line % 8)));
+        }
+    }
+    InvalidateRect(g_panel, nullptr, FALSE);
+}
+
+LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(window, &ps);
+        Paint(dc);
+        EndPaint(window, &ps);
+        return 0;
+    }
+    case WM_PRINTCLIENT:
+        Paint(reinterpret_cast<HDC>(wParam));
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_TIMER:
+        InvalidateRect(window, nullptr, FALSE);
+        return 0;
+    case WM_LBUTTONDOWN:
+        Click({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+        return 0;
+    case WM_CLOSE:
+        ShowWindow(window, SW_HIDE);  // the bench keeps it for the next time
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+RECT OutputLampRect(int index, int line) { return Lamp(index, line, 0); }
+RECT InputLampRect(int index, int line) { return Lamp(index, line, 1); }
+RECT PullButtonRect(int index) { return {330, index * kBoardHeight + 2, 420, index * kBoardHeight + 24}; }
+
+bool BoardPulled(SimDriver& driver, uint32_t slot)
+{
+    TovelSimBoardInfo b;
+    return driver.TovelSimGetBoardInfo(slot, &b) && b.failOut.everyOne;
+}
+
+void PullBoard(SimDriver& driver, uint32_t slot, bool pulled)
+{
+    if (!pulled) {
+        driver.TovelSimInjectFault(slot, kTovelSimClearFaults, 0, 0, 0);
+        return;
+    }
+    driver.TovelSimInjectFault(slot, kTovelSimFailOutPort, 0, 1, kPulledBoardError);
+    driver.TovelSimInjectFault(slot, kTovelSimFailInPort, 0, 1, kPulledBoardError);
+}
+
+HWND OpenBoardPanel(Bench& bench)
+{
+    g_bench = &bench;
+    if (!g_panel) {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = PanelProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursor(nullptr, IDC_HAND);
+        wc.lpszClassName = kPanelClass;
+        RegisterClassW(&wc);
+        const int boards = std::max<int>(1, static_cast<int>(Boards(*bench.driver).size()));
+        RECT r = {0, 0, 440, std::min(boards, 6) * kBoardHeight};
+        AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, FALSE);
+        const int width = r.right - r.left, screen = GetSystemMetrics(SM_CXSCREEN);
+        g_panel = CreateWindowExW(WS_EX_TOOLWINDOW, kPanelClass, L"Board panel", WS_OVERLAPPEDWINDOW,
+                                  std::max(0, screen - width - 8), 8, width, r.bottom - r.top, sim::HostWindow(),
+                                  nullptr, wc.hInstance, nullptr);
+        SetTimer(g_panel, 1, kRepaintMs, nullptr);
+    }
+    ShowWindow(g_panel, SW_SHOWNOACTIVATE);
+    InvalidateRect(g_panel, nullptr, FALSE);
+    return g_panel;
+}
+
+void CloseBoardPanel()
+{
+    if (g_panel)
+        DestroyWindow(g_panel);
+    g_panel = nullptr;
+}
+
+}  // namespace workbench

@@ -1,0 +1,28 @@
+// The board panel: for each board the driver loaded, its 16 output lines
+// (ports 0 and 1) as lamps and its 16 input lines at the level a read would
+// return. A click on an input line that no wire drives toggles it; a board
+// can be pulled and put back. It repaints 20 times a second.
+#pragma once
+
+#include <windows.h>
+
+#include "sim/workbench/bench.h"
+
+namespace workbench {
+
+HWND OpenBoardPanel(Bench& bench);  // shows the panel, making it on first use
+void CloseBoardPanel();
+
+// Where things are drawn, for a person's or a test's click: the `index`th
+// board shown, line 0..15 (port 0 bits 0..7, then port 1).
+RECT OutputLampRect(int index, int line);
+RECT InputLampRect(int index, int line);
+RECT PullButtonRect(int index);
+extern const COLORREF kLampOff, kOutputLampOn, kInputLampOn;
+
+// A pulled board fails every transfer with this code until it is put back.
+enum { kPulledBoardError = 99 };
+bool BoardPulled(SimDriver& driver, uint32_t slot);
+void PullBoard(SimDriver& driver, uint32_t slot, bool pulled);
+
+}  // namespace workbench

@@ -1,0 +1,29 @@
+// Small modal dialogs of the bench, laid out in code: a dialog template
+// built in memory, in dialog units.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace workbench {
+
+struct FormItem {
+    const wchar_t* windowClass;  // L"STATIC", L"EDIT", L"COMBOBOX", L"BUTTON"
+    std::wstring text;
+    int id;
+    DWORD style;
+    short x, y, cx, cy;
+};
+
+// Runs the dialog modally; `init` and `command` are its WM_INITDIALOG and
+// WM_COMMAND handlers. The result of EndDialog.
+INT_PTR RunForm(HWND owner, const wchar_t* title, short cx, short cy, const std::vector<FormItem>& items,
+                DLGPROC proc, LPARAM param);
+
+std::wstring ItemText(HWND dialog, int id);
+int ItemNumber(HWND dialog, int id, bool* ok);     // a whole decimal number, nothing else
+double ItemReal(HWND dialog, int id, bool* ok);    // a finite number
+
+}  // namespace workbench

@@ -1,0 +1,291 @@
+// The virtual bench driven as a person drives it: menu commands in the host
+// window, clicks on the board panel, the plug-in's own dialogs; the run on a
+// clock the test advances.
+
+#include <gmock/gmock.h>
+
+#include <string.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "controls/controls.h"
+#include "resources/resource_ids.h"
+#include "sim/harness/dialog_script.h"
+#include "sim/harness/screenshot.h"
+#include "sim/workbench/bench_dialogs.h"
+#include "sim/workbench/bench_file.h"
+#include "sim/workbench/bench_window.h"
+#include "sim/workbench/board_panel.h"
+#include "sim/workbench/live_view.h"
+#include "tests/kit/plugin_fixture.h"
+
+using namespace workbench;
+using testing::HasSubstr;
+
+namespace {
+
+const int kChannels = 3;
+
+class BenchTest : public PluginTest {
+protected:
+    void SetUp() override
+    {
+        PluginTest::SetUp();
+        UseDefaultBoard(Driver());
+        SetupKorvuOrFail();
+        bench_.driver = &Driver();
+        bench_.plugin = Dll();
+        OpenBenchWindow(bench_, false);
+        ShowWindow(sim::HostWindow(), SW_SHOWNOACTIVATE);
+    }
+    void TearDown() override
+    {
+        RemoveAllModules(bench_);
+        CloseBenchWindow();
+        ShowWindow(sim::HostWindow(), SW_HIDE);
+        PluginTest::TearDown();
+    }
+
+    // A menu command, as the menu sends it, with the scripts for the dialogs it opens.
+    void Menu(UINT command, std::initializer_list<DialogScript*> scripts = {})
+    {
+        ArmedScripts armed(scripts);
+        SendMessageW(sim::HostWindow(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
+        for (DialogScript* s : scripts)
+            EXPECT_TRUE(s->Completed());
+    }
+    void SelectModule(int row)
+    {
+        SendMessageW(GetDlgItem(sim::HostWindow(), kIdModuleList), LB_SETCURSEL, row, 0);
+    }
+
+    // OVRIN menu: the hardware selection dialog takes slot 0, port 0; the
+    // settings dialog gives the module kChannels channels.
+    void PlaceAndSetUp(UINT command, int row, const wchar_t* name)
+    {
+        DialogScript select;
+        select.Then([](HWND d) {
+            ClickListRow(d, IDC_BOARD_LIST, 0);
+            SelectComboRow(d, IDC_PORT_LIST, 0);
+            Click(d, IDOK);
+        });
+        Menu(command, {&select});
+        SelectModule(row);
+        DialogScript settings;
+        settings.Then([name](HWND d) {
+            Type(d, IDC_MODULE_NAME, name);
+            for (int i = 1; i < kChannels; ++i) {
+                SendMessageA(GetDlgItem(d, IDC_MORE), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+                SendMessageA(GetDlgItem(d, IDC_MORE), WM_LBUTTONUP, 0, 0);
+            }
+            Click(d, IDOK);
+        });
+        Menu(kCmdOpenModule, {&settings});
+    }
+
+    Bench bench_;
+};
+
+// The client area of a bench window as it paints itself.
+struct Picture {
+    HDC dc;
+    HBITMAP bitmap;
+    explicit Picture(HWND window)
+    {
+        RECT r;
+        GetClientRect(window, &r);
+        HDC screen = GetDC(nullptr);
+        dc = CreateCompatibleDC(screen);
+        bitmap = CreateCompatibleBitmap(screen, r.right, r.bottom);
+        ReleaseDC(nullptr, screen);
+        SelectObject(dc, bitmap);
+        SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    }
+    ~Picture()
+    {
+        DeleteDC(dc);
+        DeleteObject(bitmap);
+    }
+    COLORREF At(const RECT& r) const { return GetPixel(dc, (r.left + r.right) / 2, (r.top + r.bottom) / 2); }
+};
+
+void ClickAt(HWND window, const RECT& r)
+{
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(window, WM_LBUTTONUP, 0, at);
+}
+
+// Every bit Tovel IN handed on, against what was fed to Tovel OUT.
+void ExpectInFollowsOut(const Bench& bench)
+{
+    const engine::FedModule& out = bench.experiment.outputs[0];
+    const sim::Module& in = bench.modules[1]->module;
+    for (int c = 0; c < kChannels; ++c) {
+        const std::vector<sim::CapturedBlock>& blocks = sim::CapturedBlocks(in.record->pOutputChannel[c]);
+        size_t j = 0;
+        for (const sim::CapturedBlock& b : blocks) {
+            for (float s : b.samples) {
+                ASSERT_LT(j, out.written[c].size());
+                EXPECT_EQ(out.written[c][j], s == engine::kHighVolts) << "channel " << c << " sample " << j;
+                ++j;
+            }
+        }
+        EXPECT_GE(j, 8u * bench.blockSize) << "channel " << c;
+    }
+}
+
+TEST_F(BenchTest, APersonRunsPausesPullsTheBoardSavesAndReopens)
+{
+    DialogScript run;
+    run.Then([](HWND d) {
+        Type(d, kIdMsPerSample, L"40");
+        Type(d, kIdBlockSize, L"5");
+        Click(d, IDOK);
+    });
+    Menu(kCmdRunSettings, {&run});
+    EXPECT_EQ(40.0, bench_.msPerSample);
+    EXPECT_EQ(5, bench_.blockSize);
+
+    PlaceAndSetUp(IDM_TOVEL_OUT, 0, L"Pattern");
+    PlaceAndSetUp(IDM_TOVEL_IN, 1, L"Readback");
+    ASSERT_EQ(2u, bench_.modules.size());
+    SelectModule(0);
+    DialogScript signals;
+    signals.Then([](HWND d) {
+        SelectComboRow(d, kIdSignalKind + 2, 2);  // 5 V
+        Type(d, kIdSignalNumber + 1, L"3");       // a square wave of six blocks
+        Click(d, IDOK);
+    });
+    Menu(kCmdSignals, {&signals});
+    EXPECT_EQ(engine::SignalKind::kHigh, bench_.modules[0]->sources[2].kind);
+    EXPECT_EQ(3, bench_.modules[0]->sources[1].halfPeriodBlocks);
+
+    Menu(kCmdStart);
+    ASSERT_TRUE(bench_.running);
+    Menu(kCmdBoardPanel);
+    Menu(kCmdLiveView);
+    HWND panel = FindWindowW(L"KorvuBenchBoardPanel", nullptr);
+    ASSERT_TRUE(panel);
+    for (int step = 0; step < 12; ++step) {
+        Advance(bench_, 197);
+        ShowBenchState();  // as the bench's timer does
+        const uint32_t written = Driver().TovelSimGetOutput(0, 0);
+        Picture shown(panel);
+        for (int line = 0; line < 8; ++line) {
+            const bool on = (written >> line) & 1;
+            EXPECT_EQ(on ? kOutputLampOn : kLampOff, shown.At(OutputLampRect(0, line))) << "line " << line;
+            EXPECT_EQ(on ? kInputLampOn : kLampOff, shown.At(InputLampRect(0, line))) << "line " << line;
+        }
+        EXPECT_EQ(1u, (written >> 2) & 1);
+    }
+    ExpectInFollowsOut(bench_);
+    SelectModule(1);
+    DialogScript duringRun;
+    duringRun.Then([](HWND d) {
+        EXPECT_EQ(kMoreDisabled, ControlState(GetDlgItem(d, IDC_MORE)));
+        EXPECT_EQ(kLessDisabled, ControlState(GetDlgItem(d, IDC_LESS)));
+        Click(d, IDCANCEL);
+    });
+    Menu(kCmdOpenModule, {&duringRun});
+    SaveScreenshot(sim::HostWindow(), "bench");
+    SaveScreenshot(panel, "bench_board_panel");
+    SaveScreenshot(FindWindowW(L"KorvuBenchLiveView", nullptr), "bench_live_view");
+
+    Menu(kCmdPause);
+    const uint64_t handedOn = engine::ReleasedBlocks(bench_.experiment.inputs[0]);
+    Advance(bench_, 1000);
+    EXPECT_EQ(handedOn, engine::ReleasedBlocks(bench_.experiment.inputs[0]));
+    ClickAt(panel, PullButtonRect(0));
+    EXPECT_TRUE(BoardPulled(Driver(), 0));
+
+    // Resumed, the output module's writes fail: one box per channel, each
+    // with how often it came, and the plug-in stops the run.
+    Menu(kCmdPause);
+    Advance(bench_, 50);
+    EXPECT_FALSE(bench_.running);
+    std::vector<std::string> boxes;
+    DialogScript warnings[16];  // more than channels x block size: ungrouped, they would all come
+    for (DialogScript& w : warnings)
+        w.Then([&](HWND d) {
+            char caption[64] = "";
+            GetWindowTextA(d, caption, sizeof caption);
+            boxes.push_back(std::string(caption) + " | " + ControlTextA(d, 0xFFFF));
+            Click(d, IDOK);
+        });
+    {
+        ArmedScripts armed({&warnings[0], &warnings[1], &warnings[2], &warnings[3], &warnings[4], &warnings[5],
+                            &warnings[6], &warnings[7], &warnings[8], &warnings[9], &warnings[10], &warnings[11],
+                            &warnings[12], &warnings[13], &warnings[14], &warnings[15]});
+        ShowBenchState();
+    }
+    ASSERT_EQ(static_cast<size_t>(kChannels), boxes.size());
+    for (int c = 0; c < kChannels; ++c) {
+        EXPECT_THAT(boxes[c], HasSubstr("Channel = " + std::to_string(c) + "\nErrCode = 99\n\n("));
+        EXPECT_THAT(boxes[c], HasSubstr(" times)"));
+    }
+    ClickAt(panel, PullButtonRect(0));
+    EXPECT_FALSE(BoardPulled(Driver(), 0));
+    Menu(kCmdStop);
+
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    const std::string path = std::string(folder) + "bench_test.bench";
+    std::string error;
+    ASSERT_TRUE(SaveBench(bench_, path, &error)) << error;
+    std::stringstream saved;
+    saved << std::ifstream(path).rdbuf();
+    ASSERT_TRUE(OpenBench(bench_, path, &error)) << error;
+    ASSERT_EQ(2u, bench_.modules.size());
+    EXPECT_EQ(Kind::kOut, bench_.modules[0]->kind);
+    EXPECT_STREQ("Readback", bench_.modules[1]->module.record->szModuleName);
+    EXPECT_EQ(kChannels, static_cast<int>(Channels(*bench_.modules[1])));
+    EXPECT_EQ(engine::SignalKind::kHigh, bench_.modules[0]->sources[2].kind);
+    EXPECT_EQ(40.0, bench_.msPerSample);
+    ASSERT_TRUE(SaveBench(bench_, path, &error));
+    std::stringstream again;
+    again << std::ifstream(path).rdbuf();
+    EXPECT_EQ(saved.str(), again.str());
+    DeleteFileA(path.c_str());
+
+    // The reopened bench runs as the first did.
+    Menu(kCmdStart);
+    ASSERT_TRUE(bench_.running) << sim::Warnings().size() << " warnings";
+    Advance(bench_, 3000);
+    ExpectInFollowsOut(bench_);
+    Menu(kCmdStop);
+}
+
+TEST_F(BenchTest, AMalformedBenchFileIsRefusedByLineAndChangesNothing)
+{
+    const struct {
+        const char* text;
+        const char* problem;  // after "<file>:"
+    } cases[] = {
+        {"[bench]\nblock_size=0\n", "2: block_size '0' is not a whole number from 1 to 65535"},
+        {"[bench]\nms_per_sample=fast\n", "2: ms_per_sample 'fast' is not a number"},
+        {"[module]\nkind=Tovel SIDE\n", "2: kind 'Tovel SIDE' is neither"},
+        {"[module]\nkind=Tovel IN\nchannels=9\n", "3: channels '9' is not a whole number from 1 to 8"},
+        {"[module]\nkind=Tovel IN\nchannels=1\ninstance=00\n", "1: instance holds 1 bytes, not the 368"},
+        {"[module]\nkind=Tovel OUT\nsignals=square 0\n", "3: signal 'square 0' is none of"},
+        {"[modules]\n", "1: '[modules]' is neither"},
+        {"colour=blue\n", "1: colour outside [bench] or [module]"},
+        {"[bench]\nboard_file=other.ini\n", "2: the bench was saved with the boards of 'other.ini'"},
+    };
+    PlaceAndSetUp(IDM_TOVEL_IN, 0, L"Readback");
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    const std::string path = std::string(folder) + "bench_bad.bench";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::ofstream(path) << c.text;
+        std::string problems;
+        EXPECT_FALSE(OpenBench(bench_, path, &problems));
+        EXPECT_EQ(path + ":" + c.problem, problems.substr(0, path.size() + 1 + strlen(c.problem)));
+        EXPECT_EQ(1u, bench_.modules.size());
+    }
+    DeleteFileA(path.c_str());
+}
+
+}  // namespace
