@@ -1,6 +1,7 @@
 # Sourced by the demo and the test scripts: a private Wine session under the
 # build folder, with its own Xvfb on a free display, kept up for the run and
-# taken down again on exit.
+# taken down again on exit. With KORVU_OWN_DISPLAY=1 the windows go to the
+# person's own $DISPLAY instead (the bench).
 #
 #   wine_session_start BUILD_DIR [WIDTHxHEIGHT]
 
@@ -15,19 +16,11 @@ wine_session_stop() {
     fi
 }
 
-wine_session_start() {
-    local build=$1 screen=${2:-1024x768}
-    export WINEPREFIX="$build/wineprefix"
-    export WINEDEBUG=-all
-    export WINEDLLOVERRIDES="mscoree,mshtml="
-    export LC_ALL=ja_JP.UTF-8
-    unset WINEARCH
-
-    local fd_file="$build/xvfb-display"
+wine_session_xvfb() {
+    local build=$1 screen=$2 fd_file="$1/xvfb-display"
     rm -f "$fd_file"
     Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp -noreset 3>"$fd_file" 2>"$build/xvfb.log" &
     KORVU_XVFB_PID=$!
-    trap wine_session_stop EXIT
     local i
     for i in $(seq 1 100); do
         [ -s "$fd_file" ] && break
@@ -38,6 +31,25 @@ wine_session_start() {
         return 1
     fi
     export DISPLAY=":$(cat "$fd_file")"
+}
+
+wine_session_start() {
+    local build=$1 screen=${2:-1024x768}
+    export WINEPREFIX="$build/wineprefix"
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    export LC_ALL=ja_JP.UTF-8
+    unset WINEARCH
+
+    trap wine_session_stop EXIT
+    if [ "${KORVU_OWN_DISPLAY:-}" = 1 ]; then
+        if [ -z "${DISPLAY:-}" ]; then
+            echo "wine-session: no DISPLAY to show the windows on (run it in a desktop session, or ssh -X)" >&2
+            return 1
+        fi
+    else
+        wine_session_xvfb "$build" "$screen" || return 1
+    fi
 
     # Keep one wineserver for the whole run; the first start makes the prefix.
     mkdir -p "$WINEPREFIX"
@@ -47,8 +59,10 @@ wine_session_start() {
         return 1
     fi
     # There is no window manager on Xvfb: unmanaged windows spare every
-    # closing dialog a two-second wait for one.
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$build/wineboot.log" 2>&1
+    # closing dialog a two-second wait for one. A person's desktop has one.
+    local managed=N
+    [ "${KORVU_OWN_DISPLAY:-}" = 1 ] && managed=Y
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d $managed /f >>"$build/wineboot.log" 2>&1
     # A fault in a test program ends it with a backtrace, not a dialog that waits.
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >>"$build/wineboot.log" 2>&1
     # The dialogs ask for the Windows Japanese fonts; the IPA fonts stand in.

@@ -190,6 +190,11 @@ TEST_F(BenchTest, APersonRunsPausesPullsTheBoardSavesAndReopens)
     });
     Menu(kCmdOpenModule, {&duringRun});
     SaveScreenshot(sim::HostWindow(), "bench");
+    RECT host;
+    GetWindowRect(sim::HostWindow(), &host);
+    MoveWindow(sim::HostWindow(), 0, 0, 570, 500, TRUE);
+    SaveScreenshot(GetDesktopWindow(), "bench_all_windows");
+    MoveWindow(sim::HostWindow(), host.left, host.top, host.right - host.left, host.bottom - host.top, TRUE);
     SaveScreenshot(panel, "bench_board_panel");
     SaveScreenshot(FindWindowW(L"KorvuBenchLiveView", nullptr), "bench_live_view");
 
@@ -255,6 +260,39 @@ TEST_F(BenchTest, APersonRunsPausesPullsTheBoardSavesAndReopens)
     Advance(bench_, 3000);
     ExpectInFollowsOut(bench_);
     Menu(kCmdStop);
+}
+
+DWORD g_wall = 50000;
+DWORD WINAPI Wall() { return g_wall; }
+
+// The bench's own timer paces the run by the wall clock, here the test's;
+// after a stall it catches up no more than ten seconds.
+TEST_F(BenchTest, TheTimerRunsTheHostsCallsOnTheWallClock)
+{
+    SetWallClock(Wall);
+    CloseBenchWindow();
+    OpenBenchWindow(bench_, true);
+    PlaceAndSetUp(IDM_TOVEL_IN, 0, L"Readback");
+    Menu(kCmdStart);
+    ASSERT_TRUE(bench_.running);
+    auto pumpUntil = [&](uint64_t t) {
+        for (int turn = 0; turn < 1000 && bench_.experiment.t < t; ++turn) {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageW(&msg);
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        }
+    };
+    g_wall += 1500;
+    pumpUntil(1500);
+    EXPECT_EQ(1500u, bench_.experiment.t);
+    g_wall += 60000;
+    pumpUntil(11500);
+    EXPECT_EQ(11500u, bench_.experiment.t);
+    EXPECT_EQ(static_cast<uint64_t>(11500 / (bench_.msPerSample * bench_.blockSize)),
+              engine::ReleasedBlocks(bench_.experiment.inputs[0]));
+    Menu(kCmdStop);
+    SetWallClock(nullptr);
 }
 
 TEST_F(BenchTest, AMalformedBenchFileIsRefusedByLineAndChangesNothing)

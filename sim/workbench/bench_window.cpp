@@ -24,6 +24,7 @@ HMENU g_menu;
 bool g_paced;
 bool g_busy;        // showing warnings: the timer waits
 DWORD g_lastWall;
+DWORD(WINAPI* g_wallClock)() = GetTickCount;
 
 void Say(const wchar_t* text)
 {
@@ -119,7 +120,7 @@ void RunCommand(UINT command)
         if (b.modules.empty())
             Say(L"Place a module first, from the OVRIN menu.");
         else if (StartRun(b))
-            g_lastWall = GetTickCount();
+            g_lastWall = g_wallClock();
         break;
     case kCmdPause:
         PauseRun(b, !b.paused);
@@ -163,7 +164,7 @@ void CALLBACK Pace(HWND, UINT, UINT_PTR, DWORD)
 {
     if (g_busy)
         return;
-    const DWORD now = GetTickCount();
+    const DWORD now = g_wallClock();
     const uint32_t elapsed = now - g_lastWall;
     g_lastWall = now;
     if (!g_bench->running)
@@ -209,10 +210,15 @@ void OpenBenchWindow(Bench& bench, bool paced)
     SendMessageW(g_list, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(ANSI_FIXED_FONT)), 0);
     sim::SetCommandHandler(OnCommand);
     if (paced) {
-        g_lastWall = GetTickCount();
+        g_lastWall = g_wallClock();
         SetTimer(sim::HostWindow(), kPaceTimer, 10, Pace);
     }
     ShowBenchState();
+}
+
+void SetWallClock(DWORD(WINAPI* now)())
+{
+    g_wallClock = now ? now : GetTickCount;
 }
 
 void CloseBenchWindow()
@@ -224,6 +230,14 @@ void CloseBenchWindow()
     sim::SetCommandHandler(nullptr);
     DestroyWindow(g_list);
     g_list = nullptr;
+    HMENU bar = sim::MainMenu();
+    for (int i = GetMenuItemCount(bar) - 1; i >= 0; --i) {
+        if (GetSubMenu(bar, i) == g_menu)
+            RemoveMenu(bar, i, MF_BYPOSITION);
+    }
+    DestroyMenu(g_menu);
+    g_menu = nullptr;
+    DrawMenuBar(sim::HostWindow());
 }
 
 void ShowBenchState()

@@ -29,6 +29,8 @@ enum { kIdModuleList = 6100 };
 // With `paced`, a timer makes the host's calls on the wall clock; without,
 // whoever drives the bench calls Advance (tests, on their own clock).
 void OpenBenchWindow(Bench& bench, bool paced);
+// The wall clock the timer reads, GetTickCount unless a test gives its own.
+void SetWallClock(DWORD(WINAPI* now)());
 void CloseBenchWindow();
 // What the window shows after a change made from outside: warnings, the
 // module list, the run state in the title.
