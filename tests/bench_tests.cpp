@@ -262,6 +262,25 @@ TEST_F(BenchTest, APersonRunsPausesPullsTheBoardSavesAndReopens)
     Menu(kCmdStop);
 }
 
+// A click on an input lamp toggles a line no wire drives, and only such a line.
+TEST_F(BenchTest, AClickTogglesAnUnwiredInputLine)
+{
+    Driver().TovelSimSetBoard(3, 1, 0x320, 16, 0);
+    Menu(kCmdBoardPanel);
+    HWND panel = FindWindowW(L"KorvuBenchBoardPanel", nullptr);
+    ASSERT_TRUE(panel);
+    TovelSimBoardInfo board;
+    for (uint32_t expected : {0x02u, 0x00u}) {
+        ClickAt(panel, InputLampRect(1, 9));  // slot 3, input port 1, bit 1
+        ASSERT_TRUE(Driver().TovelSimGetBoardInfo(3, &board));
+        EXPECT_EQ(expected, board.input[1].value);
+        EXPECT_EQ(expected ? kInputLampOn : kLampOff, Picture(panel).At(InputLampRect(1, 9)));
+    }
+    ClickAt(panel, InputLampRect(0, 0));  // slot 0's input port 0 reads its output port 0
+    ASSERT_TRUE(Driver().TovelSimGetBoardInfo(0, &board));
+    EXPECT_EQ(0u, board.input[0].value);
+}
+
 DWORD g_wall = 50000;
 DWORD WINAPI Wall() { return g_wall; }
 

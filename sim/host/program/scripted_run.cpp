@@ -55,8 +55,10 @@ bool PlaceModules(ScriptedRun& r)
                  "(the boards loaded are listed above)\n", o.slot, o.port);
         return false;
     }
-    Configure(r.out.module, L"Pattern", L"square waves", L"wave ", o.channels, r.File("settings_out.png"));
-    Configure(r.in.module, L"Readback", L"the port read back", L"bit ", o.channels, r.File("settings_in.png"));
+    const std::wstring waves = std::to_wstring(o.channels) + L" square waves";
+    const std::wstring readBack = L"port " + std::to_wstring(o.port) + L" read back";
+    Configure(r.out.module, L"Pattern", waves.c_str(), L"wave ", o.channels, r.File("settings_out.png"));
+    Configure(r.in.module, L"Readback", readBack.c_str(), L"bit ", o.channels, r.File("settings_in.png"));
     r.report("\nModules\n");
     r.report("  %-9s \"%s\" on %s, %s, %u channels\n", "Tovel OUT", r.out.module.record->szModuleName,
              r.out.board.c_str(), r.out.port.c_str(), r.out.module.record->uiNumberOfInputs);
