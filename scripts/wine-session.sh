@@ -35,7 +35,10 @@ wine_session_xvfb() {
 
 wine_session_start() {
     local build=$1 screen=${2:-1024x768}
+    # A session on a person's display has its own prefix: its end must not
+    # take down the wineserver of a test run going on beside it.
     export WINEPREFIX="$build/wineprefix"
+    [ "${KORVU_OWN_DISPLAY:-}" = 1 ] && WINEPREFIX="$build/wineprefix-display"
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
     export LC_ALL=ja_JP.UTF-8

@@ -43,15 +43,27 @@ protected:
     {
         RemoveAllModules(bench_);
         CloseBenchWindow();
+        SetWallClock(nullptr);
         ShowWindow(sim::HostWindow(), SW_HIDE);
         PluginTest::TearDown();
     }
 
     // A menu command, as the menu sends it, with the scripts for the dialogs it opens.
-    void Menu(UINT command, std::initializer_list<DialogScript*> scripts = {})
+    // A box nobody expected fails the test instead of waiting for a person.
+    void Menu(UINT command, std::vector<DialogScript*> scripts = {})
     {
-        ArmedScripts armed(scripts);
-        SendMessageW(sim::HostWindow(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
+        DialogScript stray;
+        stray.Then([](HWND d) {
+            ADD_FAILURE() << "an unexpected box: " << ControlTextA(d, 0xFFFF);
+            Click(d, IDOK);
+            Click(d, IDCANCEL);
+        });
+        scripts.push_back(&stray);
+        {
+            ArmedScripts armed(scripts);
+            SendMessageW(sim::HostWindow(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
+        }
+        scripts.pop_back();
         for (DialogScript* s : scripts)
             EXPECT_TRUE(s->Completed());
     }

@@ -243,6 +243,8 @@ TEST_F(TovelSimTest, IniFileProblemsAreNamedAndChangeNothing)
         {"[board0]\npresent=1\n[wiring]\nin0.0=out16.0\n", "4: in0.0: no slot 16"},
         {"[board0]\npresent=1\n[wiring]\nin0.0=out1.0\n", "4: wiring: no board at slot 1"},
         {"[board0]\npresent=1\n[wiring]\nin0.0=out0.0x\n", "4: in0.0: a wire is written"},
+        {"[board0]\npresent=1\n[Board0]\n", "3: [Board0]: given twice (first on line 1)"},
+        {"[board0]\npresent=1\nerror=08x\n", "3: error: '08x' is not an error code"},
     };
     const std::string ini = TempPath("tovel_sim_bad.ini");
     for (const auto& c : cases) {
@@ -258,7 +260,11 @@ TEST_F(TovelSimTest, IniFileProblemsAreNamedAndChangeNothing)
         ASSERT_EQ(1, driver_.TovelSimGetBoardInfo(7, &board));
         EXPECT_EQ(1, board.present);
     }
-    std::ofstream(ini) << "[BOARD3]\nPresent=1 ; comment\nin0=\n";
+    std::ofstream(ini) << "[BOARD3]\nPresent=1 ; comment\nin0=\nerror=-5\n";
     EXPECT_EQ(0u, driver_.TovelSimCheckIni(ini.c_str(), nullptr, 0));
+    ASSERT_EQ(1, driver_.TovelSimLoadIni(ini.c_str()));
+    TovelSimBoardInfo three;
+    ASSERT_EQ(1, driver_.TovelSimGetBoardInfo(3, &three));
+    EXPECT_EQ(-5, three.faultError);
     DeleteFileA(ini.c_str());
 }

@@ -98,6 +98,11 @@ DialogScript& DialogScript::Then(Step step)
 }
 
 ArmedScripts::ArmedScripts(std::initializer_list<DialogScript*> scripts)
+    : ArmedScripts(std::vector<DialogScript*>(scripts))
+{
+}
+
+ArmedScripts::ArmedScripts(const std::vector<DialogScript*>& scripts)
 {
     for (DialogScript* s : scripts)
         g_waiting.push_back(s);

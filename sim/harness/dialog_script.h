@@ -50,6 +50,7 @@ private:
 class ArmedScripts {
 public:
     ArmedScripts(std::initializer_list<DialogScript*> scripts);
+    explicit ArmedScripts(const std::vector<DialogScript*>& scripts);
     ~ArmedScripts();
 };
 

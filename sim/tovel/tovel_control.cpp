@@ -42,15 +42,17 @@ std::string BesideThisDll(HMODULE self, const char* file)
 }
 
 // At load: the file TOVEL_SIM_INI names, else tovel.ini beside the driver,
-// else one board at slot 0. A file with problems leaves no board at all, so
+// else one board at slot 0. A file with problems, or a named one that is not
+// there, leaves no board at all, so
 // that a mistake is not hidden behind the default board; its problems go to
 // the debugger's output.
 void LoadOwnConfiguration(HMODULE self)
 {
-    char named[MAX_PATH];
-    const DWORD n = GetEnvironmentVariableA("TOVEL_SIM_INI", named, MAX_PATH);
-    const std::string path = n > 0 && n < MAX_PATH ? std::string(named) : BesideThisDll(self, "tovel.ini");
-    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    char variable[MAX_PATH];
+    const DWORD n = GetEnvironmentVariableA("TOVEL_SIM_INI", variable, MAX_PATH);
+    const bool named = n > 0 && n < MAX_PATH;
+    const std::string path = named ? std::string(variable) : BesideThisDll(self, "tovel.ini");
+    if (!named && GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
         SetBoard(State().boards[0], true, 0x300, 16, 0);
         return;
     }

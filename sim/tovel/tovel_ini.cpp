@@ -67,6 +67,7 @@ struct Reader {
     int board = -1;            // the [boardN] being read, or -1
     std::string section;       // "board", "wiring", "trace", or "" outside any known one
     std::vector<std::pair<std::string, int>> seen;  // keys of this section, with their lines
+    std::vector<std::pair<std::string, int>> sections;  // every section so far, with its line
 
     void Problem(int line, const std::string& key, const std::string& what)
     {
@@ -84,6 +85,13 @@ void ReadSectionHeader(Reader& r, int line, const std::string& text)
         return;
     }
     const std::string name = Lower(Trimmed(text.substr(1, text.size() - 2)));
+    for (const auto& s : r.sections) {
+        if (s.first == name) {
+            r.Problem(line, text, "given twice (first on line " + std::to_string(s.second) + ")");
+            return;
+        }
+    }
+    r.sections.push_back({name, line});
     uint32_t slot;
     if (name.compare(0, 5, "board") == 0 && Number(name.substr(5), 0, kSlots - 1, &slot)) {
         r.section = "board";
@@ -150,12 +158,12 @@ void ReadBoardKey(Reader& r, int line, const std::string& key, const std::string
     } else if ((key == "fail_out_persistent" || key == "fail_in_persistent") && number(0, 1, "0 or 1")) {
         (key == "fail_out_persistent" ? b.failOut : b.failIn).persistent = v == 1;
     } else if (key == "error") {
-        char* end = nullptr;
-        const long long e = strtoll(value.c_str(), &end, 0);
-        if (*end || e < INT32_MIN || e > INT32_MAX)
-            r.Problem(line, key, "'" + value + "' is not an error code");
+        // Decimal, with a sign, or 0x hex for the code's 32 bits.
+        const bool negative = value[0] == '-';
+        if (Number(negative ? value.substr(1) : value, 0, negative ? 0x80000000u : 0xFFFFFFFFu, &v))
+            b.faultError = static_cast<int32_t>(negative ? 0u - v : v);
         else
-            b.faultError = static_cast<int32_t>(e);
+            r.Problem(line, key, "'" + value + "' is not an error code");
     }
 }
 
@@ -249,6 +257,12 @@ bool Read(const char* path, Reader& r)
         SetBoard(b, false, 0x300, 16, 0);
     char buffer[1024];
     for (int line = 1; fgets(buffer, sizeof buffer, f); ++line) {
+        if (!strchr(buffer, '\n') && !feof(f)) {
+            r.Problem(line, "line", "longer than " + std::to_string(sizeof buffer - 2) + " characters");
+            for (int c = fgetc(f); c != EOF && c != '\n';)
+                c = fgetc(f);
+            continue;
+        }
         std::string text = Trimmed(buffer);
         if (line == 1 && text.compare(0, 3, "\xEF\xBB\xBF") == 0)
             text = text.substr(3);  // a UTF-8 byte order mark

@@ -32,6 +32,14 @@ std::unique_ptr<BenchModule> NewModule(Kind kind)
     return m;
 }
 
+// A record's text field holds as many bytes as it can, a zero only when
+// there is room, as the settings dialog leaves it.
+void CopyField(char* field, size_t size, const std::string& text)
+{
+    memset(field, 0, size);
+    memcpy(field, text.data(), std::min(size, text.size()));
+}
+
 // The run's modules in the engine's terms: every output fed on its channels,
 // every input watched.
 void Assemble(Bench& bench)
@@ -108,6 +116,7 @@ bool RemoveModule(Bench& bench, size_t index)
         sim::SetCurrentModulePtr(nullptr);
     sim::DestroyModule(m.module);
     bench.modules.erase(bench.modules.begin() + index);
+    bench.experiment = engine::Experiment();  // it pointed at the modules of the last run
     return true;
 }
 
@@ -123,11 +132,15 @@ BenchModule* RestoreModule(Bench& bench, Kind kind, const std::string& name, con
                            uint32_t channels, const std::vector<uint8_t>& instance)
 {
     std::unique_ptr<BenchModule> m = NewModule(kind);
-    if (!m || instance.size() != m->module.instanceDataSize)
+    if (!m)
         return nullptr;
+    if (instance.size() != m->module.instanceDataSize) {
+        sim::DestroyModule(m->module);
+        return nullptr;
+    }
     ModuleRecord* r = m->module.record;
-    lstrcpynA(r->szModuleName, name.c_str(), sizeof r->szModuleName);
-    lstrcpynA(r->szDescription, description.c_str(), sizeof r->szDescription);
+    CopyField(r->szModuleName, sizeof r->szModuleName, name);
+    CopyField(r->szDescription, sizeof r->szDescription, description);
     (kind == Kind::kOut ? r->uiNumberOfInputs : r->uiNumberOfOutputs) = channels;
     memcpy(m->module.instanceData, instance.data(), instance.size());
     m->module.handler(r, 105, 0, nullptr);  // a missing board is the plug-in's to warn about
@@ -141,9 +154,14 @@ bool StartRun(Bench& bench)
         return true;
     Assemble(bench);
     bench.clock.reset(new sim::TestClock(bench.plugin, kStartTicks));
+    if (!bench.clock->Installed()) {
+        sim::ReportProblem("the plug-in's GetTickCount could not be taken over: no run on the bench's clock");
+        bench.clock.reset();
+        return false;
+    }
     bench.stopsSeen = sim::StopCount();
     if (engine::StartRun(bench.experiment)) {
-        engine::EndRun(bench.experiment);  // those that agreed hand back what they took
+        engine::EndRun(bench.experiment);  // every module ends the run it was prepared for, or refused
         bench.clock.reset();
         return false;
     }

@@ -18,7 +18,7 @@ INT_PTR CALLBACK RunSettingsProc(HWND d, UINT message, WPARAM wParam, LPARAM lPa
         SetWindowLongPtrW(d, DWLP_USER, lParam);
         bench = reinterpret_cast<Bench*>(lParam);
         wchar_t text[64];
-        swprintf(text, 64, L"%g", bench->msPerSample);
+        swprintf(text, 64, L"%.15g", bench->msPerSample);
         SetDlgItemTextW(d, kIdMsPerSample, text);
         SetDlgItemInt(d, kIdBlockSize, static_cast<UINT>(bench->blockSize), FALSE);
         return TRUE;

@@ -205,6 +205,10 @@ void CheckModules(Plan& p)
                                   std::to_string(cls->uiInstanceDataSize) + " of " + KindName(m.kind));
         if (m.kind == Kind::kOut && m.sources.size() != kMaxModuleChannels)
             p.Problem(m.line, "a Tovel OUT module needs its eight signals");
+        if (m.kind == Kind::kIn && !m.sources.empty())
+            p.Problem(m.line, "a Tovel IN module has no signals");
+        if (!cls)
+            p.Problem(m.line, std::string("the plug-in registered no class ") + KindName(m.kind));
     }
 }
 

@@ -81,6 +81,7 @@ void ShowRunState()
     EnableMenuItem(g_menu, kCmdPause, g_bench->running ? MF_ENABLED : MF_GRAYED);
     EnableMenuItem(g_menu, kCmdStop, g_bench->running ? MF_ENABLED : MF_GRAYED);
     EnableMenuItem(g_menu, kCmdRunSettings, g_bench->running ? MF_GRAYED : MF_ENABLED);
+    EnableMenuItem(g_menu, kCmdSignals, g_bench->running ? MF_GRAYED : MF_ENABLED);
     EnableMenuItem(g_menu, kCmdRemoveModule, g_bench->running ? MF_GRAYED : MF_ENABLED);
 }
 
@@ -114,8 +115,13 @@ void RunCommand(UINT command)
     Bench& b = *g_bench;
     BenchModule* m = Selected();
     switch (command) {
-    case IDM_TOVEL_OUT: PlaceModule(b, Kind::kOut); break;
-    case IDM_TOVEL_IN: PlaceModule(b, Kind::kIn); break;
+    case IDM_TOVEL_OUT:
+    case IDM_TOVEL_IN:
+        if (b.running)
+            Say(L"Stop the run before placing a module: it would take no part in it.");
+        else
+            PlaceModule(b, command == IDM_TOVEL_OUT ? Kind::kOut : Kind::kIn);
+        break;
     case kCmdStart:
         if (b.modules.empty())
             Say(L"Place a module first, from the OVRIN menu.");
@@ -128,7 +134,9 @@ void RunCommand(UINT command)
     case kCmdStop: StopRun(b); break;
     case kCmdRunSettings: EditRunSettings(sim::HostWindow(), b); break;
     case kCmdSignals:
-        if (m && m->kind == Kind::kOut)
+        if (b.running)
+            Say(L"Stop the run before changing the signals.");
+        else if (m && m->kind == Kind::kOut)
             EditSignals(sim::HostWindow(), *m);
         else
             Say(L"Select a Tovel OUT module in the list first.");
@@ -170,7 +178,8 @@ void CALLBACK Pace(HWND, UINT, UINT_PTR, DWORD)
     if (!g_bench->running)
         return;
     Advance(*g_bench, elapsed < kMostMsPerPace ? elapsed : kMostMsPerPace);
-    ShowBenchState();
+    ShowWarnings();
+    ShowRunState();
 }
 
 HMENU MakeBenchMenu()
@@ -198,6 +207,7 @@ void OpenBenchWindow(Bench& bench, bool paced)
     g_bench = &bench;
     g_paced = paced;
     sim::SetWarningsModal(false);  // the bench shows them, grouped
+    sim::SetRecordCalls(false);    // a session may run for hours
     g_menu = MakeBenchMenu();
     AppendMenuW(sim::MainMenu(), MF_POPUP, reinterpret_cast<UINT_PTR>(g_menu), L"Bench(&B)");
     DrawMenuBar(sim::HostWindow());

@@ -17,8 +17,8 @@ struct FormItem {
     short x, y, cx, cy;
 };
 
-// Runs the dialog modally; `init` and `command` are its WM_INITDIALOG and
-// WM_COMMAND handlers. The result of EndDialog.
+// Runs the dialog modally with `proc` as its procedure, `param` its
+// WM_INITDIALOG argument; the result of EndDialog.
 INT_PTR RunForm(HWND owner, const wchar_t* title, short cx, short cy, const std::vector<FormItem>& items,
                 DLGPROC proc, LPARAM param);
 

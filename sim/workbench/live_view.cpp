@@ -64,7 +64,7 @@ void Paint(HDC dc)
             continue;
         const double end = LatestTime(sim::CapturedBlocks(m->module.record->pOutputChannel[0]));
         char title[96];
-        snprintf(title, sizeof title, "\"%s\", slot %u port %u: the last %.0f s up to %.1f s", m->module.record->szModuleName,
+        snprintf(title, sizeof title, "\"%.13s\", slot %u port %u: the last %.0f s up to %.1f s", m->module.record->szModuleName,
                  Slot(*m), Port(*m), kLiveSeconds, end);
         TextOutA(dc, 4, y, title, lstrlenA(title));
         y += kHeader;

@@ -8,6 +8,10 @@
 
 int RunInteractive(HostSession& session, const HostOptions& options)
 {
+    if (session.setupResult != 1) {
+        printf("SetupKorvuDLL returned %d: the plug-in is not there to place\n", session.setupResult);
+        return 1;
+    }
     workbench::Bench bench;
     bench.driver = &session.driver;
     bench.plugin = session.plugin.dll;

@@ -3,7 +3,6 @@
 // --interactive, turns the host window into a bench for a person to use).
 
 #include <errno.h>
-#include <math.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -21,7 +20,8 @@ void Usage()
     printf("korvu_host [options]\n"
            "  --blocks N            input blocks per channel, 1 to 1000000 (default 200)\n"
            "  --block-size N        samples per block, 1 to 65535 (default 10)\n"
-           "  --ms X                milliseconds per sample, above 0 (default 80, the least for eight channels)\n"
+           "  --ms X                milliseconds per sample, above 0, at most 1e9 (default 80, the least for\n"
+           "                        eight channels); blocks x block size at most 2000000\n"
            "  --slot N              the board the modules are placed on, 0 to 15 (default 0)\n"
            "  --port N              OUT on output port N, IN on input port N, 0 or 1 (default 0)\n"
            "  --channels N          channels of each module, 1 to 8 (default 8)\n"
@@ -58,7 +58,7 @@ bool PositiveNumber(const char* text, double* value)
 {
     char* end = nullptr;
     const double v = strtod(text, &end);
-    if (!*text || *end || !(v > 0) || !isfinite(v))
+    if (!*text || *end || !(v > 0) || v > 1e9)
         return false;
     *value = v;
     return true;
@@ -69,6 +69,9 @@ ParseResult Refuse(const char* option, const char* value, const char* wanted)
     printf("korvu_host: %s '%s': %s\n", option, value, wanted);
     return kRefused;
 }
+
+// Samples per channel a run may take: each is kept, written and read back.
+const long long kMostSamples = 2000000;
 
 // The options that take a whole number, and its range.
 struct WholeNumberOption {
@@ -113,7 +116,7 @@ ParseResult ParseOption(int argc, char** argv, int& i, HostOptions* o)
         return Refuse(whole->name, v, wanted);
     }
     if (a == "--ms" && !PositiveNumber(v, &o->msPerSample))
-        return Refuse("--ms", v, "not a number of milliseconds above 0");
+        return Refuse("--ms", v, "not a number of milliseconds above 0, at most 1e9");
     if (a == "--ini")
         o->ini = v;
     if (a == "--out")
@@ -137,6 +140,11 @@ ParseResult ParseOptions(int argc, char** argv, HostOptions* o)
         }
         if (ParseOption(argc, argv, i, o) == kRefused)
             return kRefused;
+    }
+    if (static_cast<long long>(o->blocks) * o->blockSize > kMostSamples) {
+        char value[48];
+        snprintf(value, sizeof value, "%d x %d", o->blocks, o->blockSize);
+        return Refuse("--blocks x --block-size", value, "more than 2000000 samples per channel");
     }
     if (o->diagramFirstBlock >= o->blocks) {
         char value[16], wanted[64];

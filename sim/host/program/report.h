@@ -16,8 +16,8 @@ struct Report {
 // input port reads and the faults armed.
 void ReportBoards(Report& report, SimDriver& driver);
 
-// The plug-in's warnings, each distinct one once with how often it came, in
-// UTF-8 with an English gloss beside the Japanese text.
+// The plug-in's warnings, each run of identical ones once with its length,
+// in UTF-8 with an English gloss beside the Japanese text.
 void ReportWarnings(Report& report);
 
 // One warning, its lines joined: "[caption] text (gloss)".

@@ -57,13 +57,19 @@ bool PlaceModules(ScriptedRun& r)
     }
     const std::wstring waves = std::to_wstring(o.channels) + L" square waves";
     const std::wstring readBack = L"port " + std::to_wstring(o.port) + L" read back";
-    Configure(r.out.module, L"Pattern", waves.c_str(), L"wave ", o.channels, r.File("settings_out.png"));
-    Configure(r.in.module, L"Readback", readBack.c_str(), L"bit ", o.channels, r.File("settings_in.png"));
+    const bool configured =
+        Configure(r.out.module, L"Pattern", waves.c_str(), L"wave ", o.channels, r.File("settings_out.png")) &&
+        Configure(r.in.module, L"Readback", readBack.c_str(), L"bit ", o.channels, r.File("settings_in.png"));
     r.report("\nModules\n");
-    r.report("  %-9s \"%s\" on %s, %s, %u channels\n", "Tovel OUT", r.out.module.record->szModuleName,
+    r.report("  %-9s \"%.13s\" on %s, %s, %u channels\n", "Tovel OUT", r.out.module.record->szModuleName,
              r.out.board.c_str(), r.out.port.c_str(), r.out.module.record->uiNumberOfInputs);
-    r.report("  %-9s \"%s\" on %s, %s, %u channels\n", "Tovel IN", r.in.module.record->szModuleName,
+    r.report("  %-9s \"%.13s\" on %s, %s, %u channels\n", "Tovel IN", r.in.module.record->szModuleName,
              r.in.board.c_str(), r.in.port.c_str(), r.in.module.record->uiNumberOfOutputs);
+    const uint32_t wanted = static_cast<uint32_t>(o.channels);
+    if (!configured || r.out.module.record->uiNumberOfInputs != wanted || r.in.module.record->uiNumberOfOutputs != wanted) {
+        r.report("the settings dialogs did not leave both modules with %d channels\n", o.channels);
+        return false;
+    }
     return true;
 }
 
@@ -82,6 +88,10 @@ void Run(ScriptedRun& r)
     e.inputs.push_back({&r.in.module, {}, 0});
     sim::SetRecordCalls(false);
     sim::TestClock clock(r.session.plugin.dll, e.startTicks);
+    if (!clock.Installed()) {
+        r.refusal = "the plug-in's GetTickCount could not be taken over: no run on the simulated clock";
+        return;
+    }
     const size_t warningsBefore = sim::Warnings().size();
     const sim::Module* refused = engine::StartRun(e);
     r.report("\nRun: %d blocks of %d samples, %.1f ms per sample; run preparation OUT %d, IN %d\n", o.blocks,
@@ -250,7 +260,7 @@ int RunScriptedExperiment(HostSession& session, const HostOptions& options)
     r.report("\nSetupKorvuDLL returned %d (%u names asked, %u variables announced)\n", session.setupResult,
              static_cast<unsigned>(sim::Lookups().size()), static_cast<unsigned>(sim::Announcements().size()));
     if (session.setupResult != 1 || !PlaceModules(r)) {
-        r.reasons.push_back(session.setupResult != 1 ? "SetupKorvuDLL refused" : "the modules could not be placed");
+        r.reasons.push_back(session.setupResult != 1 ? "SetupKorvuDLL refused" : "the modules could not be set up");
         return Finish(r);
     }
     Run(r);

@@ -22,7 +22,7 @@ struct TraceSummary {
     std::vector<uint64_t> failedWrites;   // experiment ms of each failed TovelOutPort
 };
 
-// Columns: sequence, experiment_ms (empty for a transfer outside the run),
+// Columns: sequence, experiment_ms (empty for a transfer after the run),
 // slot, port, direction (out/in), value, result, error. A trace cut short
 // ends with a line that says so.
 TraceSummary WriteTransferTrace(const std::string& path, SimDriver& driver, const TransferClock& clock);
