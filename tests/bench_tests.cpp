@@ -193,6 +193,14 @@ TEST_F(BenchTest, APersonRunsPausesPullsTheBoardSavesAndReopens)
         EXPECT_EQ(1u, (written >> 2) & 1);
     }
     ExpectInFollowsOut(bench_);
+    // A module placed now would take no part in the run: refused, with a word why.
+    DialogScript refused;
+    refused.Then([](HWND d) {
+        EXPECT_THAT(ControlTextA(d, 0xFFFF), HasSubstr("Stop the run before placing a module"));
+        Click(d, IDOK);
+    });
+    Menu(IDM_TOVEL_OUT, {&refused});
+    EXPECT_EQ(2u, bench_.modules.size());
     SelectModule(1);
     DialogScript duringRun;
     duringRun.Then([](HWND d) {

@@ -260,6 +260,12 @@ TEST_F(TovelSimTest, IniFileProblemsAreNamedAndChangeNothing)
         ASSERT_EQ(1, driver_.TovelSimGetBoardInfo(7, &board));
         EXPECT_EQ(1, board.present);
     }
+    // A line too long for the reader is named, and the lines after it keep their numbers.
+    std::ofstream(ini) << "[board0]\n; " << std::string(1100, 'x') << "\npresent=maybe\n";
+    char problems[512] = "";
+    EXPECT_EQ(2u, driver_.TovelSimCheckIni(ini.c_str(), problems, sizeof problems));
+    EXPECT_EQ(ini + ":2: line: longer than 1022 characters\n" + ini + ":3: present: 'maybe' is not 0 or 1\n",
+              std::string(problems));
     std::ofstream(ini) << "[BOARD3]\nPresent=1 ; comment\nin0=\nerror=-5\n";
     EXPECT_EQ(0u, driver_.TovelSimCheckIni(ini.c_str(), nullptr, 0));
     ASSERT_EQ(1, driver_.TovelSimLoadIni(ini.c_str()));

@@ -57,8 +57,7 @@ sim::Module* StartRun(Experiment& e)
         if (w.prepared != 1 && !refused)
             refused = w.module;
     }
-    e.running = !refused;
-    sim::SetExperimentRunning(e.running);
+    sim::SetExperimentRunning(!refused);
     return refused;
 }
 
@@ -98,7 +97,6 @@ void EndRun(Experiment& e)
         f.module->handler(f.module->record, 107, 0, nullptr);
     for (WatchedModule& w : e.inputs)
         w.module->handler(w.module->record, 107, 0, nullptr);
-    e.running = false;
     sim::SetExperimentRunning(false);
 }
 

@@ -42,7 +42,6 @@ struct Experiment {
 
     uint64_t t = 0;                              // ticks since the start
     long long fed = 0;                           // blocks fed per channel so far
-    bool running = false;
 };
 
 // Sets the host's run variables and prepares every module (106), outputs

@@ -6,16 +6,16 @@
 
 #include <vector>
 
+#include "sim/workbench/live_window.h"
+
 namespace workbench {
 
 const COLORREF kLampOff = RGB(60, 60, 60), kOutputLampOn = RGB(230, 30, 30), kInputLampOn = RGB(30, 200, 30);
 
 namespace {
 
-const wchar_t kPanelClass[] = L"KorvuBenchBoardPanel";
-const int kBoardHeight = 96, kLampLeft = 50, kLampStep = 24, kLampSize = 18, kRepaintMs = 50;
+const int kBoardHeight = 96, kLampLeft = 50, kLampStep = 24, kLampSize = 18;
 
-HWND g_panel;
 Bench* g_bench;
 
 std::vector<uint32_t> Boards(SimDriver& driver)
@@ -80,10 +80,10 @@ void PaintBoard(HDC dc, int index, uint32_t slot)
     }
 }
 
-void Paint(HDC dc)
+void Paint(HWND panel, HDC dc)
 {
     RECT all;
-    GetClientRect(g_panel, &all);
+    GetClientRect(panel, &all);
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
     SetBkMode(dc, TRANSPARENT);
     const std::vector<uint32_t> slots = Boards(*g_bench->driver);
@@ -110,36 +110,9 @@ void Click(POINT p)
             driver.TovelSimSetInput(slots[i], line / 8, b.input[line / 8].value ^ (1u << (line % 8)));
         }
     }
-    InvalidateRect(g_panel, nullptr, FALSE);
 }
 
-LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(window, &ps);
-        Paint(dc);
-        EndPaint(window, &ps);
-        return 0;
-    }
-    case WM_PRINTCLIENT:
-        Paint(reinterpret_cast<HDC>(wParam));
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_TIMER:
-        InvalidateRect(window, nullptr, FALSE);
-        return 0;
-    case WM_LBUTTONDOWN:
-        Click({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
-        return 0;
-    case WM_CLOSE:
-        ShowWindow(window, SW_HIDE);  // the bench keeps it for the next time
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
+LiveWindow g_panel = {L"KorvuBenchBoardPanel", L"Board panel", Paint, Click};
 
 }  // namespace
 
@@ -166,32 +139,16 @@ void PullBoard(SimDriver& driver, uint32_t slot, bool pulled)
 HWND OpenBoardPanel(Bench& bench)
 {
     g_bench = &bench;
-    if (!g_panel) {
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = PanelProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursor(nullptr, IDC_HAND);
-        wc.lpszClassName = kPanelClass;
-        RegisterClassW(&wc);
-        const int boards = std::max<int>(1, static_cast<int>(Boards(*bench.driver).size()));
-        RECT r = {0, 0, 440, std::min(boards, 6) * kBoardHeight};
-        AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, FALSE);
-        const int width = r.right - r.left, screen = GetSystemMetrics(SM_CXSCREEN);
-        g_panel = CreateWindowExW(WS_EX_TOOLWINDOW, kPanelClass, L"Board panel", WS_OVERLAPPEDWINDOW,
-                                  std::max(0, screen - width - 8), 8, width, r.bottom - r.top, sim::HostWindow(),
-                                  nullptr, wc.hInstance, nullptr);
-        SetTimer(g_panel, 1, kRepaintMs, nullptr);
-    }
-    ShowWindow(g_panel, SW_SHOWNOACTIVATE);
-    InvalidateRect(g_panel, nullptr, FALSE);
-    return g_panel;
+    const int boards = std::max<int>(1, static_cast<int>(Boards(*bench.driver).size()));
+    RECT frame = {0, 0, 440, std::min(boards, 6) * kBoardHeight};
+    AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
+    const int width = frame.right - frame.left, left = std::max(0, GetSystemMetrics(SM_CXSCREEN) - width - 8);
+    return ShowLiveWindow(g_panel, {left, 8, left + width, 8 + frame.bottom - frame.top});
 }
 
 void CloseBoardPanel()
 {
-    if (g_panel)
-        DestroyWindow(g_panel);
-    g_panel = nullptr;
+    DestroyLiveWindow(g_panel);
 }
 
 }  // namespace workbench

@@ -4,14 +4,14 @@
 
 #include <algorithm>
 
+#include "sim/workbench/live_window.h"
+
 namespace workbench {
 
 namespace {
 
-const wchar_t kLiveClass[] = L"KorvuBenchLiveView";
-const int kRow = 20, kLeft = 90, kRight = 10, kHeader = 20, kRepaintMs = 50;
+const int kRow = 20, kLeft = 90, kRight = 10, kHeader = 20;
 
-HWND g_live;
 Bench* g_bench;
 
 // One channel's samples from `from` seconds on.
@@ -51,10 +51,10 @@ double LatestTime(const std::vector<sim::CapturedBlock>& blocks)
     return b.startTime + b.samples.size() * b.sampleDistance;
 }
 
-void Paint(HDC dc)
+void Paint(HWND live, HDC dc)
 {
     RECT all;
-    GetClientRect(g_live, &all);
+    GetClientRect(live, &all);
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     SetBkMode(dc, TRANSPARENT);
     const int width = all.right - kLeft - kRight;
@@ -80,59 +80,20 @@ void Paint(HDC dc)
         TextOutA(dc, 4, 4, "No Tovel IN module is placed.", 29);
 }
 
-LRESULT CALLBACK LiveProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(window, &ps);
-        Paint(dc);
-        EndPaint(window, &ps);
-        return 0;
-    }
-    case WM_PRINTCLIENT:
-        Paint(reinterpret_cast<HDC>(wParam));
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_TIMER:
-        InvalidateRect(window, nullptr, FALSE);
-        return 0;
-    case WM_CLOSE:
-        ShowWindow(window, SW_HIDE);
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
+LiveWindow g_live = {L"KorvuBenchLiveView", L"Tovel IN live view", Paint, nullptr};
 
 }  // namespace
 
 HWND OpenLiveView(Bench& bench)
 {
     g_bench = &bench;
-    if (!g_live) {
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = LiveProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.lpszClassName = kLiveClass;
-        RegisterClassW(&wc);
-        const int height = 240, screen = GetSystemMetrics(SM_CYSCREEN);
-        g_live = CreateWindowExW(WS_EX_TOOLWINDOW, kLiveClass, L"Tovel IN live view", WS_OVERLAPPEDWINDOW, 8,
-                                 std::max(0, screen - height - 8), 800, height, sim::HostWindow(), nullptr,
-                                 wc.hInstance, nullptr);
-        SetTimer(g_live, 1, kRepaintMs, nullptr);
-    }
-    ShowWindow(g_live, SW_SHOWNOACTIVATE);
-    InvalidateRect(g_live, nullptr, FALSE);
-    return g_live;
+    const int height = 240, top = std::max(0, GetSystemMetrics(SM_CYSCREEN) - height - 8);
+    return ShowLiveWindow(g_live, {8, top, 808, top + height});
 }
 
 void CloseLiveView()
 {
-    if (g_live)
-        DestroyWindow(g_live);
-    g_live = nullptr;
+    DestroyLiveWindow(g_live);
 }
 
 }  // namespace workbench
