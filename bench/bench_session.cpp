@@ -8,7 +8,7 @@ bool BenchSession::Start()
     sim::ResetHost();
     sim::SetRecordCalls(false);
     if (!driver.Load()) {
-        printf("cannot load the simulated driver from %s\n", DriverFolder("full").c_str());
+        printf("cannot load the simulated driver from %s\n", DriverFolder(WholeDriver()).c_str());
         return false;
     }
     driver.TovelSimSetBoard(0, 1, 0x300, 16, 0);

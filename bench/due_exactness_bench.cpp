@@ -2,16 +2,18 @@
 // whether its stamps are the double-precision ones: a million seeded cases
 // (sample distances that are not whole milliseconds, block sizes, start ticks
 // on both sides of the tick count's wrap, the run's k-th block) under each
-// x87 precision control a host may leave set, against a reference built for
-// SSE2. Each case asks for the block one tick before its due time and at it.
+// x87 environment a host may leave set (precision, rounding, masks), against
+// a reference built for SSE2. Each case asks for the block one tick before
+// its due time and at it.
 //
-// KORVU_EXACTNESS_CASES sets the number of cases per precision control.
+// KORVU_EXACTNESS_CASES sets the number of cases per environment.
 
 #include <stdlib.h>
 
 #include "bench/bench_session.h"
 #include "sim/harness/double_reference.h"
 #include "sim/harness/test_clock.h"
+#include "sim/host/host_behaviour.h"
 
 namespace {
 
@@ -19,9 +21,10 @@ struct Counts {
     uint64_t early = 0, late = 0, stampsOff = 0;
 };
 
-Counts RunCases(BenchSession& session, sim::Module& m, unsigned bits, uint64_t cases)
+Counts RunCases(BenchSession& session, sim::Module& m, const sim::FpuEnvironment& environment, uint32_t seed,
+               uint64_t cases)
 {
-    std::mt19937 rng(bits);
+    std::mt19937 rng(seed);
     sim::TestClock clock(session.plugin.dll);
     ChannelRecord* record = m.record->pChannelRecord[0];
     OutputChannel* channel = m.record->pOutputChannel[0];
@@ -38,13 +41,15 @@ Counts RunCases(BenchSession& session, sim::Module& m, unsigned bits, uint64_t c
         const uint32_t due = start + ReferenceDueOffset((k + 1) * n, ms);
         const uint64_t released = sim::ReleasedOutputBlocks(channel);
 
-        const unsigned host = SetX87Precision(bits);
-        clock.Set(due - 1);
-        m.process(m.record);
-        const bool early = sim::ReleasedOutputBlocks(channel) != released;
-        clock.Set(due);
-        m.process(m.record);
-        SetX87Precision(host);
+        bool early;
+        {
+            sim::HostBehaviourScope host(environment.name);
+            clock.Set(due - 1);
+            m.process(m.record);
+            early = sim::ReleasedOutputBlocks(channel) != released;
+            clock.Set(due);
+            m.process(m.record);
+        }
 
         counts.early += early;
         counts.late += sim::ReleasedOutputBlocks(channel) == released;
@@ -71,11 +76,12 @@ int main()
     sim::Module m = sim::CreateModule(*session.Class("Tovel IN"), sim::HostWindow());
     m.record->uiNumberOfOutputs = 1;
     m.handler(m.record, 105, 0, nullptr);
-    for (unsigned bits : TestableX87Precisions()) {
+    uint32_t seed = 0;
+    for (const sim::FpuEnvironment* environment : TestableFpuEnvironments()) {
         const double began = SecondsNow();
-        const Counts c = RunCases(session, m, bits, cases);
-        printf("x87 at %u bits: %llu cases, %llu released early, %llu late, %llu with stamps off the reference "
-               "(%.1f s)\n", bits, static_cast<unsigned long long>(cases), static_cast<unsigned long long>(c.early),
+        const Counts c = RunCases(session, m, *environment, ++seed, cases);
+        printf("%-16s %llu cases, %llu released early, %llu late, %llu with stamps off the reference "
+               "(%.1f s)\n", environment->name, static_cast<unsigned long long>(cases), static_cast<unsigned long long>(c.early),
                static_cast<unsigned long long>(c.late), static_cast<unsigned long long>(c.stampsOff),
                SecondsNow() - began);
     }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "board/board_driver.h"
+#include "board/driver_entries.h"
 #include "board/tovel_api.h"
 
 BoardInfo BoardTable[kBoardSlots];
@@ -87,9 +88,9 @@ int32_t BoardPortIO(uint32_t slot, uint32_t port, uint16_t direction, uint8_t* d
     int32_t result;
     EnterCriticalSection(&BoardLock);
     if (direction == kPortWrite)
-        result = BoardOutPort(slot, port, *data);
+        result = DriverOutPort(slot, port, *data);
     else
-        result = BoardInPort(slot, port, data);
+        result = DriverInPort(slot, port, data);
     LeaveCriticalSection(&BoardLock);
     return result;
 }

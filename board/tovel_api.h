@@ -1,5 +1,7 @@
-// The board maker's driver library, tovel.dll: its calling convention and the
-// types of its eight entry points, looked up by name at run time.
+// The board maker's driver library, tovel.dll: the types of its eight entry
+// points, looked up by name at run time. TOVEL_CALL is the convention the
+// simulated driver is built with (stdcall unless defined otherwise); the
+// plug-in calls the real one either way (frame/host/any_convention.h).
 #pragma once
 
 #include <stdint.h>

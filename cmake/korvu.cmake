@@ -11,6 +11,16 @@ function(korvu_target_settings target)
     target_compile_definitions(${target} PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
 endfunction()
 
+# The plug-in's own code: no exceptions may reach the host, so none are
+# compiled in (nor the run-time support that unwinding would link).
+function(korvu_no_exceptions target)
+    if(MSVC)
+        target_compile_options(${target} PRIVATE /EHs-c- /GR-)
+    else()
+        target_compile_options(${target} PRIVATE -fno-exceptions -fno-rtti)
+    endif()
+endfunction()
+
 # The plug-in and the driver must depend on Windows system DLLs only.
 function(korvu_static_runtime target)
     if(MINGW)

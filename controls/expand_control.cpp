@@ -36,14 +36,16 @@ void Press(HWND arrow)
     SetCapture(arrow);
 }
 
+// A parent that disables the arrow between press and release (a command
+// from another window can) gets no command, and the mouse is let go anyway.
 void Release(HWND arrow)
 {
     if (GetCapture() != arrow)
         return;
     WORD state = ControlState(arrow);
+    ReleaseCapture();
     if (Disabled(state))
         return;
-    ReleaseCapture();
     bool less = LessGroup(state);
     ShowState(arrow, less ? kLessUp : kMoreUp);
     SendMessageA(GetParent(arrow), WM_COMMAND, less ? kCommandLess : kCommandMore, 0);

@@ -201,6 +201,22 @@ void CopySelectedName(HWND dialog, bool always)
     }
 }
 
+// The dialog edits nothing more once OK or Cancel has taken the working copy:
+// the host calls that follow (NewDoMemFree, ChangeModuleSize) may pump
+// messages, and commands that come then, a second OK or Cancel among them,
+// find nothing to do.
+uint8_t* TakeWorkingCopy()
+{
+    uint8_t* copy = g_state.workingCopy;
+    g_state.workingCopy = nullptr;
+    return copy;
+}
+
+bool Editing()
+{
+    return g_state.workingCopy != nullptr;
+}
+
 void Accept(const ModuleKind& kind, HWND dialog)
 {
     ModuleRecord* module = Module();
@@ -210,8 +226,7 @@ void Accept(const ModuleKind& kind, HWND dialog)
     // Everything the dialog copied goes back but the run state: a run may
     // have ended and the next begun while the dialog was open.
     memcpy(module->pInstanceData, g_state.workingCopy, kind.runStateOffset);
-    host::NewDoMemFree(g_state.workingCopy, kind.tag, kind.lines.settingsReleaseOnOk);
-    g_state.workingCopy = nullptr;
+    host::NewDoMemFree(TakeWorkingCopy(), kind.tag, kind.lines.settingsReleaseOnOk);
     if (kind.id == kOutputModule)
         host::ChangeModuleSize(module, g_state.inUse, 0);
     else
@@ -221,9 +236,7 @@ void Accept(const ModuleKind& kind, HWND dialog)
 
 void Cancel(const ModuleKind& kind, HWND dialog)
 {
-    if (g_state.workingCopy)
-        host::NewDoMemFree(g_state.workingCopy, kind.tag, kind.lines.settingsReleaseOnCancel);
-    g_state.workingCopy = nullptr;
+    host::NewDoMemFree(TakeWorkingCopy(), kind.tag, kind.lines.settingsReleaseOnCancel);
     EndDialog(dialog, 0);
 }
 
@@ -258,9 +271,12 @@ INT_PTR Command(const ModuleKind& kind, HWND dialog, WPARAM wParam)
 
 INT_PTR SettingsDlgProc(const ModuleKind& kind, HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    switch (message) {
-    case WM_INITDIALOG:
+    if (message == WM_INITDIALOG)
         return Initialise(kind, dialog);
+    // Before the working copy exists and after OK or Cancel, nothing to edit.
+    if (!Editing())
+        return FALSE;
+    switch (message) {
     case WM_COMMAND:
         return Command(kind, dialog, wParam);
     case KANAL_LBUTTONDOWN:

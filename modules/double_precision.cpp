@@ -2,81 +2,126 @@
 
 #include <math.h>
 
-#if defined(_MSC_VER) && defined(_M_IX86)
-#include <float.h>
-#endif
-
 namespace {
 
-enum Operation { kMultiply, kDivide };
-
-double Apply(double a, Operation op, double b)
-{
-    return op == kMultiply ? a * b : a / b;
-}
+const double kSecondsPerMillisecond = 0.001;
 
 #if defined(__i386__) && defined(__GNUC__)
 
-const uint16_t kPrecisionControl = 0x0300;
-const uint16_t kPrecision53 = 0x0200;
+// fnstenv's record in 32-bit protected mode: control, status and tag words,
+// the last instruction and operand pointers.
+struct X87Environment {
+    uint8_t bytes[28];
+};
 
-double InDoublePrecision(double a, Operation op, double b)
+// Every exception masked, 53-bit precision, round to nearest.
+const uint16_t kIeeeDouble = 0x027F;
+
+// The x87 registers hold nothing across the switch: a value left there would
+// lose its tag to the host's when the environment is given back.
+#define X87_STACK "st", "st(1)", "st(2)", "st(3)", "st(4)", "st(5)", "st(6)", "st(7)"
+
+void Enter(X87Environment* host)
 {
-    uint16_t host;
-    __asm__ volatile("fnstcw %0" : "=m"(host));
-    const uint16_t ours = static_cast<uint16_t>((host & ~kPrecisionControl) | kPrecision53);
-    // The operands and the result pass through the two statements in memory,
-    // so the operation can be moved neither before the first nor after the
-    // second, and the result leaves the unit rounded to a double.
-    __asm__ volatile("fldcw %2" : "+m"(a), "+m"(b) : "m"(ours));
-    double result = Apply(a, op, b);
-    __asm__ volatile("fldcw %1" : "+m"(result) : "m"(host));
-    return result;
+    __asm__ volatile("fnstenv %0\n\tfldcw %1" : "=m"(*host) : "m"(kIeeeDouble) : "memory", X87_STACK);
+}
+
+void Leave(const X87Environment* host)
+{
+    __asm__ volatile("fldenv %0" : : "m"(*host) : "memory", X87_STACK);
+}
+
+// Makes a result leave the unit at this point, before Leave.
+template <typename T>
+void Done(T& result)
+{
+    __asm__ volatile("" : "+m"(result));
 }
 
 #elif defined(_MSC_VER) && defined(_M_IX86)
 
-#pragma fenv_access(on)  // keeps the operation between the two calls
+struct X87Environment {
+    uint8_t bytes[28];
+};
 
-double InDoublePrecision(double a, Operation op, double b)
+const uint16_t kIeeeDouble = 0x027F;
+
+void Enter(X87Environment* host)
 {
-    const unsigned host = _control87(0, 0) & _MCW_PC;
-    _control87(_PC_53, _MCW_PC);
-    volatile double result = Apply(a, op, b);
-    _control87(host, _MCW_PC);
-    return result;
+    __asm {
+        mov eax, host
+        fnstenv [eax]
+        fldcw kIeeeDouble
+    }
+}
+
+void Leave(const X87Environment* host)
+{
+    __asm {
+        mov eax, host
+        fldenv [eax]
+    }
+}
+
+// The compiler moves no code across an __asm block.
+template <typename T>
+void Done(T&)
+{
 }
 
 #else
 
-// SSE2 or any other unit without a precision control: doubles are doubles.
-double InDoublePrecision(double a, Operation op, double b)
+// A unit without x87 state (SSE2 and the like) computes doubles as doubles.
+struct X87Environment {};
+void Enter(X87Environment*) {}
+void Leave(const X87Environment*) {}
+template <typename T>
+void Done(T&)
 {
-    return Apply(a, op, b);
 }
 
 #endif
 
-}  // namespace
-
-double DoubleProduct(double a, double b)
-{
-    return InDoublePrecision(a, kMultiply, b);
-}
-
-double DoubleQuotient(double a, double b)
-{
-    return InDoublePrecision(a, kDivide, b);
-}
-
+// The low 32 bits of x truncated toward zero: trunc and fmod are exact, so m
+// is a whole number of magnitude below 2^32 (or a NaN), and the conversions
+// through 64 bits keep its low 32 bits for either sign.
 uint32_t LowBitsOfTruncated(double x)
 {
     const double kTwo32 = 4294967296.0;
-    // trunc and fmod are exact, so the precision control does not reach
-    // them; m is then a whole number of magnitude below 2^32, and the
-    // conversions through 64 bits keep its low 32 bits for either sign.
     const double m = fmod(trunc(x), kTwo32);
     if (m != m)
         return 0;
     return static_cast<uint32_t>(static_cast<int64_t>(m));
+}
+
+}  // namespace
+
+bool QuotientAtLeast(const volatile double* dividend, uint32_t divisor, uint32_t minimum)
+{
+    X87Environment host;
+    Enter(&host);
+    bool atLeast = *dividend / divisor >= minimum;  // false for a NaN
+    Done(atLeast);
+    Leave(&host);
+    return atLeast;
+}
+
+void StampBlock(DataBlock* block, uint32_t samplesBefore, const volatile double* msPerSample)
+{
+    X87Environment host;
+    Enter(&host);
+    const double seconds = *msPerSample * kSecondsPerMillisecond;
+    block->dSampleDistance = seconds;
+    block->dStartTime = samplesBefore * seconds;
+    Leave(&host);
+}
+
+uint32_t DueOffset(uint32_t samples, const volatile double* msPerSample)
+{
+    X87Environment host;
+    Enter(&host);
+    uint32_t offset = LowBitsOfTruncated(samples * *msPerSample);
+    Done(offset);
+    Leave(&host);
+    return offset;
 }

@@ -8,10 +8,23 @@
 #include "dialogs/settings_dialog.h"
 #include "frame/host/texts.h"
 #include "frame/host/host_services.h"
+#include "modules/process_call.h"
+
+namespace {
+
+// What a process call in progress works on: its buffer, its channel records.
+bool ChangesRunState(uint32_t code)
+{
+    return code == kMsgCreate || code == kMsgRemove || code == kMsgPrepareRun || code == kMsgEndRun;
+}
+
+}  // namespace
 
 int32_t DispatchModuleMessage(const ModuleKind& kind, const MessageEntry* table, size_t count, ModuleRecord* module,
                               uint32_t code, int32_t argument, void* pointer)
 {
+    if (ChangesRunState(code))
+        InterruptProcessCall(module);
     for (size_t i = 0; i < count; ++i) {
         if (table[i].code == code)
             return table[i].answer(kind, module, argument, pointer);

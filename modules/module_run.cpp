@@ -6,6 +6,11 @@
 #include "frame/host/host_services.h"
 #include "frame/host/texts.h"
 
+static_assert(__builtin_bit_cast(uint32_t, 5.0f) == kHighLevelBits && __builtin_bit_cast(uint32_t, 0.0f) == kLowLevelBits,
+              "the levels' bits");
+
+static_assert(__builtin_bit_cast(uint32_t, __builtin_inff()) == kInfinityBits, "the bits of +infinity");
+
 void ResetChannelRecords(ModuleRecord* module, uint32_t count)
 {
     for (uint32_t c = 0; c < count && c < kMaxHostChannels; ++c) {

@@ -14,13 +14,10 @@
 #include "modules/double_precision.h"
 #include "modules/module_messages.h"
 #include "modules/module_run.h"
+#include "modules/process_call.h"
 #include "resources/resource_ids.h"
 
 namespace {
-
-const float kSetLevel = 5.0f;
-const float kClearLevel = 0.0f;
-const double kSecondsPerMillisecond = 0.001;
 
 const ModuleKind& Kind()
 {
@@ -107,37 +104,51 @@ const MessageEntry kMessages[] = {
     {kMsgIdle201, AnswerOne},
 };
 
-void FillBlock(ModuleRecord* module, uint32_t channel, ChannelRecord* record, DataBlock* block, uint32_t n,
-               double secondsPerSample)
+// Stamps the block and reads its n samples from the port, then counts them
+// and marks the block pending. False when a host call on a failed read
+// interrupted the process call: the block stays unfinished and uncounted,
+// and the channel record is left to whoever reset it.
+bool FillBlock(const ProcessCall& call, ModuleRecord* module, uint32_t channel, ChannelRecord* record,
+               DataBlock* block, uint32_t n)
 {
     const InInstanceData* data = Data(module);
     const uint16_t slot = data->wLogSlot;
     const uint16_t port = data->wPort;
-    block->dSampleDistance = secondsPerSample;
-    block->dStartTime = DoubleProduct(record->ulSampleCount, secondsPerSample);
+    StampBlock(block, record->ulSampleCount, &fGlobalMilliSecondsPerSample);
     block->wNumberOfSamples = static_cast<uint16_t>(n);
-    float* samples = BlockSamples(block);
     uint8_t byte = 0;  // a failed read leaves it as the last good one left it
     for (uint32_t j = 0; j < n; ++j) {
-        if (BoardPortIO(slot, port, kPortRead, &byte) == 0)
+        if (BoardPortIO(slot, port, kPortRead, &byte) == 0) {
             ReportTransferFailure(text::kSamplingErrorCaption, slot, channel);
-        samples[j] = channel < kPortBits && (byte >> channel) & 1 ? kSetLevel : kClearLevel;
+            if (call.Interrupted())
+                return false;
+        }
+        PutLevel(block, j, channel < kPortBits && (byte >> channel) & 1);
     }
     record->bBlockPending = 1;
     record->ulSampleCount += n;
+    return true;
 }
 
-void ReleaseIfDue(OutputChannel* channel, ChannelRecord* record)
+// Hands the pending block on once the tick count reaches its end. False when
+// the host interrupted the process call inside the release.
+bool ReleaseIfDue(const ProcessCall& call, OutputChannel* channel, ChannelRecord* record)
 {
     const uint32_t now = GetTickCount();
-    const uint32_t due = dwExperimentStartTimeTicks +
-                         LowBitsOfTruncated(DoubleProduct(record->ulSampleCount, fGlobalMilliSecondsPerSample));
+    const uint32_t count = record->ulSampleCount;
+    const uint32_t due = dwExperimentStartTimeTicks + DueOffset(count, &fGlobalMilliSecondsPerSample);
     // By the signed difference: right on both sides of the tick count's wrap.
     if (static_cast<int32_t>(now - due) < 0)
-        return;
+        return true;
     host::NewReleaseOutputBlock(channel, Kind().tag, Kind().lines.blockRelease);
-    record->bBlockPending = 0;
-    record->iAnimationPhase = record->iAnimationPhase >= 10 ? -9 : record->iAnimationPhase + 1;
+    // The block is gone either way; a run preparation inside the call has
+    // reset the record for the next run, a run end alone has not.
+    const bool reset = record->bBlockPending != 1 || record->ulSampleCount != count;
+    if (!reset) {
+        record->bBlockPending = 0;
+        record->iAnimationPhase = record->iAnimationPhase >= 10 ? -9 : record->iAnimationPhase + 1;
+    }
+    return !call.Interrupted();
 }
 
 }  // namespace
@@ -151,7 +162,9 @@ int32_t HOST_CALL TovelInProcess(ModuleRecord* module)
 {
     if (module->bActive == 0 || bExperimentIsPaused == 1)
         return 1;
-    const double secondsPerSample = DoubleProduct(fGlobalMilliSecondsPerSample, kSecondsPerMillisecond);
+    const ProcessCall call(module);
+    if (!call.Entered())
+        return 1;
     const uint32_t n = uiGlobalBlockSize;
     // The record has handles for sixteen channels, whatever count the host gives.
     for (uint32_t c = 0; c < module->uiNumberOfOutputs && c < kMaxHostChannels; ++c) {
@@ -161,11 +174,12 @@ int32_t HOST_CALL TovelInProcess(ModuleRecord* module)
             continue;
         channel->wHostWord14 = 0;
         if (record->bBlockPending != 1) {
-            if (DataBlock* block = host::GetCurrentOutputBlock(channel))
-                FillBlock(module, c, record, block, n, secondsPerSample);
+            DataBlock* block = host::GetCurrentOutputBlock(channel);
+            if (call.Interrupted() || (block && !FillBlock(call, module, c, record, block, n)))
+                return 1;
         }
-        if (record->bBlockPending == 1 && bExperimentIsPaused == 0)
-            ReleaseIfDue(channel, record);
+        if (record->bBlockPending == 1 && bExperimentIsPaused == 0 && !ReleaseIfDue(call, channel, record))
+            return 1;
     }
     return 1;
 }

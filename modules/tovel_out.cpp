@@ -13,11 +13,11 @@
 #include "modules/double_precision.h"
 #include "modules/module_messages.h"
 #include "modules/module_run.h"
+#include "modules/process_call.h"
 
 namespace {
 
-const double kMinMilliSecondsPerChannel = 10.0;
-const float kHighLevel = 5.0f;
+const uint32_t kMinMilliSecondsPerChannel = 10;
 
 const ModuleKind& Kind()
 {
@@ -37,6 +37,10 @@ OutInstanceData* Data(ModuleRecord* module)
 // become since. A module is known by its record, which the host keeps in
 // place for the module's life. Sixteen slots with two output ports each:
 // every module that can hold a port fits twice.
+//
+// The table is brought up to date before each host call that may come back:
+// whatever the host runs inside the call finds each buffer either held by
+// its module or already gone.
 struct PortBuffer {
     const ModuleRecord* owner;
     uint8_t* bytes;
@@ -45,34 +49,43 @@ struct PortBuffer {
 
 PortBuffer g_portBuffers[64];
 
+// The module's entry; with no module, a free one.
 PortBuffer* HeldBuffer(const ModuleRecord* module)
 {
     for (PortBuffer& entry : g_portBuffers) {
-        if (entry.bytes && entry.owner == module)
+        if (module ? entry.bytes && entry.owner == module : !entry.bytes)
             return &entry;
     }
     return nullptr;
 }
 
-bool HoldBuffer(const ModuleRecord* module, uint8_t* bytes, uint32_t size)
-{
-    for (PortBuffer& entry : g_portBuffers) {
-        if (!entry.bytes) {
-            entry = PortBuffer{module, bytes, size};
-            return true;
-        }
-    }
-    return false;
-}
-
 // Hands back the buffer the module holds, if any; forgets any other pointer.
 void FreePortBuffer(ModuleRecord* module)
 {
-    if (PortBuffer* held = HeldBuffer(module)) {
-        host::NewDoMemFree(held->bytes, Kind().tag, Kind().lines.portBufferFree);
-        *held = PortBuffer{};
-    }
     Data(module)->pPortBuffer = nullptr;
+    if (PortBuffer* held = HeldBuffer(module)) {
+        uint8_t* bytes = held->bytes;
+        *held = PortBuffer{};
+        host::NewDoMemFree(bytes, Kind().tag, Kind().lines.portBufferFree);
+    }
+}
+
+// The module holds `bytes` from now on. A buffer it got meanwhile, from a
+// preparation the host ran inside one of this preparation's host calls, is
+// replaced and handed back. False when the table is full.
+bool HoldBuffer(ModuleRecord* module, uint8_t* bytes, uint32_t size)
+{
+    PortBuffer* entry = HeldBuffer(module);
+    uint8_t* replaced = entry ? entry->bytes : nullptr;
+    if (!entry)
+        entry = HeldBuffer(nullptr);
+    if (!entry)
+        return false;
+    *entry = PortBuffer{module, bytes, size};
+    Data(module)->pPortBuffer = bytes;
+    if (replaced)
+        host::NewDoMemFree(replaced, Kind().tag, Kind().lines.portBufferFree);
+    return true;
 }
 
 int32_t Create(const ModuleKind& kind, ModuleRecord* module, int32_t argument, void* pointer)
@@ -92,25 +105,24 @@ int32_t Remove(const ModuleKind& kind, ModuleRecord* module, int32_t argument, v
 
 int32_t PrepareRun(const ModuleKind& kind, ModuleRecord* module, int32_t, void*)
 {
-    OutInstanceData* data = Data(module);
-    const double perChannel = DoubleQuotient(fGlobalMilliSecondsPerSample, module->uiNumberOfInputs);
-    if (!(perChannel >= kMinMilliSecondsPerChannel)) {  // a NaN fails too
+    if (!QuotientAtLeast(&fGlobalMilliSecondsPerSample, module->uiNumberOfInputs, kMinMilliSecondsPerChannel)) {
         host::ShowWarning(text::kTovelCaption, text::kSamplingTooFast);
         return 0;
     }
     FreePortBuffer(module);  // a second preparation without a run end loses nothing
-    uint32_t size = uiGlobalBlockSize;
+    const uint32_t size = uiGlobalBlockSize;
     uint8_t* buffer = static_cast<uint8_t*>(host::NewMemAlloc(size, kind.tag, kind.lines.portBufferAllocate));
-    if (buffer && !HoldBuffer(module, buffer, size)) {
-        host::NewDoMemFree(buffer, kind.tag, kind.lines.portBufferFree);
-        buffer = nullptr;
+    if (buffer) {
+        memset(buffer, 0, size);
+        if (!HoldBuffer(module, buffer, size)) {
+            host::NewDoMemFree(buffer, kind.tag, kind.lines.portBufferFree);
+            buffer = nullptr;
+        }
     }
-    data->pPortBuffer = buffer;
     if (!buffer) {
         host::ShowWarning(text::kTovelCaption, text::kOutputBufferFailed);
         return 0;
     }
-    memset(buffer, 0, size);
     ResetChannelRecords(module, module->uiNumberOfInputs);
     return 1;
 }
@@ -133,7 +145,11 @@ const MessageEntry kMessages[] = {
     {kMsgIdle201, AnswerOne},
 };
 
-void WriteBlock(ModuleRecord* module, uint32_t channel, const DataBlock* block, uint8_t* buffer, uint32_t size)
+// Sets the channel's bit in each of the block's positions and writes each
+// byte to the port. False when a host call on a failed write interrupted the
+// process call: the buffer may be gone, and nothing more is written.
+bool WriteBlock(const ProcessCall& call, ModuleRecord* module, uint32_t channel, const DataBlock* block,
+                const PortBuffer& buffer)
 {
     OutInstanceData* data = Data(module);
     const uint16_t slot = data->wLogSlot;
@@ -141,18 +157,21 @@ void WriteBlock(ModuleRecord* module, uint32_t channel, const DataBlock* block, 
     uint32_t n = block->wNumberOfSamples;
     if (n > uiGlobalBlockSize)
         n = uiGlobalBlockSize;
-    if (n > size)
-        n = size;
-    const float* samples = BlockSamples(block);
+    if (n > buffer.size)
+        n = buffer.size;
     const uint8_t bit = static_cast<uint8_t>(channel < kPortBits ? 1u << channel : 0u);
     for (uint32_t j = 0; j < n; ++j) {
-        if (samples[j] >= kHighLevel)  // false for a NaN: the bit clears
-            buffer[j] |= bit;
+        if (SetsBit(block, j))
+            buffer.bytes[j] |= bit;
         else
-            buffer[j] &= static_cast<uint8_t>(~bit);
-        if (BoardPortIO(slot, port, kPortWrite, &buffer[j]) == 0)
+            buffer.bytes[j] &= static_cast<uint8_t>(~bit);
+        if (BoardPortIO(slot, port, kPortWrite, &buffer.bytes[j]) == 0) {
             ReportTransferFailure(text::kSendErrorCaption, slot, channel);
+            if (call.Interrupted())
+                return false;
+        }
     }
+    return true;
 }
 
 }  // namespace
@@ -166,16 +185,23 @@ int32_t HOST_CALL TovelOutProcess(ModuleRecord* module)
 {
     if (bExperimentIsPaused == 1)
         return 1;
+    const ProcessCall call(module);
+    if (!call.Entered())
+        return 1;
     const PortBuffer* held = HeldBuffer(module);
     if (!held)
         return 1;  // no run preparation succeeded: nothing to write from
+    // Good until the call is interrupted: only then can the buffer go.
+    const PortBuffer buffer = *held;
     // A module has at most sixteen inputs, whatever count the host gives.
     for (uint32_t c = 0; c < module->uiNumberOfInputs && c < kMaxHostChannels; ++c) {
         DataBlock* block = host::GetInputBlock(module, c);
         if (!block)
             continue;
-        WriteBlock(module, c, block, held->bytes, held->size);
+        const bool written = !call.Interrupted() && WriteBlock(call, module, c, block, buffer);
         host::NewReleaseInputBlock(module, c, Kind().tag, Kind().lines.blockRelease);
+        if (!written || call.Interrupted())
+            return 1;
     }
     return 1;
 }

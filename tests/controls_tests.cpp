@@ -304,3 +304,22 @@ TEST_F(ControlTest, ArrowReportsByItsStateNotItsId)
     const ExpectedMessage less[] = {{WM_COMMAND, kWParam | kLParam, kCommandLess, 0}};
     ExpectSequence(*recorder_, less, "arrow 777 in a less state");
 }
+
+TEST_F(ControlTest, ArrowDisabledWhileHeldLetsTheMouseGoWithoutACommand)
+{
+    const struct {
+        WPARAM up, disabled;
+    } arrows[] = {{kLessUp, kLessDisabled}, {kMoreUp, kMoreDisabled}};
+    for (const auto& arrow : arrows) {
+        HWND a = Make("DOR:CONTROLLESSMORE", 23001);
+        SetState(a, arrow.up);
+        SendMessageA(a, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+        ASSERT_EQ(a, GetCapture());
+        SetState(a, arrow.disabled);  // a foreign 23001 at seven channels does this
+        SendMessageA(a, WM_LBUTTONUP, 0, 0);
+        EXPECT_EQ(nullptr, GetCapture());
+        EXPECT_EQ(arrow.disabled, ControlState(a));
+        DestroyWindow(a);
+    }
+    ExpectNoMessages(*recorder_, "released while disabled");
+}

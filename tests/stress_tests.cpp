@@ -9,8 +9,15 @@
 // is open. Every record handed over ends against a no-access page, so a stray
 // read or write faults at once.
 //
-// KORVU_STRESS_SEED and KORVU_STRESS_STEPS in the environment repeat a run;
-// KORVU_STRESS_TRACE prints every action as it is done.
+// Each run also draws, from its seed, a host that is less polite than the
+// simulated one (sim/host/host_behaviour.h): its x87 environment, services
+// and driver of either calling convention, a stop carried out at once, and
+// services that run the host's loop before they return, in which the run
+// draws what the host does there (process calls, run ends and preparations,
+// removals).
+//
+// KORVU_STRESS_SEED, KORVU_STRESS_RUNS and KORVU_STRESS_STEPS (per run) in the
+// environment repeat a run; KORVU_STRESS_TRACE prints every action.
 
 #include <gmock/gmock.h>
 
@@ -31,6 +38,7 @@
 #include "frame/host/texts.h"
 #include "sim/harness/dialog_script.h"
 #include "sim/harness/double_reference.h"
+#include "sim/host/host_behaviour.h"
 #include "sim/host/sim_host.h"
 #include "sim/harness/test_clock.h"
 #include "sim/harness/sim_driver.h"
@@ -67,6 +75,7 @@ public:
     std::string Check();  // empty when every invariant holds
     std::string Finish();
     const std::string& LastAction() const { return action_; }
+    void InsideAServiceCall();
 
 private:
     uint32_t Pick(std::initializer_list<uint32_t> values)
@@ -81,6 +90,7 @@ private:
 
     void NewModule();
     void SendMessage(Live& m);
+    int32_t Message(Live& m, uint32_t code, void* pointer = nullptr);
     void Process(Live& m);
     void ChangeBlockSize();
     void ChangeSampleDistance();
@@ -104,7 +114,24 @@ private:
     uint8_t* description_ = nullptr;  // a code 124 record, exactly 36 bytes
     std::string action_;
     std::string problem_;  // found during a step, reported by the next Check
+    int nesting_ = 0;      // steps of the host's loop inside a service call
 };
+
+// A host for the run: the given x87 environment, the rest drawn from the seed.
+std::string DrawBehaviours(std::mt19937& rng, const sim::FpuEnvironment& environment)
+{
+    std::string names = environment.name;
+    const struct {
+        const char* name;
+        uint32_t percent;
+    } drawn[] = {{"stop-at-once", 50}, {"warnings-pump", 50}, {"services-pump", 30},
+                 {"dialog-pump", 50},  {"stdcall-services", 50}, {"cdecl-driver", 50}};
+    for (const auto& d : drawn) {
+        if (rng() % 100 < d.percent)
+            names += std::string(",") + d.name;
+    }
+    return names;
+}
 
 uint32_t ChannelCountOf(const Live& m)
 {
@@ -207,6 +234,12 @@ void StressRun::SendMessage(Live& m)
     if (code == 123 && Chance(10))
         m.module.record->pExtraWord = nullptr;
     Note("message", code, m.kind);
+    Message(m, code, pointer);
+}
+
+// A message to the module, with the reservations it should then hold.
+int32_t StressRun::Message(Live& m, uint32_t code, void* pointer)
+{
     uint16_t slot, port;
     memcpy(&slot, static_cast<uint8_t*>(m.module.instanceData) + 192, 2);
     memcpy(&port, static_cast<uint8_t*>(m.module.instanceData) + (m.kind == kOut ? 228 : 196), 2);
@@ -216,6 +249,36 @@ void StressRun::SendMessage(Live& m)
         reserved_[m.kind][slot][port] = 1;
     if (code == 102 && inTable)
         reserved_[m.kind][slot][port] = 0;
+    return result;
+}
+
+// What the host's loop does while a service the plug-in called pumps it: its
+// run timer calls process functions; a user stops, starts or removes.
+void StressRun::InsideAServiceCall()
+{
+    Live* m = AnyModule();
+    if (!m || nesting_ > 0)
+        return;
+    ++nesting_;
+    switch (Below(10)) {
+    case 0:
+        Message(*m, 107);
+        break;
+    case 1:
+        Message(*m, 106);
+        break;
+    case 2:
+        Message(*m, 102);
+        break;
+    case 3:
+        for (auto& each : live_)
+            Process(*each);
+        break;
+    default:
+        Process(*m);
+        break;
+    }
+    --nesting_;
 }
 
 // Process calls; an input module must never hand a block on before the tick
@@ -265,7 +328,7 @@ void StressRun::DialogAction(HWND dialog, Live& m)
         break;
     }
     case 3:
-        m.module.handler(m.module.record, Pick({106, 107}), 0, nullptr);  // a run ends or begins
+        Message(m, Pick({106, 107}));  // a run ends or begins
         break;
     default:
         Process(m);
@@ -528,8 +591,13 @@ std::string StressRun::Finish()
     return problem;
 }
 
-void RunStress(uint32_t seed, uint32_t steps, sim::GuardPlacement placement)
+void RunStress(uint32_t seed, uint32_t steps, sim::GuardPlacement placement, const sim::FpuEnvironment& environment)
 {
+    std::mt19937 draw(seed);
+    sim::HostBehaviourScope behaviours(DrawBehaviours(draw, environment));
+    ASSERT_TRUE(behaviours.Valid());
+    printf("seed %u, host: %s, guard %s\n", seed, sim::HostBehaviours().c_str(),
+           placement == sim::kGuardAfter ? "after" : "before");
     sim::ResetHost();
     sim::SetGuardPlacement(placement);
     SimDriver driver;
@@ -541,6 +609,7 @@ void RunStress(uint32_t seed, uint32_t steps, sim::GuardPlacement placement)
     sim::SetProblemHandler(CollectProblem);
     {
         StressRun run(seed, driver);
+        sim::SetPumpHook([&run] { run.InsideAServiceCall(); });
         ASSERT_TRUE(run.Start());
         LARGE_INTEGER began, now, freq;
         QueryPerformanceCounter(&began);
@@ -558,7 +627,9 @@ void RunStress(uint32_t seed, uint32_t steps, sim::GuardPlacement placement)
                                    << ", after: " << run.LastAction();
         }
         ASSERT_EQ("", run.Finish()) << "seed " << seed;
+        sim::SetPumpHook(nullptr);
     }
+    sim::SetPumpHook(nullptr);
     sim::SetProblemHandler(FailTest);
     sim::SetGuardPlacement(sim::kGuardAfter);
     FreeLibrary(hInstDll);
@@ -567,12 +638,18 @@ void RunStress(uint32_t seed, uint32_t steps, sim::GuardPlacement placement)
 
 }  // namespace
 
-TEST(Stress, HostileHostAgainstOverrunGuards)
+// A run under each x87 environment, on hosts otherwise drawn from their
+// seeds, against overrun and underrun guards in turn: 100,000 steps in all.
+TEST(Stress, HostileHostsAgainstGuardPages)
 {
-    RunStress(EnvNumber("KORVU_STRESS_SEED", 20261208), EnvNumber("KORVU_STRESS_STEPS", 50000), sim::kGuardAfter);
-}
-
-TEST(Stress, HostileHostAgainstUnderrunGuards)
-{
-    RunStress(EnvNumber("KORVU_STRESS_SEED", 4711) + 1, EnvNumber("KORVU_STRESS_STEPS", 50000), sim::kGuardBefore);
+    const std::vector<const sim::FpuEnvironment*> environments = TestableFpuEnvironments();
+    const uint32_t seed = EnvNumber("KORVU_STRESS_SEED", 20261208);
+    const uint32_t runs = EnvNumber("KORVU_STRESS_RUNS", static_cast<uint32_t>(environments.size()));
+    const uint32_t steps = EnvNumber("KORVU_STRESS_STEPS", (100000 + runs - 1) / runs);
+    for (uint32_t r = 0; r < runs; ++r) {
+        RunStress(seed + r, steps, r % 2 ? sim::kGuardBefore : sim::kGuardAfter,
+                  *environments[(seed + r) % environments.size()]);
+        if (HasFatalFailure())
+            return;
+    }
 }

@@ -11,6 +11,7 @@
 #include "sim/harness/test_clock.h"
 #include "tests/kit/cp932.h"
 #include "sim/harness/double_reference.h"
+#include "sim/host/host_behaviour.h"
 #include "tests/kit/module_fixture.h"
 
 using testing::Each;
@@ -19,6 +20,11 @@ using testing::ElementsAre;
 namespace {
 
 const uint32_t kStart = 50000;
+
+bool SameDouble(double a, double b)
+{
+    return a == b || (a != a && b != b);  // equal, or both not a number
+}
 
 }  // namespace
 
@@ -172,16 +178,17 @@ std::vector<TimingCase> TimingCases(uint32_t seed, size_t count)
     return cases;
 }
 
-TEST_F(TovelInRun, ReleaseTicksAndStampsAreDoublePrecisionUnderEveryX87Precision)
+TEST_F(TovelInRun, ReleaseTicksAndStampsAreIeeeDoublesUnderEveryHostFpuEnvironment)
 {
     sim::TestClock clock(Dll());
     sim::Module& m = Bound(kIn, kSlot, 0, 1);
     ChannelRecord* record = m.record->pChannelRecord[0];
-    for (unsigned bits : TestableX87Precisions()) {
-        for (const TimingCase& c : TimingCases(bits, 300)) {
+    uint32_t seed = 0;
+    for (const sim::FpuEnvironment* environment : TestableFpuEnvironments()) {
+        for (const TimingCase& c : TimingCases(++seed, 150)) {
             SCOPED_TRACE(testing::Message() << std::setprecision(17) << c.ms << " ms, " << c.blockSize
-                                            << " samples, start " << c.start << ", block " << c.block << ", x87 at "
-                                            << bits << " bits");
+                                            << " samples, start " << c.start << ", block " << c.block << ", "
+                                            << environment->name);
             sim::SetMilliSecondsPerSample(c.ms);
             sim::SetBlockSize(c.blockSize);
             sim::SetExperimentStartTicks(c.start);
@@ -190,19 +197,59 @@ TEST_F(TovelInRun, ReleaseTicksAndStampsAreDoublePrecisionUnderEveryX87Precision
             const uint32_t due = c.start + ReferenceDueOffset((c.block + 1) * c.blockSize, c.ms);
             const size_t released = Released(m).size();
 
-            const unsigned hostPrecision = SetX87Precision(bits);
+            sim::HostBehaviourScope host(environment->name);
             clock.Set(due - 1);
             Process(m);
             const bool early = Released(m).size() != released;
             clock.Set(due);
             Process(m);
-            SetX87Precision(hostPrecision);
 
             ASSERT_FALSE(early) << "released a tick before " << due;
             ASSERT_EQ(released + 1, Released(m).size()) << "not released at " << due;
             const double perSample = ReferenceProduct(c.ms, 0.001);
             EXPECT_EQ(perSample, Released(m).back().sampleDistance);
             EXPECT_EQ(ReferenceProduct(c.block * c.blockSize, perSample), Released(m).back().startTime);
+        }
+    }
+}
+
+TEST_F(TovelInRun, AnySampleDistanceIsStampedAndTimedWithoutRaisingAnything)
+{
+    // As bits, so that a signalling NaN reaches the module as one; three
+    // samples a block, so the due offset is 3 x the distance, truncated.
+    const struct {
+        uint64_t ms;
+        uint32_t dueOffset;
+    } cases[] = {
+        {0x7FF8000000000000, 0},  // a quiet NaN: no time at all
+        {0x7FF4000000000000, 0},  // a signalling NaN
+        {0x7FF0000000000000, 0},  // +infinity
+        {0xFFF0000000000000, 0},  // -infinity
+        {0x0000000000000000, 0},  // 0
+        {0x0000000000000001, 0},  // the least denormal
+        {0x7FEFFFFFFFFFFFFF, 0},  // the largest double: a multiple of 2^32
+        {0x4000000000000000, 6},  // 2.0
+        {0xC014000000000000, static_cast<uint32_t>(-15)},  // -5.0
+    };
+    sim::TestClock clock(Dll());
+    for (const sim::FpuEnvironment* environment : TestableFpuEnvironments()) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(testing::Message() << environment->name << ", ms 0x" << std::hex << c.ms);
+            sim::Module& m = Prepared(1, kStart, 3);
+            ASSERT_TRUE(sim::WriteStateVariable("fGlobalMilliSecondsPerSample", &c.ms, sizeof c.ms));
+            sim::HostBehaviourScope host(environment->name);
+            clock.Set(kStart + c.dueOffset - 1);
+            Process(m);
+            EXPECT_TRUE(Released(m).empty()) << "released before its due offset";
+            clock.Set(kStart + c.dueOffset);
+            Process(m);
+            ASSERT_EQ(1u, Released(m).size());
+            double ms;
+            memcpy(&ms, &c.ms, sizeof ms);
+            const double perSample = ReferenceProduct(ms, 0.001);
+            EXPECT_TRUE(SameDouble(perSample, Released(m)[0].sampleDistance));
+            EXPECT_TRUE(SameDouble(ReferenceProduct(0, perSample), Released(m)[0].startTime));
+            Send(m, 102);
         }
     }
 }

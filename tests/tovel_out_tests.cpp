@@ -7,6 +7,7 @@
 
 #include "tests/kit/cp932.h"
 #include "sim/harness/double_reference.h"
+#include "sim/host/host_behaviour.h"
 #include "tests/kit/module_fixture.h"
 
 using testing::ElementsAre;
@@ -39,14 +40,47 @@ protected:
     }
 };
 
-TEST_F(TovelOutRun, FiveVoltsSetTheBitAndEverythingBelowOrNotANumberClearsIt)
+TEST_F(TovelOutRun, FiveVoltsSetTheBitAndEverythingBelowOrNotANumberClearsItUnderEveryHostFpuEnvironment)
 {
-    sim::Module& m = Prepared(1, 8);
-    const float inf = INFINITY;
-    sim::QueueInputBlock(m.record, 0, {5.0f, 4.999f, -1.0f, NAN, 7.5f, 0.0f, inf, -inf});
-    EXPECT_EQ(1, Process(m));
-    EXPECT_THAT(Written(), ElementsAre(1, 0, 0, 0, 1, 0, 1, 0));
-    EXPECT_EQ(1u, Releases(0));
+    // As bits, so that a signalling NaN reaches the module as one.
+    const struct {
+        uint32_t bits;
+        uint32_t written;
+    } samples[] = {
+        {0x40A00000, 1},  // 5.0
+        {0x409FFFFF, 0},  // the float just below 5.0
+        {0x40F00000, 1},  // 7.5
+        {0x7F7FFFFF, 1},  // the largest float
+        {0x7F800000, 1},  // +infinity
+        {0xFF800000, 0},  // -infinity
+        {0x7FC00000, 0},  // a quiet NaN
+        {0x7FA00000, 0},  // a signalling NaN
+        {0xFFC00000, 0},  // a NaN with the sign set
+        {0x00000001, 0},  // the least denormal
+        {0x80000000, 0},  // -0.0
+        {0xC0A00000, 0},  // -5.0
+    };
+    std::vector<uint32_t> bits, expected;
+    for (const auto& s : samples) {
+        bits.push_back(s.bits);
+        expected.push_back(s.written);
+    }
+    for (const sim::FpuEnvironment* environment : TestableFpuEnvironments()) {
+        SCOPED_TRACE(environment->name);
+        sim::Module& m = Prepared(1, static_cast<uint32_t>(bits.size()));
+        sim::QueueInputBlockBits(m.record, 0, bits);
+        const size_t before = Written().size();
+        {
+            sim::HostBehaviourScope host(environment->name);
+            EXPECT_EQ(1, Process(m));
+        }
+        const std::vector<uint32_t> written = Written();
+        EXPECT_EQ(expected, std::vector<uint32_t>(written.begin() + before, written.end()));
+        Send(m, 107);
+        Send(m, 102);
+    }
+    EXPECT_EQ(TestableFpuEnvironments().size(), Releases(0));
+    EXPECT_TRUE(sim::Warnings().empty());
 }
 
 TEST_F(TovelOutRun, TwoChannelsWriteEveryPositionChannelZeroFirstAndKeepEachOthersBits)
@@ -183,18 +217,21 @@ TEST_F(TovelOutRun, SampleDistanceMustGiveEachChannelTenMilliseconds)
         double ms;
         int32_t result;
     } cases[] = {{1, 9.9, 0}, {1, 10.0, 1}, {4, 39.9, 0}, {4, 40.0, 1}, {1, NAN, 0}, {1, -10.0, 0},
+                 // No channels: 80 / 0 is infinite, 0 / 0 not a number; neither may raise.
+                 {0, 80.0, 1}, {0, 0.0, 0}, {1, INFINITY, 1}, {1, -INFINITY, 0}, {1, 4.9e-324, 0},
                  // The quotient in double precision, whatever the x87 unit's precision control:
                  // one double below 10 ms per channel fails, and at 24 bits it would round to 10.
                  {3, nextafter(30.0, 0.0), 0}, {3, 30.0, 1}, {7, nextafter(70.0, 0.0), 0}, {7, 70.0, 1}};
-    for (unsigned bits : TestableX87Precisions())
+    for (const sim::FpuEnvironment* environment : TestableFpuEnvironments())
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.channels << " channels, " << c.ms << " ms, x87 at " << bits << " bits");
+        SCOPED_TRACE(testing::Message() << c.channels << " channels, " << c.ms << " ms, " << environment->name);
         sim::SetMilliSecondsPerSample(c.ms);
         sim::Module& m = Bound(kOut, kSlot, 0, c.channels);
         size_t warnings = sim::Warnings().size();
-        const unsigned hostPrecision = SetX87Precision(bits);
-        EXPECT_EQ(c.result, Send(m, 106));
-        SetX87Precision(hostPrecision);
+        {
+            sim::HostBehaviourScope host(environment->name);
+            EXPECT_EQ(c.result, Send(m, 106));
+        }
         if (c.result == 0) {
             ASSERT_EQ(warnings + 1, sim::Warnings().size());
             EXPECT_EQ("Tovel", sim::Warnings().back().caption);

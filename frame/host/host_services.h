@@ -1,11 +1,13 @@
 // The host services the plug-in calls, with the arguments it passes. Each is
-// reached through the function slot that binding filled; the typedefs are
-// shared with the host simulator so both sides agree on one signature.
+// reached through the function slot that binding filled, whichever calling
+// convention the host built it with; the typedefs are shared with the host
+// simulator so both sides agree on one signature.
 #pragma once
 
 #include <stdint.h>
 #include <windows.h>
 
+#include "frame/host/any_convention.h"
 #include "frame/host/binding.h"
 #include "frame/host/host_call.h"
 
@@ -35,90 +37,91 @@ typedef HFONT(HOST_CALL* CreateStackedFontIndirectFn)(const LOGFONTA* font);
 typedef void(HOST_CALL* DeleteStackedObjectFn)(HGDIOBJ object);
 typedef void(HOST_CALL* RegisterMenuEntryFn)(uint32_t command, MenuEntryCallbackFn callback);
 
-template <typename Fn>
-inline Fn Function(HostFunction which)
+// The service in the slot, called with the signature the plug-in declares.
+template <typename Fn, typename... Args>
+inline auto Call(HostFunction which, Args... args)
 {
-    return reinterpret_cast<Fn>(hostFunctionSlot[which]);
+    return CallAnyConvention(reinterpret_cast<Fn>(hostFunctionSlot[which]), args...);
 }
 
 inline void* NewMemAlloc(uint32_t size, const char* tag, int32_t line)
 {
-    return Function<NewMemAllocFn>(HF_NewMemAlloc)(size, tag, line);
+    return Call<NewMemAllocFn>(HF_NewMemAlloc, size, tag, line);
 }
 
 inline void NewDoMemFree(void* block, const char* tag, int32_t line)
 {
-    Function<NewDoMemFreeFn>(HF_NewDoMemFree)(block, tag, line);
+    Call<NewDoMemFreeFn>(HF_NewDoMemFree, block, tag, line);
 }
 
 inline int32_t DefineDllModule()
 {
-    return Function<DefineDllModuleFn>(HF_DefineDllModule)();
+    return Call<DefineDllModuleFn>(HF_DefineDllModule);
 }
 
 inline int32_t DefineDllVariable(const char* name, void* address, uint32_t size)
 {
-    return Function<DefineDllVariableFn>(HF_DefineDllVariable)(name, address, size);
+    return Call<DefineDllVariableFn>(HF_DefineDllVariable, name, address, size);
 }
 
 inline void RegisterModuleClass(const ModuleClassDescriptor* descriptor)
 {
-    Function<RegisterModuleClassFn>(HF_RegisterModuleClass)(descriptor);
+    Call<RegisterModuleClassFn>(HF_RegisterModuleClass, descriptor);
 }
 
 inline int32_t PerformDefaultAction(ModuleRecord* module, uint32_t code, int32_t argument, void* pointer)
 {
-    return Function<PerformDefaultActionFn>(HF_PerformDefaultAction)(module, code, argument, pointer);
+    return Call<PerformDefaultActionFn>(HF_PerformDefaultAction, module, code, argument, pointer);
 }
 
 inline DataBlock* GetInputBlock(ModuleRecord* module, uint32_t input)
 {
-    return Function<GetInputBlockFn>(HF_GetInputBlock)(module, input);
+    return Call<GetInputBlockFn>(HF_GetInputBlock, module, input);
 }
 
 inline void NewReleaseInputBlock(ModuleRecord* module, uint32_t input, const char* tag, int32_t line)
 {
-    Function<NewReleaseInputBlockFn>(HF_NewReleaseInputBlock)(module, input, tag, line);
+    Call<NewReleaseInputBlockFn>(HF_NewReleaseInputBlock, module, input, tag, line);
 }
 
 inline DataBlock* GetCurrentOutputBlock(OutputChannel* channel)
 {
-    return Function<GetCurrentOutputBlockFn>(HF_GetCurrentOutputBlock)(channel);
+    return Call<GetCurrentOutputBlockFn>(HF_GetCurrentOutputBlock, channel);
 }
 
 inline void NewReleaseOutputBlock(OutputChannel* channel, const char* tag, int32_t line)
 {
-    Function<NewReleaseOutputBlockFn>(HF_NewReleaseOutputBlock)(channel, tag, line);
+    Call<NewReleaseOutputBlockFn>(HF_NewReleaseOutputBlock, channel, tag, line);
 }
 
 inline void ChangeModuleSize(ModuleRecord* module, uint32_t inputs, uint32_t outputs)
 {
-    Function<ChangeModuleSizeFn>(HF_ChangeModuleSize)(module, inputs, outputs);
+    Call<ChangeModuleSizeFn>(HF_ChangeModuleSize, module, inputs, outputs);
 }
 
 inline void ShowWarning(const char* caption, const char* text)
 {
-    Function<ShowWarningFn>(HF_ShowWarning)(caption, text);
+    Call<ShowWarningFn>(HF_ShowWarning, caption, text);
 }
 
 inline void StopExperiment()
 {
-    Function<StopExperimentFn>(HF_StopExperiment)();
+    Call<StopExperimentFn>(HF_StopExperiment);
 }
 
 inline HFONT CreateStackedFontIndirect(const LOGFONTA* font)
 {
-    return Function<CreateStackedFontIndirectFn>(HF_CreateStackedFontIndirect)(font);
+    return Call<CreateStackedFontIndirectFn>(HF_CreateStackedFontIndirect, font);
 }
 
 inline void DeleteStackedObject(HGDIOBJ object)
 {
-    Function<DeleteStackedObjectFn>(HF_DeleteStackedObject)(object);
+    Call<DeleteStackedObjectFn>(HF_DeleteStackedObject, object);
 }
 
 inline void RegisterMenuEntry(uint32_t command, MenuEntryCallbackFn callback)
 {
-    Function<RegisterMenuEntryFn>(HF_RegisterMenuEntry)(command, callback);
+    Call<RegisterMenuEntryFn>(HF_RegisterMenuEntry, command, callback);
 }
 
 // Host variables the plug-in reads after binding.

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "sim/host/host_fpu.h"
 #include "sim/host/sim_host.h"
 
 #include <deque>
@@ -46,6 +47,7 @@ struct DialogScriptRunner {
         }
         if (s->next_ < s->steps_.size()) {
             DialogScript::Step step = s->steps_[s->next_++];
+            sim::BackInHost host("a dialog script's step");  // inside the plug-in's dialog loop
             step(s->dialog_);  // may block in a nested dialog of its own
             Schedule(s);
         }

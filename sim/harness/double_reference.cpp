@@ -1,6 +1,5 @@
 #include "sim/harness/double_reference.h"
 
-#include <float.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -30,43 +29,39 @@ TimingCase SeededTimingCase(std::mt19937& rng, uint64_t index)
     return c;
 }
 
-unsigned SetX87Precision(unsigned bits)
-{
-    const unsigned control = bits == 24 ? _PC_24 : bits == 53 ? _PC_53 : _PC_64;
-    const unsigned before = _control87(0, 0) & _MCW_PC;
-    _control87(control, _MCW_PC);
-    return before == _PC_24 ? 24 : before == _PC_53 ? 53 : 64;
-}
-
 namespace {
 
-// A double loaded into the x87 unit and stored again under the given control.
-bool CopySurvives(unsigned bits)
+// A double loaded into the x87 unit and stored again under the control word.
+bool CopySurvives(uint16_t control)
 {
     volatile double original = 0.3;
     double copy = 0;
-    const unsigned before = SetX87Precision(bits);
 #if defined(__GNUC__)
-    __asm__ volatile("fldl %1\n\tfstpl %0" : "=m"(copy) : "m"(original));
+    // With the flags cleared: a flag raised earlier would fault at once
+    // under a control word that unmasks it.
+    uint8_t before[28];
+    __asm__ volatile("fnstenv %1\n\tfnclex\n\tfldcw %3\n\tfldl %2\n\tfstpl %0\n\tfldenv %1"
+                     : "=m"(copy), "=m"(before)
+                     : "m"(original), "m"(control));
 #else
+    (void)control;
     copy = original;
 #endif
-    SetX87Precision(before);
     const double expected = original;
     return memcmp(&copy, &expected, sizeof copy) == 0;
 }
 
 }  // namespace
 
-std::vector<unsigned> TestableX87Precisions()
+std::vector<const sim::FpuEnvironment*> TestableFpuEnvironments()
 {
-    std::vector<unsigned> testable;
-    for (unsigned bits : {64u, 53u, 24u}) {
-        if (CopySurvives(bits))
-            testable.push_back(bits);
+    std::vector<const sim::FpuEnvironment*> testable;
+    for (const sim::FpuEnvironment& e : sim::FpuEnvironments()) {
+        if (e.control == 0 || CopySurvives(e.control))
+            testable.push_back(&e);
         else
-            printf("note: this machine's x87 unit rounds stored doubles at %u bits (an emulator); "
-                   "the cases at %u bits are left out\n", bits, bits);
+            printf("note: this machine's x87 unit rounds stored doubles under %s (an emulator); "
+                   "its cases are left out\n", e.name);
     }
     return testable;
 }

@@ -8,6 +8,8 @@
 #include <random>
 #include <vector>
 
+#include "sim/host/host_fpu.h"
+
 double ReferenceProduct(double a, double b);
 
 // The low 32 bits of samples x milliseconds per sample, truncated toward zero.
@@ -25,11 +27,9 @@ struct TimingCase {
 };
 TimingCase SeededTimingCase(std::mt19937& rng, uint64_t index);
 
-// The x87 precision control, as a host process may leave it: 24, 53 or 64 bits.
-unsigned SetX87Precision(unsigned bits);  // returns the bits it replaced
-
-// The precision controls under which this machine's x87 unit can be tested:
-// a processor stores a double exactly under any of them, but QEMU's x87
-// emulation rounds every store to the precision control, so at 24 bits not
-// even a copy of a double survives there and 24 is left out (with a note).
-std::vector<unsigned> TestableX87Precisions();
+// The host x87 environments (sim/host/host_fpu.h) under which this machine's
+// unit can be tested: a processor stores a double exactly under any of them,
+// but QEMU's x87 emulation rounds every store to the precision control, so at
+// 24 bits not even a copy of a double survives there, and such environments
+// are left out (with a note).
+std::vector<const sim::FpuEnvironment*> TestableFpuEnvironments();

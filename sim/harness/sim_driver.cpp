@@ -1,11 +1,17 @@
 #include "sim/harness/sim_driver.h"
 
 #include "frame/host/proc_address.h"
+#include "sim/host/host_behaviour.h"
 #include "sim/host/sim_host.h"
 
 std::string DriverFolder(const char* variant)
 {
     return sim::PluginPathBesideExe("drivers\\") + variant;
+}
+
+const char* WholeDriver()
+{
+    return sim::Behaving(sim::kCdeclDriver) ? "cdecl" : "full";
 }
 
 bool DriverLoaded()
@@ -16,7 +22,7 @@ bool DriverLoaded()
 bool SimDriver::Load(const char* variant)
 {
     Unload();
-    std::string path = DriverFolder(variant) + "\\tovel.dll";
+    std::string path = DriverFolder(variant ? variant : WholeDriver()) + "\\tovel.dll";
     dll_ = LoadLibraryA(path.c_str());
     if (!dll_)
         return false;

@@ -14,12 +14,17 @@
 // bin/drivers/<variant>/ beside the test program.
 std::string DriverFolder(const char* variant);
 
+// The whole driver's variant: "full", or "cdecl" when the host behaviours
+// say the driver's entry points are built cdecl.
+const char* WholeDriver();
+
 class SimDriver {
 public:
     ~SimDriver() { Unload(); }
 
-    // Loads the variant and resets it: no boards, no wiring, no faults.
-    bool Load(const char* variant = "full");
+    // Loads the variant (the whole driver when null) and resets it: no
+    // boards, no wiring, no faults.
+    bool Load(const char* variant = nullptr);
     // Drops the test's reference; true when no tovel.dll is loaded any more,
     // that is when nobody else still holds the driver.
     bool Unload();

@@ -11,9 +11,15 @@ namespace {
 
 const size_t kPage = 4096;
 
-std::map<void*, void*>& Regions()  // block -> region base
+struct Region {
+    uint8_t* base;   // the whole reservation
+    uint8_t* data;   // its accessible pages
+    size_t dataPages;
+};
+
+std::map<void*, Region>& Regions()  // block -> its region
 {
-    static std::map<void*, void*> regions;
+    static std::map<void*, Region> regions;
     return regions;
 }
 
@@ -45,7 +51,7 @@ void* GuardedAlloc(size_t size)
         VirtualProtect(base + dataPages * kPage, kPage, PAGE_NOACCESS, &old);
         block = base + dataPages * kPage - size;
     }
-    Regions()[block] = base;
+    Regions()[block] = Region{base, g_placement == kGuardBefore ? base + kPage : base, dataPages};
     return block;
 }
 
@@ -54,8 +60,17 @@ void GuardedFree(void* block)
     auto it = Regions().find(block);
     if (it == Regions().end())
         return;
-    VirtualFree(it->second, 0, MEM_RELEASE);
+    VirtualFree(it->second.base, 0, MEM_RELEASE);
     Regions().erase(it);
+}
+
+void GuardedSeal(void* block, bool sealed)
+{
+    auto it = Regions().find(block);
+    if (it == Regions().end())
+        return;
+    DWORD old;
+    VirtualProtect(it->second.data, it->second.dataPages * kPage, sealed ? PAGE_NOACCESS : PAGE_READWRITE, &old);
 }
 
 }  // namespace sim

@@ -1,14 +1,70 @@
 // Module records and data blocks, laid out as the host lays them out and each
-// placed against a guard page.
+// placed against a guard page; the host's calls into each module; and the
+// host's run going on inside a service call, for the behaviours that say so.
 
 #include <string.h>
 
+#include <map>
+
+#include "sim/host/host_behaviour.h"
+#include "sim/host/host_fpu.h"
 #include "sim/host/host_services_impl.h"
 #include "sim/host/host_state.h"
 
 namespace sim {
 
 namespace {
+
+// The plug-in's functions for each module the host has: a module's handler
+// and process function are called through the host, which gives the plug-in
+// the x87 environment the behaviours chose and checks what comes back.
+struct PluginFunctions {
+    ModuleHandlerFn handler;
+    ModuleProcessFn process;
+};
+
+std::map<ModuleRecord*, PluginFunctions>& Placed()
+{
+    static std::map<ModuleRecord*, PluginFunctions> placed;
+    return placed;
+}
+
+std::function<void()> g_pumpHook;
+bool g_pumping;
+
+int32_t HOST_CALL CallHandler(ModuleRecord* module, uint32_t code, int32_t argument, void* pointer)
+{
+    auto it = Placed().find(module);
+    if (it == Placed().end()) {
+        ReportProblem("a message " + std::to_string(code) + " to a module record the host never made");
+        return 0;
+    }
+    const ModuleHandlerFn handler = it->second.handler;
+    // Creation and settings open the plug-in's dialogs.
+    const bool dialogs = code == 101 || code == 103;
+    IntoPlugin call("its message handler", dialogs ? kControlAndUnmaskedFlags : kControlAndStatus, code);
+    return handler(module, code, argument, pointer);
+}
+
+int32_t HOST_CALL CallProcess(ModuleRecord* module)
+{
+    auto it = Placed().find(module);
+    if (it == Placed().end()) {
+        ReportProblem("a process call of a module record the host never made");
+        return 0;
+    }
+    const ModuleProcessFn process = it->second.process;
+    IntoPlugin call("its process function", kControlAndStatus);
+    return process(module);
+}
+
+std::vector<ModuleRecord*> PlacedRecords()
+{
+    std::vector<ModuleRecord*> records;
+    for (const auto& entry : Placed())
+        records.push_back(entry.first);
+    return records;
+}
 
 DataBlock* NewBlock(uint32_t capacity)
 {
@@ -40,15 +96,46 @@ Module CreateModule(const ModuleClassDescriptor& cls, HWND owner)
         m.record->pOutputChannel[c] = static_cast<OutputChannel*>(GuardedAlloc(sizeof(OutputChannel)));
         memset(m.record->pOutputChannel[c], 0, sizeof(OutputChannel));
     }
-    m.handler = cls.pfnMessageHandler;
-    m.process = cls.pfnProcess;
+    Placed()[m.record] = PluginFunctions{cls.pfnMessageHandler, cls.pfnProcess};
+    m.handler = CallHandler;
+    m.process = CallProcess;
     return m;
+}
+
+void SetPumpHook(std::function<void()> hook)
+{
+    g_pumpHook = hook;
+}
+
+void PumpHostRun()
+{
+    if (g_pumping || !HostExperimentRunning())
+        return;  // a loop already dispatching; or no run for the host's timer to drive
+    g_pumping = true;
+    if (g_pumpHook) {
+        g_pumpHook();
+    } else {
+        for (ModuleRecord* record : PlacedRecords()) {
+            if (Placed().count(record))
+                CallProcess(record);
+        }
+    }
+    g_pumping = false;
+}
+
+void EndRunOfEveryModule()
+{
+    for (ModuleRecord* record : PlacedRecords()) {
+        if (Placed().count(record))
+            CallHandler(record, 107, 0, nullptr);
+    }
 }
 
 void DestroyModule(Module& m)
 {
     if (!m.record)
         return;
+    Placed().erase(m.record);
     HostState& s = State();
     for (int c = 0; c < kMaxHostChannels; ++c) {
         auto in = s.inputs.find({m.record, static_cast<uint32_t>(c)});
@@ -73,15 +160,23 @@ void DestroyModule(Module& m)
 
 // ---------------------------------------------------------------- input blocks
 
-void QueueInputBlock(ModuleRecord* module, uint32_t input, const std::vector<float>& samples)
+void QueueInputBlockBits(ModuleRecord* module, uint32_t input, const std::vector<uint32_t>& sampleBits)
 {
-    DataBlock* block = NewBlock(static_cast<uint32_t>(samples.size()));
+    DataBlock* block = NewBlock(static_cast<uint32_t>(sampleBits.size()));
     block->dStartTime = 0.0;
     block->dSampleDistance = 0.0;
-    block->wNumberOfSamples = static_cast<uint16_t>(samples.size());
-    if (!samples.empty())
-        memcpy(BlockSamples(block), samples.data(), samples.size() * sizeof(float));
+    block->wNumberOfSamples = static_cast<uint16_t>(sampleBits.size());
+    if (!sampleBits.empty())
+        memcpy(BlockSamples(block), sampleBits.data(), sampleBits.size() * sizeof(uint32_t));
     State().inputs[{module, input}].blocks.push_back(block);
+}
+
+void QueueInputBlock(ModuleRecord* module, uint32_t input, const std::vector<float>& samples)
+{
+    std::vector<uint32_t> bits(samples.size());
+    if (!samples.empty())
+        memcpy(bits.data(), samples.data(), samples.size() * sizeof(float));
+    QueueInputBlockBits(module, input, bits);
 }
 
 void SetEndlessInputBlock(ModuleRecord* module, uint32_t input, const std::vector<float>& samples)
@@ -154,6 +249,7 @@ DataBlock* HOST_CALL HostGetCurrentOutputBlock(OutputChannel* channel)
         slot.block = NewBlock(capacity);
         slot.capacity = capacity;
     } else if (!slot.handedOut) {
+        GuardedSeal(slot.block, false);
         memset(slot.block, 0xCD, sizeof(DataBlock) + capacity * sizeof(float));
     }
     slot.handedOut = true;
@@ -173,6 +269,10 @@ void HOST_CALL HostNewReleaseOutputBlock(OutputChannel* channel, const char* tag
     ++slot.released;
     slot.lastStartTime = slot.block->dStartTime;
     slot.lastSampleDistance = slot.block->dSampleDistance;
+    struct SealAfter {
+        DataBlock* block;
+        ~SealAfter() { GuardedSeal(block, true); }  // the plug-in has no business with it now
+    } seal{slot.block};
     if (!State().captureOutputBlocks)
         return;
     CapturedBlock c;

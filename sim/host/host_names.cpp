@@ -4,6 +4,8 @@
 
 #include <utility>
 
+#include "sim/host/host_behaviour.h"
+#include "sim/host/host_fpu.h"
 #include "sim/host/host_services_impl.h"
 #include "sim/host/host_state.h"
 
@@ -75,7 +77,8 @@ static_assert(kVariableCount == 59 && kFunctionCount == 102, "the host's publish
 uint32_t g_otherVariables[kVariableCount];
 
 // A host function the plug-in has no business calling: it fails the test by
-// name. Taking no arguments is safe with a caller-cleans convention.
+// name. It takes no arguments, so it leaves the stack as either convention
+// expects.
 template <int I>
 int32_t HOST_CALL Trap()
 {
@@ -97,34 +100,61 @@ const TrapFn* Traps()
     return MakeTraps(std::make_integer_sequence<int, kFunctionCount>());
 }
 
+// A service as the host publishes it, in either calling convention: the
+// host's own code runs under its own x87 environment, and the host's run
+// may go on before the service returns.
+template <const char* Name, auto Implementation>
+struct Published;
+
+template <const char* Name, typename R, typename... A, R(HOST_CALL* Implementation)(A...)>
+struct Published<Name, Implementation> {
+    static R Serve(A... a)
+    {
+        BackInHost host(Name);
+        struct PumpAfter {
+            ~PumpAfter()
+            {
+                if (Behaving(kServicesPumpTheRun))
+                    PumpHostRun();
+            }
+        } pump;
+        return Implementation(a...);
+    }
+    static R HOST_CALL AsCdecl(A... a) { return Serve(a...); }
+    static R __stdcall AsStdcall(A... a) { return Serve(a...); }
+};
+
 struct Service {
     const char* name;
-    uintptr_t address;
+    uintptr_t asCdecl;
+    uintptr_t asStdcall;
 };
+
+template <typename Fn>
+uintptr_t Address(Fn fn)
+{
+    return reinterpret_cast<uintptr_t>(fn);
+}
+
+#define SIM_SERVICE_NAMES(X)                                                                        \
+    X(NewMemAlloc) X(NewDoMemFree) X(DefineDllModule) X(DefineDllVariable) X(RegisterModuleClass)  \
+    X(PerformDefaultAction) X(NewReleaseOutputBlock) X(GetCurrentOutputBlock) X(GetInputBlock)     \
+    X(NewReleaseInputBlock) X(ChangeModuleSize) X(ShowWarning) X(StopExperiment)                   \
+    X(CreateStackedFontIndirect) X(DeleteStackedObject) X(RegisterMenuEntry)
+
+#define SIM_SERVICE_NAME(name) const char k##name[] = #name;
+SIM_SERVICE_NAMES(SIM_SERVICE_NAME)
+#undef SIM_SERVICE_NAME
 
 uintptr_t ServiceAddress(const std::string& name)
 {
-    static const Service services[] = {
-        {"NewMemAlloc", reinterpret_cast<uintptr_t>(&HostNewMemAlloc)},
-        {"NewDoMemFree", reinterpret_cast<uintptr_t>(&HostNewDoMemFree)},
-        {"DefineDllModule", reinterpret_cast<uintptr_t>(&HostDefineDllModule)},
-        {"DefineDllVariable", reinterpret_cast<uintptr_t>(&HostDefineDllVariable)},
-        {"RegisterModuleClass", reinterpret_cast<uintptr_t>(&HostRegisterModuleClass)},
-        {"PerformDefaultAction", reinterpret_cast<uintptr_t>(&HostPerformDefaultAction)},
-        {"NewReleaseOutputBlock", reinterpret_cast<uintptr_t>(&HostNewReleaseOutputBlock)},
-        {"GetCurrentOutputBlock", reinterpret_cast<uintptr_t>(&HostGetCurrentOutputBlock)},
-        {"GetInputBlock", reinterpret_cast<uintptr_t>(&HostGetInputBlock)},
-        {"NewReleaseInputBlock", reinterpret_cast<uintptr_t>(&HostNewReleaseInputBlock)},
-        {"ChangeModuleSize", reinterpret_cast<uintptr_t>(&HostChangeModuleSize)},
-        {"ShowWarning", reinterpret_cast<uintptr_t>(&HostShowWarning)},
-        {"StopExperiment", reinterpret_cast<uintptr_t>(&HostStopExperiment)},
-        {"CreateStackedFontIndirect", reinterpret_cast<uintptr_t>(&HostCreateStackedFontIndirect)},
-        {"DeleteStackedObject", reinterpret_cast<uintptr_t>(&HostDeleteStackedObject)},
-        {"RegisterMenuEntry", reinterpret_cast<uintptr_t>(&HostRegisterMenuEntry)},
-    };
+#define SIM_SERVICE_ENTRY(name) \
+    {k##name, Address(&Published<k##name, &Host##name>::AsCdecl), Address(&Published<k##name, &Host##name>::AsStdcall)},
+    static const Service services[] = {SIM_SERVICE_NAMES(SIM_SERVICE_ENTRY)};
+#undef SIM_SERVICE_ENTRY
     for (const Service& s : services) {
         if (name == s.name)
-            return s.address;
+            return Behaving(kStdcallServices) ? s.asStdcall : s.asCdecl;
     }
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "sim/host/host_behaviour.h"
 #include "sim/host/host_services_impl.h"
 #include "sim/host/host_state.h"
 
@@ -122,6 +123,15 @@ bool SetExperimentStartTicks(uint32_t ticks)
     return WriteStateVariable("dwExperimentStartTimeTicks", &ticks, sizeof ticks);
 }
 
+bool HostExperimentRunning()
+{
+    for (const Announcement& a : State().announcements) {
+        if (a.accepted && a.name == "bExperimentIsRunning" && a.size == 4)
+            return *static_cast<const uint32_t*>(a.address) == 1;
+    }
+    return false;
+}
+
 uint32_t HostBlockSize()
 {
     for (const Announcement& a : State().announcements) {
@@ -217,6 +227,8 @@ void HOST_CALL HostChangeModuleSize(ModuleRecord* module, uint32_t inputs, uint3
         module->uiNumberOfInputs = inputs;
         module->uiNumberOfOutputs = outputs;
     }
+    if (Behaving(kDialogPump))
+        PumpDialogs();
 }
 
 const std::vector<SizeChange>& SizeChanges() { return State().sizeChanges; }
@@ -229,17 +241,25 @@ void HOST_CALL HostShowWarning(const char* caption, const char* text)
     State().warnings.push_back(Warning{Str(caption), Str(text)});
     if (State().warningsModal)
         MessageBoxA(HostWindow(), text, caption, MB_OK | MB_ICONWARNING);
+    if (Behaving(kWarningsPumpTheRun))
+        PumpHostRun();  // a message box's loop: the host's timer goes on
 }
 
 const std::vector<Warning>& Warnings() { return State().warnings; }
 void ClearWarnings() { State().warnings.clear(); }
 void SetWarningsModal(bool modal) { State().warningsModal = modal; }
 
+// The polite host notes the request and stops the run when its own loop next
+// gets to it (the engine and the bench watch StopCount); the run goes on
+// until then. A host that stops at once ends it inside the call.
 void HOST_CALL HostStopExperiment()
 {
     RecordCall("StopExperiment");
     ++State().stops;
-    SetExperimentRunning(false);
+    if (Behaving(kStopAtOnce) && HostExperimentRunning()) {
+        SetExperimentRunning(false);
+        EndRunOfEveryModule();
+    }
 }
 
 int StopCount() { return State().stops; }

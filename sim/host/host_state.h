@@ -83,4 +83,7 @@ uintptr_t HostAnswer(UINT message, const std::string& name);
 // Drops all blocks the host still holds (ResetHost).
 void ReleaseAllBlocks();
 
+// Run end (107) to every module the host has, as a host that stops at once.
+void EndRunOfEveryModule();
+
 }  // namespace sim

@@ -1,9 +1,36 @@
-// Loading the plug-in the way the host does: by path, then its exports by name.
+// Loading the plug-in the way the host does: by path, then its exports by
+// name. The host calls the exports as it calls everything in the plug-in:
+// under the x87 environment the behaviours chose, checked on return.
 
 #include "frame/host/proc_address.h"
+#include "sim/host/host_fpu.h"
 #include "sim/host/sim_host.h"
 
 namespace sim {
+
+namespace {
+
+Plugin g_exports;  // one plug-in per process, as in the host
+
+int32_t HOST_CALL Setup(HWND host)
+{
+    IntoPlugin call("SetupKorvuDLL", kControlAndUnmaskedFlags);  // menus and classes
+    return g_exports.setup(host);
+}
+
+int32_t HOST_CALL Finish(int32_t argument)
+{
+    IntoPlugin call("FinishKorvuDLL", kControlAndUnmaskedFlags);
+    return g_exports.finish(argument);
+}
+
+int32_t HOST_CALL Wep(int32_t argument)
+{
+    IntoPlugin call("WEP", kControlAndStatus);
+    return g_exports.wep(argument);
+}
+
+}  // namespace
 
 bool LoadPlugin(const char* path, Plugin* plugin)
 {
@@ -11,11 +38,15 @@ bool LoadPlugin(const char* path, Plugin* plugin)
     plugin->dll = LoadLibraryA(path);
     if (!plugin->dll)
         return false;
-    plugin->setup = ProcAddress<decltype(plugin->setup)>(plugin->dll, "SetupKorvuDLL");
-    plugin->finish = ProcAddress<decltype(plugin->finish)>(plugin->dll, "FinishKorvuDLL");
-    plugin->wep = ProcAddress<decltype(plugin->wep)>(plugin->dll, "WEP");
-    if (plugin->setup && plugin->finish && plugin->wep)
+    g_exports.setup = ProcAddress<decltype(plugin->setup)>(plugin->dll, "SetupKorvuDLL");
+    g_exports.finish = ProcAddress<decltype(plugin->finish)>(plugin->dll, "FinishKorvuDLL");
+    g_exports.wep = ProcAddress<decltype(plugin->wep)>(plugin->dll, "WEP");
+    if (g_exports.setup && g_exports.finish && g_exports.wep) {
+        plugin->setup = Setup;
+        plugin->finish = Finish;
+        plugin->wep = Wep;
         return true;
+    }
     UnloadPlugin(plugin);
     return false;
 }

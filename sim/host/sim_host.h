@@ -8,6 +8,7 @@
 #include <stdint.h>
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -114,6 +115,9 @@ void* GuardedAlloc(size_t size);
 enum GuardPlacement { kGuardAfter, kGuardBefore };
 void SetGuardPlacement(GuardPlacement placement);
 void GuardedFree(void* block);
+// No access to the block while it is handed back to the host (a use after
+// release faults), then access again when the host hands it out anew.
+void GuardedSeal(void* block, bool sealed);
 
 // ---------------------------------------------------------------- services seen
 struct Warning {
@@ -160,7 +164,9 @@ const std::vector<SizeChange>& SizeChanges();
 
 // ---------------------------------------------------------------- modules
 // A module record of the host's layout with its instance data, channel
-// records and output channels, each against a guard page.
+// records and output channels, each against a guard page. `handler` and
+// `process` are the host's calls into the plug-in's functions for the module:
+// under the x87 environment the behaviours chose, checked on return.
 struct Module {
     ModuleRecord* record;
     void* instanceData;
@@ -171,9 +177,23 @@ struct Module {
 Module CreateModule(const ModuleClassDescriptor& cls, HWND owner);
 void DestroyModule(Module& module);
 
+// The host's run going on inside a service call, as a host's timer does when
+// the service pumps messages: one process call of every module while an
+// experiment runs (never two such turns nested). A hook, while set, does
+// instead whatever a test wants to happen there.
+void PumpHostRun();
+void SetPumpHook(std::function<void()> hook);
+// What a pumped queue may hold for the plug-in's settings dialog, sent to
+// every dialog of this thread: less, more, copy the name (1031, 1032), a
+// press on channel button 1, OK and Cancel.
+void PumpDialogs();
+bool HostExperimentRunning();  // what the host last wrote to bExperimentIsRunning
+
 // Input blocks waiting on input `input` of a module: GetInputBlock hands out
 // the oldest, NewReleaseInputBlock drops it.
 void QueueInputBlock(ModuleRecord* module, uint32_t input, const std::vector<float>& samples);
+// The samples as their bits, kept exactly (a signalling NaN stays one).
+void QueueInputBlockBits(ModuleRecord* module, uint32_t input, const std::vector<uint32_t>& sampleBits);
 size_t QueuedInputBlocks(ModuleRecord* module, uint32_t input);
 // A block that GetInputBlock hands out again after every release, for runs
 // longer than anyone would queue (benchmarks).

@@ -102,11 +102,23 @@ void ResetState(Driver& d)
     TovelSimResetProbe();
 }
 
-double Microseconds()
+int64_t CounterSinceLoad()
 {
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
-    return (now.QuadPart - g_loadedAt.QuadPart) * 1e6 / g_frequency.QuadPart;
+    return now.QuadPart - g_loadedAt.QuadPart;
+}
+
+double Microseconds(int64_t counterSinceLoad)
+{
+    return counterSinceLoad * 1e6 / g_frequency.QuadPart;
+}
+
+TovelSimTransfer WithTime(uint32_t index)
+{
+    TovelSimTransfer t = State().trace[index];
+    t.microseconds = Microseconds(State().traceCounts[index]);
+    return t;
 }
 
 void SetCsvAtUnload(const std::string& path)
@@ -237,7 +249,7 @@ int32_t TOVEL_SIM_CALL TovelSimTraceEntry(uint32_t index, TovelSimTransfer* entr
     Locked lock;
     if (index >= State().trace.size() || !entry)
         return 0;
-    *entry = State().trace[index];
+    *entry = WithTime(index);
     return 1;
 }
 
@@ -248,9 +260,11 @@ int32_t TOVEL_SIM_CALL TovelSimWriteTraceCsv(const char* path)
     if (!f)
         return 0;
     fprintf(f, "sequence,microseconds,thread,slot,port,direction,value,result,error\n");
-    for (const TovelSimTransfer& t : State().trace)
+    for (uint32_t i = 0; i < State().trace.size(); ++i) {
+        const TovelSimTransfer t = WithTime(i);
         fprintf(f, "%u,%.1f,%u,%u,%u,%s,0x%02X,%d,%d\n", t.sequence, t.microseconds, t.threadId, t.slot, t.port,
                 t.direction == 0 ? "out" : "in", t.value, t.result, t.error);
+    }
     if (State().traceDropped)
         fprintf(f, "# cut short: the trace was full, %u later transfers are not in it\n", State().traceDropped);
     const bool failed = ferror(f) != 0;

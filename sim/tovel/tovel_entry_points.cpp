@@ -64,11 +64,11 @@ int32_t FaultError(const Board& b)
 void Trace(uint32_t slot, uint32_t port, uint32_t direction, uint32_t value, int32_t error)
 {
     Driver& d = State();
-    TovelSimTransfer t = {++d.sequence, slot, port, direction, value, error ? 0 : 1, error, GetCurrentThreadId(),
-                          Microseconds()};
-    if (d.trace.size() < d.traceLimit)
+    TovelSimTransfer t = {++d.sequence, slot, port, direction, value, error ? 0 : 1, error, GetCurrentThreadId(), {}};
+    if (d.trace.size() < d.traceLimit) {
         d.trace.push_back(t);
-    else
+        d.traceCounts.push_back(CounterSinceLoad());
+    } else
         ++d.traceDropped;
 }
 

@@ -54,7 +54,11 @@ struct Calls {
 
 struct Driver {
     Board boards[kSlots];
+    // The microseconds are filled in when the trace is read: in a transfer,
+    // only the performance counter is taken, so the driver's entry points
+    // change nothing in the caller's floating-point unit.
     std::vector<TovelSimTransfer> trace;
+    std::vector<int64_t> traceCounts;  // performance counter since load, per entry
     uint32_t traceLimit = 1u << 20;
     uint32_t traceDropped = 0;   // transfers after the trace was full
     uint32_t sequence = 0;
@@ -68,7 +72,8 @@ extern CRITICAL_SECTION g_lock;
 Driver& State();
 void ResetState(Driver& d);
 void SetBoard(Board& b, bool present, uint32_t ioAddress, uint32_t ioLength, uint32_t switchValue);
-double Microseconds();
+int64_t CounterSinceLoad();
+double Microseconds(int64_t counterSinceLoad);
 // Reads the boards, their wiring and the trace file from an INI file. With
 // any problem in it, nothing is changed and each problem is added to
 // `problems` as "file:line: key: what is wrong".

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "resources/resource_ids.h"
+#include "sim/host/host_behaviour.h"
 #include "sim/workbench/bench_dialogs.h"
 #include "sim/workbench/bench_file.h"
 #include "sim/workbench/board_panel.h"
@@ -68,12 +69,15 @@ void ShowModules()
 
 void ShowRunState()
 {
-    wchar_t title[128];
+    wchar_t title[256];
     const double seconds = g_bench->experiment.t / 1000.0;
-    swprintf(title, 128, L"Korvu ホスト シミュレータ — bench: %ls", !g_bench->running ? L"stopped"
+    swprintf(title, 256, L"Korvu ホスト シミュレータ — bench: %ls", !g_bench->running ? L"stopped"
                                                              : g_bench->paused ? L"paused" : L"running");
     if (g_bench->running)
-        swprintf(title + wcslen(title), 128 - wcslen(title), L", %.1f s", seconds);
+        swprintf(title + wcslen(title), 256 - wcslen(title), L", %.1f s", seconds);
+    const std::string behaviours = sim::HostBehaviours();
+    if (behaviours != "none")  // a host less polite than the simulated one
+        swprintf(title + wcslen(title), 256 - wcslen(title), L" — host: %hs", behaviours.c_str());
     SetWindowTextW(sim::HostWindow(), title);
     ModifyMenuW(g_menu, kCmdPause, MF_BYCOMMAND | MF_STRING, kCmdPause,
                 g_bench->paused ? L"&Resume" : L"&Pause");

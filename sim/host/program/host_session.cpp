@@ -23,7 +23,7 @@ std::string InUserPaths(std::string text, const std::string& windowsPath)
 bool HostSession::LoadDriver(const HostOptions& options, std::string* error)
 {
     if (!driver.Load()) {
-        *error = "cannot load the simulated driver from " + DriverFolder("full");
+        *error = "cannot load the simulated driver from " + DriverFolder(WholeDriver());
         return false;
     }
     // Loading resets the driver; its own configuration is read again here,
@@ -33,7 +33,7 @@ bool HostSession::LoadDriver(const HostOptions& options, std::string* error)
     const DWORD n = GetEnvironmentVariableA("TOVEL_SIM_INI", named, MAX_PATH);
     if (ini.empty() && n > 0 && n < MAX_PATH)
         ini = named;
-    const std::string beside = DriverFolder("full") + "\\tovel.ini";
+    const std::string beside = DriverFolder(WholeDriver()) + "\\tovel.ini";
     if (ini.empty() && GetFileAttributesA(beside.c_str()) != INVALID_FILE_ATTRIBUTES)
         ini = beside;
     boardFile = ini;

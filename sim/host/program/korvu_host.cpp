@@ -12,6 +12,7 @@
 #include "sim/host/program/scripted_run.h"
 #include "sim/workbench/bench_file.h"
 #include "sim/harness/screenshot.h"
+#include "sim/host/host_behaviour.h"
 
 namespace {
 
@@ -34,10 +35,15 @@ void Usage()
            "  --interactive         the host window as a bench: place modules, run them by hand,\n"
            "                        watch the board (the Bench menu)\n"
            "  --bench FILE          open the bench saved in FILE (implies --interactive)\n"
+           "  --host-behaviour LIST a host less polite than the simulated one: names from the list\n"
+           "                        below, separated by commas (at most one fpu-...)\n"
            "  --help                this text\n"
            "The boards come from --ini, else from the file TOVEL_SIM_INI names, else from\n"
            "tovel.ini beside the simulated tovel.dll, else one board at slot 0 whose output\n"
-           "ports are wired to its input ports.\n");
+           "ports are wired to its input ports.\n"
+           "Host behaviours:\n");
+    for (const sim::NamedBehaviour& b : sim::HostBehaviourNames())
+        printf("  %-20s %s\n", b.name, b.what);
 }
 
 enum ParseResult { kRun, kHelp, kRefused };
@@ -98,7 +104,7 @@ ParseResult ParseOption(int argc, char** argv, int& i, HostOptions* o)
     const WholeNumberOption* whole = nullptr;
     for (const WholeNumberOption& w : kWholeNumberOptions)
         whole = a == w.name ? &w : whole;
-    if (!whole && a != "--ms" && a != "--ini" && a != "--out" && a != "--bench") {
+    if (!whole && a != "--ms" && a != "--ini" && a != "--out" && a != "--bench" && a != "--host-behaviour") {
         printf("korvu_host: unknown option '%s' (--help lists them)\n", argv[i]);
         return kRefused;
     }
@@ -124,6 +130,11 @@ ParseResult ParseOption(int argc, char** argv, int& i, HostOptions* o)
     if (a == "--bench") {
         o->benchFile = v;
         o->interactive = true;
+    }
+    std::string error;
+    if (a == "--host-behaviour" && !sim::SetHostBehaviours(v, &error)) {
+        printf("korvu_host: --host-behaviour %s (--help lists them)\n", error.c_str());
+        return kRefused;
     }
     return kRun;
 }
