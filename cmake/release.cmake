@@ -3,14 +3,18 @@
 # simulated driver in a folder of its own, the host simulator, and the
 # SHA-256 sums of them all.
 
-install(FILES $<TARGET_FILE:korvu_ux1> packaging/INSTALL.txt DESTINATION .)
+# INSTALL.txt with Windows line ends: old Notepad shows a file with bare
+# line feeds as one line.
+configure_file(packaging/INSTALL.txt ${CMAKE_BINARY_DIR}/package-files/INSTALL.txt @ONLY NEWLINE_STYLE CRLF)
+install(FILES $<TARGET_FILE:korvu_ux1> ${CMAKE_BINARY_DIR}/package-files/INSTALL.txt DESTINATION .)
 if(MINGW AND CMAKE_OBJCOPY)
     install(FILES $<TARGET_FILE:korvu_ux1>.debug DESTINATION .)
 endif()
 install(FILES $<TARGET_FILE:tovel_sim_full> sim/tovel/tovel.ini.example DESTINATION simulated-tovel-driver)
-install(FILES $<TARGET_FILE:korvu_host> $<TARGET_FILE:korvu_ux1> DESTINATION host-simulator)
+# The host simulator reads tovel.ini beside korvu_host.exe and writes its
+# output to korvu_host_output beside it.
+install(FILES $<TARGET_FILE:korvu_host> $<TARGET_FILE:korvu_ux1> sim/tovel/tovel.ini.example DESTINATION host-simulator)
 install(FILES $<TARGET_FILE:tovel_sim_full> DESTINATION host-simulator/drivers/full)
-install(FILES sim/tovel/tovel.ini.example DESTINATION host-simulator/drivers)
 install(CODE [[
     set(root "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")
     file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE "${root}" "${root}/*")

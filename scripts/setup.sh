@@ -4,7 +4,7 @@
 set -eu
 
 need="cmake make g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 \
-xvfb x11-utils fonts-ipafont-gothic googletest imagemagick locales python3 python3-venv"
+xvfb x11-utils fonts-ipafont-gothic googletest locales python3 python3-venv"
 
 missing=""
 for p in $need; do

@@ -37,6 +37,7 @@ protected:
         bench_.driver = &Driver();
         bench_.plugin = Dll();
         OpenBenchWindow(bench_, false);
+        sim::SetCaptureOutputBlocks(true);  // the bench keeps none; the tests look at every one
         ShowWindow(sim::HostWindow(), SW_SHOWNOACTIVATE);
     }
     void TearDown() override
@@ -139,8 +140,9 @@ void ExpectInFollowsOut(const Bench& bench)
         size_t j = 0;
         for (const sim::CapturedBlock& b : blocks) {
             for (float s : b.samples) {
-                ASSERT_LT(j, out.written[c].size());
-                EXPECT_EQ(out.written[c][j], s == engine::kHighVolts) << "channel " << c << " sample " << j;
+                ASSERT_LT(static_cast<long long>(j), bench.experiment.fed * bench.blockSize);
+                EXPECT_EQ(engine::FedLevel(bench.experiment, out, c, j), s == engine::kHighVolts)
+                    << "channel " << c << " sample " << j;
                 ++j;
             }
         }
@@ -212,7 +214,7 @@ TEST_F(BenchTest, APersonRunsPausesPullsTheBoardSavesAndReopens)
     SaveScreenshot(sim::HostWindow(), "bench");
     RECT host;
     GetWindowRect(sim::HostWindow(), &host);
-    MoveWindow(sim::HostWindow(), 0, 0, 570, 500, TRUE);
+    MoveWindow(sim::HostWindow(), 0, 0, 466, 500, TRUE);
     SaveScreenshot(GetDesktopWindow(), "bench_all_windows");
     MoveWindow(sim::HostWindow(), host.left, host.top, host.right - host.left, host.bottom - host.top, TRUE);
     SaveScreenshot(panel, "bench_board_panel");
@@ -224,6 +226,7 @@ TEST_F(BenchTest, APersonRunsPausesPullsTheBoardSavesAndReopens)
     EXPECT_EQ(handedOn, engine::ReleasedBlocks(bench_.experiment.inputs[0]));
     ClickAt(panel, PullButtonRect(0));
     EXPECT_TRUE(BoardPulled(Driver(), 0));
+    SaveScreenshot(panel, "bench_board_panel_pulled");
 
     // Resumed, the output module's writes fail: one box per channel, each
     // with how often it came, and the plug-in stops the run.
@@ -299,6 +302,67 @@ TEST_F(BenchTest, AClickTogglesAnUnwiredInputLine)
     ClickAt(panel, InputLampRect(0, 0));  // slot 0's input port 0 reads its output port 0
     ASSERT_TRUE(Driver().TovelSimGetBoardInfo(0, &board));
     EXPECT_EQ(0u, board.input[0].value);
+    EXPECT_EQ("in0.0 bit 0 is wired to out0.0: it shows that output and a click cannot set it.", BoardPanelHint());
+}
+
+std::wstring Title()
+{
+    wchar_t title[256] = L"";
+    GetWindowTextW(sim::HostWindow(), title, 256);
+    return title;
+}
+
+// Each run starts clean, and the live view holds the current run's last
+// seconds and nothing older, however long the bench runs.
+TEST_F(BenchTest, TheLiveViewHoldsOnlyTheCurrentRunsLastSeconds)
+{
+    PlaceAndSetUp(IDM_TOVEL_OUT, 0, L"Pattern");
+    PlaceAndSetUp(IDM_TOVEL_IN, 1, L"Readback");
+    const OutputChannel* channel = bench_.modules[1]->module.record->pOutputChannel[0];
+    const double blockSeconds = bench_.blockSize * bench_.msPerSample / 1000;
+    Menu(kCmdStart);
+    Advance(bench_, 60000);
+    const LiveChannel& live = bench_.live[channel];
+    ASSERT_FALSE(live.blocks.empty());
+    EXPECT_NEAR(60.0, live.End(), 2 * blockSeconds);
+    EXPECT_LE(live.End() - live.blocks.front().start, kLiveSeconds + 2 * blockSeconds) << "nothing older is kept";
+    Menu(kCmdStop);
+    Menu(kCmdStart);
+    Advance(bench_, 2000);
+    ASSERT_FALSE(bench_.live[channel].blocks.empty());
+    EXPECT_EQ(0.0, bench_.live[channel].blocks.front().start) << "the new run's first block, not the old run's";
+    EXPECT_LE(bench_.live[channel].End(), 2.0);
+    Menu(kCmdStop);
+}
+
+// The title says what the run does: its time runs on in a pause, and once
+// the plug-in stops the run the title says so while its warnings are open.
+TEST_F(BenchTest, TheTitleSaysWhatTheRunIsDoing)
+{
+    PlaceAndSetUp(IDM_TOVEL_OUT, 0, L"Pattern");
+    Menu(kCmdStart);
+    Advance(bench_, 1000);
+    ShowBenchState();
+    EXPECT_THAT(Title(), HasSubstr(L"bench: running, experiment time 1.0 s"));
+    Menu(kCmdPause);
+    Advance(bench_, 3000);
+    ShowBenchState();
+    EXPECT_THAT(Title(), HasSubstr(L"bench: paused; experiment time 4.0 s"));
+    Menu(kCmdPause);
+    PullBoard(Driver(), 0, true);
+    Advance(bench_, 100);
+    std::wstring whileWarned;
+    DialogScript warning[kChannels];
+    for (DialogScript& w : warning)
+        w.Then([&](HWND d) {
+            whileWarned = Title();
+            Click(d, IDOK);
+        });
+    {
+        ArmedScripts armed({&warning[0], &warning[1], &warning[2]});
+        ShowBenchState();
+    }
+    EXPECT_THAT(whileWarned, HasSubstr(L"bench: stopped by the plug-in at "));
 }
 
 DWORD g_wall = 50000;

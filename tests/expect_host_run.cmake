@@ -1,9 +1,15 @@
 # Runs the host program as a user would from a shell and checks how it ends:
 # its exit code and a line of what it printed; optionally a file it wrote,
-# by its content and its size.
+# by its content and its size, and a file it must not leave. BEFORE runs the
+# program once first with other arguments, whatever comes of it.
 #
-#   cmake -DPROGRAM=path [-DEMULATOR=wine] -DARGS="a b" -DEXIT=n -DOUTPUT=regex
-#         [-DFILE=path [-DFILE_MATCHES=regex] [-DFILE_MAX_BYTES=n]] -P expect_host_run.cmake
+#   cmake -DPROGRAM=path [-DEMULATOR=wine] [-DBEFORE="a b"] -DARGS="a b" -DEXIT=n -DOUTPUT=regex
+#         [-DFILE=path [-DFILE_MATCHES=regex] [-DFILE_MAX_BYTES=n]] [-DFILE_ABSENT=path]
+#         -P expect_host_run.cmake
+if(DEFINED BEFORE)
+    separate_arguments(before UNIX_COMMAND "${BEFORE}")
+    execute_process(COMMAND ${EMULATOR} ${PROGRAM} ${before} OUTPUT_QUIET ERROR_QUIET)
+endif()
 separate_arguments(args UNIX_COMMAND "${ARGS}")
 execute_process(
     COMMAND ${EMULATOR} ${PROGRAM} ${args}
@@ -33,4 +39,7 @@ if(DEFINED FILE)
             message(FATAL_ERROR "korvu_host ${ARGS}: ${FILE} has ${bytes} bytes, more than ${FILE_MAX_BYTES}")
         endif()
     endif()
+endif()
+if(DEFINED FILE_ABSENT AND EXISTS "${FILE_ABSENT}")
+    message(FATAL_ERROR "korvu_host ${ARGS}: ${FILE_ABSENT} is there, left from an earlier run")
 endif()

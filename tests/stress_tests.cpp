@@ -115,6 +115,7 @@ private:
     std::string action_;
     std::string problem_;  // found during a step, reported by the next Check
     int nesting_ = 0;      // steps of the host's loop inside a service call
+    int turnsLeft_ = 0;    // of them in this step: a failing driver warns for every write
 };
 
 // A host for the run: the given x87 environment, the rest drawn from the seed.
@@ -257,8 +258,9 @@ int32_t StressRun::Message(Live& m, uint32_t code, void* pointer)
 void StressRun::InsideAServiceCall()
 {
     Live* m = AnyModule();
-    if (!m || nesting_ > 0)
+    if (!m || nesting_ > 0 || turnsLeft_ == 0)
         return;
+    --turnsLeft_;
     ++nesting_;
     switch (Below(10)) {
     case 0:
@@ -473,6 +475,7 @@ void StressRun::ChangeChannelCount(Live& m)
 
 void StressRun::Step()
 {
+    turnsLeft_ = 3;
     Live* m = AnyModule();
     const uint32_t step = Below(20);
     if (step < 2) {

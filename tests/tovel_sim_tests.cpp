@@ -225,7 +225,7 @@ TEST_F(TovelSimTest, IniFileDescribesBoardsWiringPatternsAndFaults)
 TEST_F(TovelSimTest, IniFileProblemsAreNamedAndChangeNothing)
 {
     const struct {
-        const char* lines;
+        std::string lines;
         const char* problem;  // after "<file>:"
     } cases[] = {
         {"[board0\npresent=1\n", "1: [board0: the section name has no closing ']'"},
@@ -245,6 +245,13 @@ TEST_F(TovelSimTest, IniFileProblemsAreNamedAndChangeNothing)
         {"[board0]\npresent=1\n[wiring]\nin0.0=out0.0x\n", "4: in0.0: a wire is written"},
         {"[board0]\npresent=1\n[Board0]\n", "3: [Board0]: given twice (first on line 1)"},
         {"[board0]\npresent=1\nerror=08x\n", "3: error: '08x' is not an error code"},
+        {"[board0]\npresent=1\naddress=\n", "3: address: no value"},
+        {"[board0]\npresent=1\nswitch=256\n", "3: switch: '256' is not a switch value from 0 to 0xFF"},
+        {"[board0]\npresent=1\n[board2]\npresent=1\naddress=0x300\n", "5: address: 0x300 is board0's too"},
+        {"[board0]\npresent=1\n[board1]\npresent=1\n", "3: address: 0x300 (the default) is board0's too"},
+        {"[trace]\ncsv=no such folder\\t.csv\n", "2: csv: the folder "},
+        {std::string("\xFF\xFE[\0b\0", 6), " not a text file in the expected encoding (ASCII or UTF-8; this one is UTF-16)"},
+        {std::string("[board0]\npresent=1\0\n", 19), " not a text file in the expected encoding (ASCII or UTF-8; this one holds NUL bytes)"},
     };
     const std::string ini = TempPath("tovel_sim_bad.ini");
     for (const auto& c : cases) {
@@ -266,7 +273,7 @@ TEST_F(TovelSimTest, IniFileProblemsAreNamedAndChangeNothing)
     EXPECT_EQ(2u, driver_.TovelSimCheckIni(ini.c_str(), problems, sizeof problems));
     EXPECT_EQ(ini + ":2: line: longer than 1022 characters\n" + ini + ":3: present: 'maybe' is not 0 or 1\n",
               std::string(problems));
-    std::ofstream(ini) << "[BOARD3]\nPresent=1 ; comment\nin0=\nerror=-5\n";
+    std::ofstream(ini) << "[BOARD3]\nPresent=1 ; comment\nfail=\nerror=-5\n";
     EXPECT_EQ(0u, driver_.TovelSimCheckIni(ini.c_str(), nullptr, 0));
     ASSERT_EQ(1, driver_.TovelSimLoadIni(ini.c_str()));
     TovelSimBoardInfo three;

@@ -29,7 +29,6 @@ void Feed(Experiment& e)
             const bool level = SourceLevel(f.sources[c], e.fed);
             sim::QueueInputBlock(f.module->record, static_cast<uint32_t>(c),
                                  std::vector<float>(e.blockSize, level ? kHighVolts : 0.0f));
-            f.written[c].insert(f.written[c].end(), e.blockSize, level);
         }
     }
     ++e.fed;
@@ -47,7 +46,6 @@ sim::Module* StartRun(Experiment& e)
     e.fed = 0;
     sim::Module* refused = nullptr;
     for (FedModule& f : e.outputs) {
-        f.written.assign(f.sources.size(), {});
         f.prepared = f.module->handler(f.module->record, 106, 0, nullptr);
         if (f.prepared != 1 && !refused)
             refused = f.module;
@@ -68,11 +66,8 @@ void HostTick(Experiment& e, sim::TestClock& clock)
         Feed(e);
     for (FedModule& f : e.outputs)
         f.module->process(f.module->record);
-    for (WatchedModule& w : e.inputs) {
+    for (WatchedModule& w : e.inputs)
         w.module->process(w.module->record);
-        while (w.releaseTicks.size() < ReleasedBlocks(w))
-            w.releaseTicks.push_back(clock.Now());
-    }
 }
 
 void AdvanceToNextEvent(Experiment& e)
@@ -103,6 +98,11 @@ void EndRun(Experiment& e)
 uint64_t ReleasedBlocks(const WatchedModule& w)
 {
     return sim::ReleasedOutputBlocks(w.module->record->pOutputChannel[0]);
+}
+
+bool FedLevel(const Experiment& e, const FedModule& f, size_t channel, long long sample)
+{
+    return SourceLevel(f.sources[channel], sample / e.blockSize);
 }
 
 }  // namespace engine

@@ -21,16 +21,18 @@ namespace engine {
 struct FedModule {
     sim::Module* module = nullptr;
     std::vector<SignalSource> sources;           // one per channel
-    std::vector<std::vector<bool>> written;      // every level fed, per channel, sample by sample
     int32_t prepared = 0;                        // its answer to run preparation
 };
 
 // A "Tovel IN" module, watched on its first channel.
 struct WatchedModule {
     sim::Module* module = nullptr;
-    std::vector<uint32_t> releaseTicks;          // the clock at each block it handed on
     int32_t prepared = 0;
 };
+
+// The longest sample distance a run takes, in milliseconds: the host
+// program's option, the bench's settings and its files alike.
+const double kMostMsPerSample = 1e9;
 
 struct Experiment {
     int blockSize = 10;
@@ -58,5 +60,10 @@ void EndRun(Experiment& e);
 
 // Input blocks handed on so far by an input module's first channel.
 uint64_t ReleasedBlocks(const WatchedModule& w);
+
+// The level fed on a channel at a sample of the run: the source's level for
+// the sample's block. Nothing is kept per sample, so a run of any length
+// costs no memory for it.
+bool FedLevel(const Experiment& e, const FedModule& f, size_t channel, long long sample);
 
 }  // namespace engine

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "sim/common/utf8.h"
+
 namespace {
 
 template <typename T>
@@ -58,8 +60,8 @@ bool Encode(const std::wstring& path, int width, int height, std::vector<BYTE>& 
 
 bool WritePng(const std::string& path, int width, int height, const void* bgra)
 {
-    wchar_t wide[MAX_PATH];
-    if (width <= 0 || height <= 0 || !MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH))
+    const std::wstring wide = Widen(path);
+    if (width <= 0 || height <= 0)
         return false;
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     UINT stride = 0;
@@ -68,6 +70,6 @@ bool WritePng(const std::string& path, int width, int height, const void* bgra)
     if (SUCCEEDED(com))
         CoUninitialize();
     if (!written)
-        DeleteFileA(path.c_str());  // no half-written picture
+        DeleteFileW(wide.c_str());  // no half-written picture
     return written;
 }

@@ -6,5 +6,6 @@
 
 #include <string>
 
-// Writes the 32-bit top-down DIB bits (BGRA, alpha ignored) as an RGB PNG.
+// Writes the 32-bit top-down DIB bits (BGRA, alpha ignored) as an RGB PNG
+// at the UTF-8 path.
 bool WritePng(const std::string& path, int width, int height, const void* bgra);

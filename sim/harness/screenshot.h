@@ -1,5 +1,6 @@
-// Screenshots of what the tests show, for a person to look at: the window as
-// it stands on the screen, written as a PNG file to build/screenshots/.
+// Screenshots of what the tests and the host program show, for a person to
+// look at: the window as it stands, written as a PNG file to
+// build/screenshots/ or to a UTF-8 path.
 #pragma once
 
 #include <windows.h>
@@ -10,5 +11,5 @@
 std::string SaveScreenshot(HWND window, const char* name);  // build/screenshots/<name>.png
 std::string SaveScreenshotTo(HWND window, const std::string& path);
 
-// The Unix path of a Windows path under Wine; empty elsewhere.
+// The Unix path of a Windows path (both UTF-8) under Wine; empty elsewhere.
 std::string UnixPath(const std::string& windowsPath);

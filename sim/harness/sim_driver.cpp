@@ -1,6 +1,7 @@
 #include "sim/harness/sim_driver.h"
 
 #include "frame/host/proc_address.h"
+#include "sim/common/utf8.h"
 #include "sim/host/host_behaviour.h"
 #include "sim/host/sim_host.h"
 
@@ -23,7 +24,7 @@ bool SimDriver::Load(const char* variant)
 {
     Unload();
     std::string path = DriverFolder(variant ? variant : WholeDriver()) + "\\tovel.dll";
-    dll_ = LoadLibraryA(path.c_str());
+    dll_ = LoadLibraryW(Widen(path).c_str());
     if (!dll_)
         return false;
     // Every control must be there: a driver built from another list is refused.

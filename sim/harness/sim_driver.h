@@ -9,9 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "sim/common/utf8.h"
 #include "sim/tovel/tovel_sim.h"
 
-// bin/drivers/<variant>/ beside the test program.
+// bin/drivers/<variant>/ beside the test program (UTF-8, as every path here).
 std::string DriverFolder(const char* variant);
 
 // The whole driver's variant: "full", or "cdecl" when the host behaviours
@@ -44,8 +45,8 @@ private:
 // Points the plug-in's bare-name load at one folder for a scope.
 class DriverSearchFolder {
 public:
-    explicit DriverSearchFolder(const char* variant) { SetDllDirectoryA(DriverFolder(variant).c_str()); }
-    ~DriverSearchFolder() { SetDllDirectoryA(nullptr); }
+    explicit DriverSearchFolder(const char* variant) { SetDllDirectoryW(Widen(DriverFolder(variant)).c_str()); }
+    ~DriverSearchFolder() { SetDllDirectoryW(nullptr); }
 };
 
 bool DriverLoaded();

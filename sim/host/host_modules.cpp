@@ -31,6 +31,7 @@ std::map<ModuleRecord*, PluginFunctions>& Placed()
 
 std::function<void()> g_pumpHook;
 bool g_pumping;
+OutputBlockObserver g_outputObserver;
 
 int32_t HOST_CALL CallHandler(ModuleRecord* module, uint32_t code, int32_t argument, void* pointer)
 {
@@ -273,6 +274,8 @@ void HOST_CALL HostNewReleaseOutputBlock(OutputChannel* channel, const char* tag
         DataBlock* block;
         ~SealAfter() { GuardedSeal(block, true); }  // the plug-in has no business with it now
     } seal{slot.block};
+    if (g_outputObserver)
+        g_outputObserver(channel, slot.block);
     if (!State().captureOutputBlocks)
         return;
     CapturedBlock c;
@@ -310,6 +313,7 @@ const std::vector<CapturedBlock>& CapturedBlocks(OutputChannel* channel)
 }
 
 void SetOutputBlocksAvailable(bool available) { State().outputBlocksAvailable = available; }
+void SetOutputBlockObserver(OutputBlockObserver observer) { g_outputObserver = observer; }
 
 void ReleaseAllBlocks()
 {

@@ -3,6 +3,7 @@
 // under the x87 environment the behaviours chose, checked on return.
 
 #include "frame/host/proc_address.h"
+#include "sim/common/utf8.h"
 #include "sim/host/host_fpu.h"
 #include "sim/host/sim_host.h"
 
@@ -35,7 +36,7 @@ int32_t HOST_CALL Wep(int32_t argument)
 bool LoadPlugin(const char* path, Plugin* plugin)
 {
     *plugin = Plugin();
-    plugin->dll = LoadLibraryA(path);
+    plugin->dll = LoadLibraryW(Widen(path).c_str());
     if (!plugin->dll)
         return false;
     g_exports.setup = ProcAddress<decltype(plugin->setup)>(plugin->dll, "SetupKorvuDLL");
@@ -60,9 +61,9 @@ void UnloadPlugin(Plugin* plugin)
 
 std::string PluginPathBesideExe(const char* fileName)
 {
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir(path, n);
+    wchar_t path[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::string dir = Narrow(std::wstring(path, n));
     size_t slash = dir.find_last_of("\\/");
     dir = slash == std::string::npos ? std::string() : dir.substr(0, slash + 1);
     return dir + fileName;

@@ -222,7 +222,11 @@ uint64_t ReleasedOutputBlocks(OutputChannel* channel);  // counted even when cal
 double LastReleasedStartTime(OutputChannel* channel);
 double LastReleasedSampleDistance(OutputChannel* channel);
 void SetOutputBlocksAvailable(bool available);
-void SetCaptureOutputBlocks(bool capture);  // on by default; long benchmarks count only
+void SetCaptureOutputBlocks(bool capture);  // on by default; long runs and benchmarks count only
+// Called with each output block the plug-in hands on, as it stands then: a
+// run of any length can look at every block without the host keeping any.
+typedef std::function<void(OutputChannel* channel, const DataBlock* block)> OutputBlockObserver;
+void SetOutputBlockObserver(OutputBlockObserver observer);
 uint32_t HostBlockSize();         // what the host last wrote to uiGlobalBlockSize
 
 // ---------------------------------------------------------------- the plug-in
@@ -232,9 +236,10 @@ struct Plugin {
     int32_t(HOST_CALL* finish)(int32_t) = nullptr;
     int32_t(HOST_CALL* wep)(int32_t) = nullptr;
 };
-// Loads the plug-in by path; false if it or one of its exports is missing.
+// Loads the plug-in by path (UTF-8); false if it or one of its exports is missing.
 bool LoadPlugin(const char* path, Plugin* plugin);
 void UnloadPlugin(Plugin* plugin);
+// The UTF-8 path of a file beside the running program.
 std::string PluginPathBesideExe(const char* fileName);
 
 }  // namespace sim

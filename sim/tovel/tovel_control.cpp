@@ -4,8 +4,10 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 
+#include "sim/common/utf8.h"
 #include "sim/tovel/tovel_state.h"
 
 uint32_t TovelSimOverlapsNow();
@@ -34,25 +36,24 @@ Board* Find(uint32_t slot)
 
 std::string BesideThisDll(HMODULE self, const char* file)
 {
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(self, path, MAX_PATH);
-    std::string dir(path, n);
+    wchar_t path[MAX_PATH];
+    DWORD n = GetModuleFileNameW(self, path, MAX_PATH);
+    std::string dir = Narrow(std::wstring(path, n));
     size_t slash = dir.find_last_of("\\/");
     return (slash == std::string::npos ? std::string() : dir.substr(0, slash + 1)) + file;
 }
 
 // At load: the file TOVEL_SIM_INI names, else tovel.ini beside the driver,
 // else one board at slot 0. A file with problems, or a named one that is not
-// there, leaves no board at all, so
-// that a mistake is not hidden behind the default board; its problems go to
-// the debugger's output.
+// there, leaves no board at all, so that a mistake is not hidden behind the
+// default board; its problems go to the debugger's output.
 void LoadOwnConfiguration(HMODULE self)
 {
-    char variable[MAX_PATH];
-    const DWORD n = GetEnvironmentVariableA("TOVEL_SIM_INI", variable, MAX_PATH);
+    wchar_t variable[MAX_PATH];
+    const DWORD n = GetEnvironmentVariableW(L"TOVEL_SIM_INI", variable, MAX_PATH);
     const bool named = n > 0 && n < MAX_PATH;
-    const std::string path = named ? std::string(variable) : BesideThisDll(self, "tovel.ini");
-    if (!named && GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    const std::string path = named ? Narrow(variable) : BesideThisDll(self, "tovel.ini");
+    if (!named && GetFileAttributesW(Widen(path).c_str()) == INVALID_FILE_ATTRIBUTES) {
         SetBoard(State().boards[0], true, 0x300, 16, 0);
         return;
     }
@@ -256,7 +257,7 @@ int32_t TOVEL_SIM_CALL TovelSimTraceEntry(uint32_t index, TovelSimTransfer* entr
 int32_t TOVEL_SIM_CALL TovelSimWriteTraceCsv(const char* path)
 {
     Locked lock;
-    FILE* f = fopen(path, "w");
+    FILE* f = _wfopen(Widen(path).c_str(), L"w");
     if (!f)
         return 0;
     fprintf(f, "sequence,microseconds,thread,slot,port,direction,value,result,error\n");
@@ -269,6 +270,18 @@ int32_t TOVEL_SIM_CALL TovelSimWriteTraceCsv(const char* path)
         fprintf(f, "# cut short: the trace was full, %u later transfers are not in it\n", State().traceDropped);
     const bool failed = ferror(f) != 0;
     return fclose(f) == 0 && !failed ? 1 : 0;
+}
+
+uint32_t TOVEL_SIM_CALL TovelSimTakeTrace(TovelSimTransfer* entries, uint32_t most)
+{
+    Locked lock;
+    Driver& d = State();
+    const uint32_t taken = static_cast<uint32_t>(std::min<size_t>(most, d.trace.size()));
+    for (uint32_t i = 0; i < taken; ++i)
+        entries[i] = WithTime(i);
+    d.trace.erase(d.trace.begin(), d.trace.begin() + taken);
+    d.traceCounts.erase(d.traceCounts.begin(), d.traceCounts.begin() + taken);
+    return taken;
 }
 
 uint32_t TOVEL_SIM_CALL TovelSimTraceDropped(void)

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <string>
 
+#include "sim/common/utf8.h"
 #include "sim/tovel/tovel_state.h"
 
 namespace tovel {
@@ -61,7 +62,10 @@ struct Reader {
     const char* path = nullptr;
     std::vector<std::string>* problems = nullptr;
     Board boards[kSlots];
+    int boardLine[kSlots] = {};     // where each board's section begins
+    int addressLine[kSlots] = {};   // where its address is given; 0: the default
     std::string csv;
+    int csvLine = 0;
     struct Wire { uint32_t inSlot, outSlot; int line; };
     std::vector<Wire> wires;
     int board = -1;            // the [boardN] being read, or -1
@@ -96,6 +100,7 @@ void ReadSectionHeader(Reader& r, int line, const std::string& text)
     if (name.compare(0, 5, "board") == 0 && Number(name.substr(5), 0, kSlots - 1, &slot)) {
         r.section = "board";
         r.board = static_cast<int>(slot);
+        r.boardLine[slot] = line;
     } else if (name == "wiring" || name == "trace") {
         r.section = name;
     } else {
@@ -124,12 +129,15 @@ void ReadFaultList(Reader& r, int line, const std::string& value, Board& b)
     }
 }
 
-// One key of a [boardN] section; an empty value leaves the key's default.
+// One key of a [boardN] section. Only `fail` may be empty (no faults).
 void ReadBoardKey(Reader& r, int line, const std::string& key, const std::string& value)
 {
     Board& b = r.boards[r.board];
-    if (value.empty())
+    if (value.empty()) {
+        if (key != "fail")
+            r.Problem(line, key, "no value");
         return;
+    }
     uint32_t v = 0;
     auto number = [&](uint64_t low, uint64_t high, const char* wanted) {
         if (Number(value, low, high, &v))
@@ -141,9 +149,10 @@ void ReadBoardKey(Reader& r, int line, const std::string& key, const std::string
         b.present = v == 1;
     } else if (key == "address" && number(0, 0xFFFF, "an I/O address from 0 to 0xFFFF")) {
         memcpy(b.resource + kTovelResourceIoAddress, &v, 4);
+        r.addressLine[r.board] = line;
     } else if (key == "length" && number(1, 0xFFFF, "a length from 1 to 0xFFFF")) {
         memcpy(b.resource + kTovelResourceIoLength, &v, 4);
-    } else if (key == "switch" && number(0, 0xFFFFFFFF, "a switch value from 0 to 0xFFFFFFFF")) {
+    } else if (key == "switch" && number(0, 0xFF, "a switch value from 0 to 0xFF")) {
         b.switchValue = v;
     } else if (key == "in0" || key == "in1") {
         Input& in = b.input[key[2] - '0'];
@@ -219,9 +228,10 @@ void ReadKey(Reader& r, int line, const std::string& text)
     if (r.section == "wiring") {
         ReadWire(r, line, key, value);
     } else if (r.section == "trace") {
-        if (key == "csv")
+        if (key == "csv") {
             r.csv = value;
-        else
+            r.csvLine = line;
+        } else
             r.Problem(line, key, "no such key in [trace] (csv)");
     } else if (std::find(std::begin(kBoardKeys), std::end(kBoardKeys), key) == std::end(kBoardKeys)) {
         r.Problem(line, key, "no such key in a board's section");
@@ -243,27 +253,121 @@ void CheckWires(Reader& r)
     }
 }
 
+uint32_t Address(const Board& b)
+{
+    uint32_t address;
+    memcpy(&address, b.resource + kTovelResourceIoAddress, 4);
+    return address;
+}
+
+// No two boards answer at one I/O address, given or the default.
+void CheckAddresses(Reader& r)
+{
+    for (int s = 0; s < kSlots; ++s) {
+        for (int t = 0; t < s && r.boards[s].present; ++t) {
+            if (!r.boards[t].present || Address(r.boards[t]) != Address(r.boards[s]))
+                continue;
+            char address[16];
+            snprintf(address, sizeof address, "0x%X", Address(r.boards[s]));
+            r.Problem(r.addressLine[s] ? r.addressLine[s] : r.boardLine[s], "address",
+                      std::string(address) + (r.addressLine[s] ? "" : " (the default)") + " is board" +
+                          std::to_string(t) + "'s too: give each board its own address");
+            break;
+        }
+    }
+}
+
+// The folder the file's relative paths start from.
+std::string FolderOf(const std::string& path)
+{
+    const size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+bool Absolute(const std::string& path)
+{
+    return (path.size() > 1 && path[1] == ':') || (!path.empty() && (path[0] == '\\' || path[0] == '/'));
+}
+
+// The trace's file: beside the INI file when the path is relative, in a
+// folder that exists.
+void CheckTraceFile(Reader& r)
+{
+    if (r.csv.empty())
+        return;
+    if (!Absolute(r.csv))
+        r.csv = FolderOf(r.path) + r.csv;
+    const std::string folder = FolderOf(r.csv);
+    const DWORD attributes = GetFileAttributesW(Widen(folder.empty() ? "." : folder).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        r.Problem(r.csvLine, "csv", "the folder " + folder + " does not exist");
+}
+
+const size_t kLongestLine = 1022;
+const size_t kMostBytes = 1 << 20;
+
+// The file's bytes, or why there are none.
+bool ReadBytes(const char* path, std::string* bytes, std::string* why)
+{
+    const std::wstring wide = Widen(path);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        *why = "no such file";
+        return false;
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        *why = "a folder, not a file";
+        return false;
+    }
+    FILE* f = _wfopen(wide.c_str(), L"rb");
+    if (!f) {
+        *why = "cannot be read";
+        return false;
+    }
+    char chunk[4096];
+    for (size_t n; bytes->size() <= kMostBytes && (n = fread(chunk, 1, sizeof chunk, f)) > 0;)
+        bytes->append(chunk, n);
+    fclose(f);
+    if (bytes->size() > kMostBytes) {
+        *why = "longer than a board file can be (1 MB)";
+        return false;
+    }
+    // A UTF-16 file (Notepad's "Unicode") has a byte order mark and a NUL in
+    // every other byte; text in the expected encoding has neither.
+    const bool utf16 = bytes->size() >= 2 && ((bytes->compare(0, 2, "\xFF\xFE") == 0) ||
+                                              bytes->compare(0, 2, "\xFE\xFF") == 0);
+    if (utf16 || bytes->find('\0') != std::string::npos) {
+        *why = std::string("not a text file in the expected encoding (ASCII or UTF-8") +
+               (utf16 ? "; this one is UTF-16)" : "; this one holds NUL bytes)");
+        return false;
+    }
+    return true;
+}
+
 // Reads the whole file into `r`; false with any problem.
 bool Read(const char* path, Reader& r)
 {
     std::vector<std::string>* problems = r.problems;
-    FILE* f = fopen(path, "r");
-    if (!f) {
-        problems->push_back(std::string(path) + ": cannot be read");
+    std::string bytes, why;
+    if (!ReadBytes(path, &bytes, &why)) {
+        problems->push_back(std::string(path) + ": " + why);
         return false;
     }
     const size_t before = problems->size();
     for (Board& b : r.boards)
         SetBoard(b, false, 0x300, 16, 0);
-    char buffer[1024];
-    for (int line = 1; fgets(buffer, sizeof buffer, f); ++line) {
-        if (!strchr(buffer, '\n') && !feof(f)) {
-            r.Problem(line, "line", "longer than " + std::to_string(sizeof buffer - 2) + " characters");
-            for (int c = fgetc(f); c != EOF && c != '\n';)
-                c = fgetc(f);
+    size_t at = 0;
+    for (int line = 1; at < bytes.size(); ++line) {
+        size_t end = bytes.find('\n', at);
+        if (end == std::string::npos)
+            end = bytes.size();
+        std::string text = bytes.substr(at, end - at);
+        at = end + 1;
+        if (text.size() > kLongestLine + (text.back() == '\r' ? 1 : 0)) {
+            r.Problem(line, "line", "longer than " + std::to_string(kLongestLine) + " characters");
             continue;
         }
-        std::string text = Trimmed(buffer);
+        text = Trimmed(text);
         if (line == 1 && text.compare(0, 3, "\xEF\xBB\xBF") == 0)
             text = text.substr(3);  // a UTF-8 byte order mark
         if (text.empty() || text[0] == ';' || text[0] == '#')
@@ -273,8 +377,9 @@ bool Read(const char* path, Reader& r)
         else
             ReadKey(r, line, text);
     }
-    fclose(f);
     CheckWires(r);
+    CheckAddresses(r);
+    CheckTraceFile(r);
     // By line, as a reader goes through the file (the wires are checked last).
     auto line = [&](const std::string& p) { return atoi(p.c_str() + strlen(path) + 1); };
     std::stable_sort(problems->begin() + before, problems->end(),

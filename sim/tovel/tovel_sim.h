@@ -4,7 +4,8 @@
 //
 // Configuration is read at load from the INI file named by the environment
 // variable TOVEL_SIM_INI, else from tovel.ini beside the DLL; without either,
-// one board sits at slot 0 (see tovel.ini.example).
+// one board sits at slot 0 (see tovel.ini.example). Every path it takes or
+// names is UTF-8.
 #pragma once
 
 #include <stdint.h>
@@ -88,6 +89,9 @@ struct TovelSimBoardInfo {
                                  int32_t errorCode)) \
     X(uint32_t, TovelSimTraceLength, (void)) \
     X(int32_t, TovelSimTraceEntry, (uint32_t index, struct TovelSimTransfer* entry)) \
+    /* Moves the oldest transfers, at most `most`, out of the trace into */ \
+    /* `entries`; answers how many. A long run drains it as it goes. */ \
+    X(uint32_t, TovelSimTakeTrace, (struct TovelSimTransfer* entries, uint32_t most)) \
     /* Transfers left out of the trace because it was full. */ \
     X(uint32_t, TovelSimTraceDropped, (void)) \
     X(int32_t, TovelSimWriteTraceCsv, (const char* path)) \

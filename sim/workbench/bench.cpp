@@ -57,9 +57,25 @@ void Assemble(Bench& bench)
             f.sources.assign(m->sources.begin(), m->sources.begin() + Channels(*m));
             e.outputs.push_back(f);
         } else {
-            e.inputs.push_back({&m->module, {}, 0});
+            e.inputs.push_back({&m->module, 0});
         }
     }
+}
+
+// A block Tovel IN handed on, kept for the live view while it is in the
+// last kLiveSeconds of its channel.
+void KeepLive(Bench& bench, const OutputChannel* channel, const DataBlock* block)
+{
+    LiveChannel& live = bench.live[channel];
+    LiveBlock b;
+    b.start = block->dStartTime;
+    b.distance = block->dSampleDistance;
+    const float* samples = BlockSamples(block);
+    for (uint32_t j = 0; j < block->wNumberOfSamples; ++j)
+        b.levels.push_back(samples[j] != 0.0f);
+    live.blocks.push_back(std::move(b));
+    while (live.blocks.size() > 1 && live.blocks.front().End() < live.End() - kLiveSeconds)
+        live.blocks.pop_front();
 }
 
 }  // namespace
@@ -153,6 +169,9 @@ bool StartRun(Bench& bench)
     if (bench.running)
         return true;
     Assemble(bench);
+    bench.live.clear();  // each run starts clean
+    bench.stoppedByPlugin = false;
+    sim::SetOutputBlockObserver([&bench](OutputChannel* channel, const DataBlock* block) { KeepLive(bench, channel, block); });
     bench.clock.reset(new sim::TestClock(bench.plugin, kStartTicks));
     if (!bench.clock->Installed()) {
         sim::ReportProblem("the plug-in's GetTickCount could not be taken over: no run on the bench's clock");
@@ -183,6 +202,7 @@ void StopRun(Bench& bench)
     if (!bench.running)
         return;
     engine::EndRun(bench.experiment);
+    sim::SetOutputBlockObserver(nullptr);
     sim::SetExperimentPaused(false);
     bench.running = false;
     bench.paused = false;
@@ -198,8 +218,10 @@ void Advance(Bench& bench, uint32_t ms)
             continue;
         }
         engine::HostTick(bench.experiment, *bench.clock);
-        if (sim::StopCount() != bench.stopsSeen)
+        if (sim::StopCount() != bench.stopsSeen) {
             StopRun(bench);  // the plug-in asked for it
+            bench.stoppedByPlugin = true;
+        }
     }
 }
 

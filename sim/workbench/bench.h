@@ -7,6 +7,8 @@
 
 #include <stdint.h>
 
+#include <deque>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,6 +28,23 @@ struct BenchModule {
     std::vector<engine::SignalSource> sources;  // "Tovel OUT": one per channel, kMaxModuleChannels of them
 };
 
+const double kLiveSeconds = 5.0;  // the span the live view shows
+
+// What the live view shows of one "Tovel IN" channel: the blocks of the
+// current run handed on in its last kLiveSeconds, nothing older, nothing of
+// an earlier run, so a bench that runs for days holds no more than this.
+struct LiveBlock {
+    double start = 0;         // seconds into the run
+    double distance = 0;      // seconds per sample
+    std::vector<bool> levels;
+    double End() const { return start + levels.size() * distance; }
+};
+
+struct LiveChannel {
+    std::deque<LiveBlock> blocks;
+    double End() const { return blocks.empty() ? 0 : blocks.back().End(); }
+};
+
 struct Bench {
     SimDriver* driver = nullptr;
     HMODULE plugin = nullptr;
@@ -40,7 +59,9 @@ struct Bench {
     bool running = false;
     bool paused = false;
     int stopsSeen = 0;                          // StopExperiment calls already acted on
+    bool stoppedByPlugin = false;               // the last run ended on the plug-in's StopExperiment
     size_t warningsShown = 0;                   // warnings already handed to the person
+    std::map<const OutputChannel*, LiveChannel> live;
 };
 
 const char* KindName(Kind kind);               // "Tovel OUT", "Tovel IN"

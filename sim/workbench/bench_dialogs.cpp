@@ -29,8 +29,8 @@ INT_PTR CALLBACK RunSettingsProc(HWND d, UINT message, WPARAM wParam, LPARAM lPa
         bool msOk = false, sizeOk = false;
         const double ms = ItemReal(d, kIdMsPerSample, &msOk);
         const int size = ItemNumber(d, kIdBlockSize, &sizeOk);
-        if (!msOk || !(ms > 0) || ms > 1e6) {
-            Refuse(d, L"The sample distance is a number of milliseconds above 0, at most 1000000.");
+        if (!msOk || !(ms > 0) || ms > engine::kMostMsPerSample) {
+            Refuse(d, L"The sample distance is a number of milliseconds above 0, at most 1e9.");
             return TRUE;
         }
         if (!sizeOk || size < 1 || size > 65535) {
@@ -44,7 +44,13 @@ INT_PTR CALLBACK RunSettingsProc(HWND d, UINT message, WPARAM wParam, LPARAM lPa
     return TRUE;
 }
 
-const wchar_t* const kSignalKinds[] = {L"square wave, half period in blocks", L"0 V", L"5 V", L"counter bit"};
+const wchar_t* const kSignalKinds[] = {L"square wave, half period in blocks", L"0 V", L"5 V",
+                                       L"counter bit, bit number"};
+
+void RefuseOnChannel(HWND dialog, size_t channel, const std::wstring& what)
+{
+    Refuse(dialog, (L"Channel " + std::to_wstring(channel) + L": " + what).c_str());
+}
 
 INT_PTR CALLBACK SignalsProc(HWND d, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -52,7 +58,7 @@ INT_PTR CALLBACK SignalsProc(HWND d, UINT message, WPARAM wParam, LPARAM lParam)
     if (message == WM_INITDIALOG) {
         SetWindowLongPtrW(d, DWLP_USER, lParam);
         m = reinterpret_cast<BenchModule*>(lParam);
-        for (size_t c = 0; c < m->sources.size(); ++c) {
+        for (size_t c = 0; c < Channels(*m); ++c) {
             HWND kinds = GetDlgItem(d, kIdSignalKind + static_cast<int>(c));
             for (const wchar_t* k : kSignalKinds)
                 SendMessageW(kinds, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(k));
@@ -67,7 +73,7 @@ INT_PTR CALLBACK SignalsProc(HWND d, UINT message, WPARAM wParam, LPARAM lParam)
         return FALSE;
     if (LOWORD(wParam) == IDOK) {
         std::vector<engine::SignalSource> sources = m->sources;
-        for (size_t c = 0; c < sources.size(); ++c) {
+        for (size_t c = 0; c < Channels(*m); ++c) {
             const int id = static_cast<int>(c);
             const int kind = static_cast<int>(SendDlgItemMessageW(d, kIdSignalKind + id, CB_GETCURSEL, 0, 0));
             bool ok = false;
@@ -76,13 +82,13 @@ INT_PTR CALLBACK SignalsProc(HWND d, UINT message, WPARAM wParam, LPARAM lParam)
             s.kind = static_cast<engine::SignalKind>(kind < 0 ? 0 : kind);
             if (s.kind == engine::SignalKind::kSquareWave) {
                 if (!ok || n < 1 || n > 1000000) {
-                    Refuse(d, L"A square wave's half period is a whole number of blocks from 1 to 1000000.");
+                    RefuseOnChannel(d, c, L"a square wave's half period is a whole number of blocks from 1 to 1000000.");
                     return TRUE;
                 }
                 s.halfPeriodBlocks = n;
             } else if (s.kind == engine::SignalKind::kCounterBit) {
                 if (!ok || n < 0 || n > 31) {
-                    Refuse(d, L"A counter bit is a whole number from 0 to 31.");
+                    RefuseOnChannel(d, c, L"a counter bit is a whole number from 0 to 31.");
                     return TRUE;
                 }
                 s.bit = n;
@@ -117,19 +123,20 @@ bool EditRunSettings(HWND owner, Bench& bench)
     return RunForm(owner, L"Run settings", 180, 70, items, RunSettingsProc, reinterpret_cast<LPARAM>(&bench)) == IDOK;
 }
 
+// One row per channel the module has in use.
 bool EditSignals(HWND owner, BenchModule& m)
 {
     std::vector<FormItem> items;
-    const short rows = static_cast<short>(m.sources.size());
+    const short rows = static_cast<short>(Channels(m));
     for (short c = 0; c < rows; ++c) {
         const short y = static_cast<short>(8 + 18 * c);
         items.push_back({L"STATIC", L"Channel " + std::to_wstring(c), -1, SS_LEFT, 8, static_cast<short>(y + 2), 40, 10});
-        items.push_back({L"COMBOBOX", L"", kIdSignalKind + c, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 50, y, 130, 80});
-        items.push_back({L"EDIT", L"", kIdSignalNumber + c, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 186, y, 40, 12});
+        items.push_back({L"COMBOBOX", L"", kIdSignalKind + c, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 50, y, 170, 80});
+        items.push_back({L"EDIT", L"", kIdSignalNumber + c, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 226, y, 40, 12});
     }
     for (const FormItem& b : OkCancel(static_cast<short>(12 + 18 * rows)))
         items.push_back(b);
-    return RunForm(owner, L"Signals into Tovel OUT", 236, static_cast<short>(34 + 18 * rows), items, SignalsProc,
+    return RunForm(owner, L"Signals into Tovel OUT", 276, static_cast<short>(34 + 18 * rows), items, SignalsProc,
                    reinterpret_cast<LPARAM>(&m)) == IDOK;
 }
 

@@ -1,5 +1,7 @@
 #include "sim/workbench/bench_file.h"
 
+#include "sim/common/utf8.h"
+
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -108,8 +110,8 @@ void ReadBenchKey(Plan& p, int line, const std::string& key, const std::string& 
         p.boardFileLine = line;
     } else if (key == "ms_per_sample") {
         p.msPerSample = strtod(value.c_str(), &end);
-        if (value.empty() || *end || !(p.msPerSample > 0) || p.msPerSample > 1e6)
-            p.Problem(line, "ms_per_sample '" + value + "' is not a number of milliseconds above 0, at most 1000000");
+        if (value.empty() || *end || !(p.msPerSample > 0) || p.msPerSample > engine::kMostMsPerSample)
+            p.Problem(line, "ms_per_sample '" + value + "' is not a number of milliseconds above 0, at most 1e9");
     } else if (key == "block_size") {
         if (!WholeNumber(value, 1, 65535, &n))
             p.Problem(line, "block_size '" + value + "' is not a whole number from 1 to 65535");
@@ -212,11 +214,22 @@ void CheckModules(Plan& p)
     }
 }
 
+// Why a bench file cannot be opened: not there, or a folder.
+std::string NotAFile(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return path + ": no such file\n";
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return path + ": a folder, not a file\n";
+    return path + ": cannot be read\n";
+}
+
 }  // namespace
 
 std::string BenchBoardFile(const std::string& path)
 {
-    FILE* f = fopen(path.c_str(), "rb");
+    FILE* f = _wfopen(Widen(path).c_str(), L"rb");
     char buffer[4096];
     std::string boardFile;
     while (f && fgets(buffer, sizeof buffer, f)) {
@@ -235,7 +248,7 @@ std::string BenchBoardFile(const std::string& path)
 
 bool SaveBench(const Bench& bench, const std::string& path, std::string* error)
 {
-    FILE* f = fopen(path.c_str(), "wb");
+    FILE* f = _wfopen(Widen(path).c_str(), L"wb");
     if (!f) {
         *error = "cannot write " + path;
         return false;
@@ -264,9 +277,9 @@ bool SaveBench(const Bench& bench, const std::string& path, std::string* error)
 
 bool OpenBench(Bench& bench, const std::string& path, std::string* problems)
 {
-    FILE* f = fopen(path.c_str(), "rb");
+    FILE* f = _wfopen(Widen(path).c_str(), L"rb");
     if (!f) {
-        *problems = path + ": cannot be read\n";
+        *problems = NotAFile(path);
         return false;
     }
     Plan p;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "resources/resource_ids.h"
+#include "sim/common/utf8.h"
 #include "sim/host/host_behaviour.h"
 #include "sim/workbench/bench_dialogs.h"
 #include "sim/workbench/bench_file.h"
@@ -71,10 +72,16 @@ void ShowRunState()
 {
     wchar_t title[256];
     const double seconds = g_bench->experiment.t / 1000.0;
-    swprintf(title, 256, L"Korvu ホスト シミュレータ — bench: %ls", !g_bench->running ? L"stopped"
-                                                             : g_bench->paused ? L"paused" : L"running");
-    if (g_bench->running)
-        swprintf(title + wcslen(title), 256 - wcslen(title), L", %.1f s", seconds);
+    // The experiment's time runs on in a pause: the input module paces its
+    // blocks by the run's start ticks, as the host's own clock does.
+    if (g_bench->running && g_bench->paused)
+        swprintf(title, 256, L"Korvu ホスト シミュレータ — bench: paused; experiment time %.1f s", seconds);
+    else if (g_bench->running)
+        swprintf(title, 256, L"Korvu ホスト シミュレータ — bench: running, experiment time %.1f s", seconds);
+    else if (g_bench->stoppedByPlugin)
+        swprintf(title, 256, L"Korvu ホスト シミュレータ — bench: stopped by the plug-in at %.1f s", seconds);
+    else
+        swprintf(title, 256, L"Korvu ホスト シミュレータ — bench: stopped");
     const std::string behaviours = sim::HostBehaviours();
     if (behaviours != "none")  // a host less polite than the simulated one
         swprintf(title + wcslen(title), 256 - wcslen(title), L" — host: %hs", behaviours.c_str());
@@ -91,17 +98,17 @@ void ShowRunState()
 
 std::string AskForFile(bool save)
 {
-    char path[MAX_PATH] = "";
-    OPENFILENAMEA ofn = {};
+    wchar_t path[MAX_PATH] = L"";
+    OPENFILENAMEW ofn = {};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = sim::HostWindow();
-    ofn.lpstrFilter = "Bench files (*.bench)\0*.bench\0All files\0*.*\0";
+    ofn.lpstrFilter = L"Bench files (*.bench)\0*.bench\0All files\0*.*\0";
     ofn.lpstrFile = path;
     ofn.nMaxFile = MAX_PATH;
-    ofn.lpstrDefExt = "bench";
+    ofn.lpstrDefExt = L"bench";
     ofn.Flags = save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST;
-    const BOOL chosen = save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
-    return chosen ? std::string(path) : std::string();
+    const BOOL chosen = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
+    return chosen ? Narrow(path) : std::string();
 }
 
 void SaveOrOpen(bool save)
@@ -111,7 +118,7 @@ void SaveOrOpen(bool save)
     if (path.empty())
         return;
     if (save ? !SaveBench(*g_bench, path, &problems) : !OpenBench(*g_bench, path, &problems))
-        MessageBoxA(sim::HostWindow(), problems.c_str(), "Bench", MB_OK | MB_ICONWARNING);
+        MessageBoxW(sim::HostWindow(), Widen(problems).c_str(), L"Bench", MB_OK | MB_ICONWARNING);
 }
 
 void RunCommand(UINT command)
@@ -182,8 +189,8 @@ void CALLBACK Pace(HWND, UINT, UINT_PTR, DWORD)
     if (!g_bench->running)
         return;
     Advance(*g_bench, elapsed < kMostMsPerPace ? elapsed : kMostMsPerPace);
+    ShowRunState();  // stopped, if the plug-in stopped it, before its warnings show
     ShowWarnings();
-    ShowRunState();
 }
 
 HMENU MakeBenchMenu()
@@ -211,7 +218,8 @@ void OpenBenchWindow(Bench& bench, bool paced)
     g_bench = &bench;
     g_paced = paced;
     sim::SetWarningsModal(false);  // the bench shows them, grouped
-    sim::SetRecordCalls(false);    // a session may run for hours
+    sim::SetRecordCalls(false);    // a session may run for hours: nothing is kept per call
+    sim::SetCaptureOutputBlocks(false);  // or per block; the live view keeps its last seconds
     g_menu = MakeBenchMenu();
     AppendMenuW(sim::MainMenu(), MF_POPUP, reinterpret_cast<UINT_PTR>(g_menu), L"Bench(&B)");
     DrawMenuBar(sim::HostWindow());
@@ -254,11 +262,13 @@ void CloseBenchWindow()
     DrawMenuBar(sim::HostWindow());
 }
 
+// The run's state first: while the plug-in's warnings are open, the title
+// already says the run stopped.
 void ShowBenchState()
 {
-    ShowWarnings();
-    ShowModules();
     ShowRunState();
+    ShowModules();
+    ShowWarnings();
 }
 
 }  // namespace workbench

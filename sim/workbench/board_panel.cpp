@@ -14,9 +14,10 @@ const COLORREF kLampOff = RGB(60, 60, 60), kOutputLampOn = RGB(230, 30, 30), kIn
 
 namespace {
 
-const int kBoardHeight = 96, kLampLeft = 50, kLampStep = 24, kLampSize = 18;
+const int kBoardHeight = 96, kLampLeft = 50, kLampStep = 24, kLampSize = 18, kWidth = 540, kHintHeight = 22;
 
 Bench* g_bench;
+std::string g_hint = "Click an input lamp with a white rim to toggle that line.";
 
 std::vector<uint32_t> Boards(SimDriver& driver)
 {
@@ -63,9 +64,15 @@ void PaintBoard(HDC dc, int index, uint32_t slot)
     TovelSimBoardInfo b;
     driver.TovelSimGetBoardInfo(slot, &b);
     char title[96];
-    snprintf(title, sizeof title, "slot %u  address 0x%X  switch 0x%X%s", slot, b.ioAddress, b.switchValue,
-             b.failOut.everyOne ? "   PULLED" : "");
+    snprintf(title, sizeof title, "slot %u  address 0x%X  switch 0x%X", slot, b.ioAddress, b.switchValue);
     TextOutA(dc, 8, index * kBoardHeight + 6, title, lstrlenA(title));
+    if (b.failOut.everyOne) {  // left of the button, where nothing covers it
+        SIZE size;
+        GetTextExtentPoint32A(dc, "PULLED", 6, &size);
+        const COLORREF old = SetTextColor(dc, RGB(200, 0, 0));
+        TextOutA(dc, PullButtonRect(index).left - size.cx - 10, index * kBoardHeight + 6, "PULLED", 6);
+        SetTextColor(dc, old);
+    }
     const RECT button = PullButtonRect(index);
     DrawEdge(dc, const_cast<RECT*>(&button), EDGE_RAISED, BF_RECT);
     const char* label = b.failOut.everyOne ? "Put back" : "Pull board";
@@ -91,6 +98,7 @@ void Paint(HWND panel, HDC dc)
         PaintBoard(dc, static_cast<int>(i), slots[i]);
     if (slots.empty())
         TextOutA(dc, 8, 8, "The driver loaded no board.", 27);
+    TextOutA(dc, 8, all.bottom - kHintHeight + 4, g_hint.c_str(), static_cast<int>(g_hint.size()));
 }
 
 void Click(POINT p)
@@ -105,9 +113,20 @@ void Click(POINT p)
         for (int line = 0; line < 16; ++line) {
             RECT lamp = InputLampRect(index, line);
             TovelSimBoardInfo b;
-            if (!PtInRect(&lamp, p) || !driver.TovelSimGetBoardInfo(slots[i], &b) || b.input[line / 8].wired)
+            if (!PtInRect(&lamp, p) || !driver.TovelSimGetBoardInfo(slots[i], &b))
                 continue;
-            driver.TovelSimSetInput(slots[i], line / 8, b.input[line / 8].value ^ (1u << (line % 8)));
+            const TovelSimInputSource& in = b.input[line / 8];
+            char name[16];
+            snprintf(name, sizeof name, "in%u.%d bit %d", slots[i], line / 8, line % 8);
+            if (in.wired) {
+                char hint[160];
+                snprintf(hint, sizeof hint, "%s is wired to out%u.%u: it shows that output and a click cannot set it.",
+                         name, in.sourceSlot, in.sourcePort);
+                g_hint = hint;
+                continue;
+            }
+            driver.TovelSimSetInput(slots[i], line / 8, in.value ^ (1u << (line % 8)));
+            g_hint = std::string(name) + " toggled.";
         }
     }
 }
@@ -118,7 +137,9 @@ LiveWindow g_panel = {L"KorvuBenchBoardPanel", L"Board panel", Paint, Click};
 
 RECT OutputLampRect(int index, int line) { return Lamp(index, line, 0); }
 RECT InputLampRect(int index, int line) { return Lamp(index, line, 1); }
-RECT PullButtonRect(int index) { return {330, index * kBoardHeight + 2, 420, index * kBoardHeight + 24}; }
+RECT PullButtonRect(int index) { return {kWidth - 100, index * kBoardHeight + 2, kWidth - 10, index * kBoardHeight + 24}; }
+
+const std::string& BoardPanelHint() { return g_hint; }
 
 bool BoardPulled(SimDriver& driver, uint32_t slot)
 {
@@ -140,7 +161,7 @@ HWND OpenBoardPanel(Bench& bench)
 {
     g_bench = &bench;
     const int boards = std::max<int>(1, static_cast<int>(Boards(*bench.driver).size()));
-    RECT frame = {0, 0, 440, std::min(boards, 6) * kBoardHeight};
+    RECT frame = {0, 0, kWidth, std::min(boards, 6) * kBoardHeight + kHintHeight};
     AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
     const int width = frame.right - frame.left, left = std::max(0, GetSystemMetrics(SM_CXSCREEN) - width - 8);
     return ShowLiveWindow(g_panel, {left, 8, left + width, 8 + frame.bottom - frame.top});

@@ -1,7 +1,8 @@
 // The board panel: for each board the driver loaded, its 16 output lines
 // (ports 0 and 1) as lamps and its 16 input lines at the level a read would
-// return. A click on an input line that no wire drives toggles it; a board
-// can be pulled and put back. It repaints 20 times a second.
+// return. A click on an input line that no wire drives toggles it, a click
+// on a wired one says why it does not; a board can be pulled and put back.
+// It repaints 20 times a second.
 #pragma once
 
 #include <windows.h>
@@ -24,5 +25,8 @@ extern const COLORREF kLampOff, kOutputLampOn, kInputLampOn;
 enum { kPulledBoardError = 99 };
 bool BoardPulled(SimDriver& driver, uint32_t slot);
 void PullBoard(SimDriver& driver, uint32_t slot, bool pulled);
+
+// The panel's last word to the person, shown on its bottom line.
+const std::string& BoardPanelHint();
 
 }  // namespace workbench

@@ -2,6 +2,8 @@
 
 #include <stdio.h>
 
+#include <math.h>
+
 #include <algorithm>
 
 #include "sim/workbench/live_window.h"
@@ -10,45 +12,49 @@ namespace workbench {
 
 namespace {
 
-const int kRow = 20, kLeft = 90, kRight = 10, kHeader = 20;
+const int kRow = 20, kLeft = 90, kRight = 10, kHeader = 20, kAxis = 22;
 
 Bench* g_bench;
 
-// One channel's samples from `from` seconds on.
-void Trace(HDC dc, const std::vector<sim::CapturedBlock>& blocks, double from, int width, int y)
+// One channel's levels from `from` seconds on, inside the chart.
+void Trace(HDC dc, const LiveChannel& channel, double from, int width, int y)
 {
     HPEN pen = CreatePen(PS_SOLID, 2, RGB(0, 130, 0));
     HGDIOBJ old = SelectObject(dc, pen);
+    auto x = [&](double t) { return kLeft + static_cast<int>((std::max(t, from) - from) / kLiveSeconds * width); };
     bool started = false;
-    size_t first = blocks.size();  // older blocks are off the chart
-    while (first > 0 && blocks[first - 1].startTime + blocks[first - 1].samples.size() * blocks[first - 1].sampleDistance >= from)
-        --first;
-    for (size_t k = first; k < blocks.size(); ++k) {
-        const sim::CapturedBlock& b = blocks[k];
-        for (size_t i = 0; i < b.samples.size(); ++i) {
-            const double t = b.startTime + i * b.sampleDistance;
-            if (t < from)
+    for (const LiveBlock& b : channel.blocks) {
+        for (size_t i = 0; i < b.levels.size(); ++i) {
+            const double t = b.start + i * b.distance;
+            if (t + b.distance < from)
                 continue;
-            const int x0 = kLeft + static_cast<int>((t - from) / kLiveSeconds * width);
-            const int x1 = kLeft + static_cast<int>((t + b.sampleDistance - from) / kLiveSeconds * width);
-            const int level = y + (b.samples[i] != 0.0f ? 3 : kRow - 5);
+            const int level = y + (b.levels[i] ? 3 : kRow - 5);
             if (!started)
-                MoveToEx(dc, x0, level, nullptr);
+                MoveToEx(dc, x(t), level, nullptr);
             started = true;
-            LineTo(dc, x0, level);
-            LineTo(dc, std::min(x1, kLeft + width), level);
+            LineTo(dc, x(t), level);
+            LineTo(dc, x(t + b.distance), level);
         }
     }
     SelectObject(dc, old);
     DeleteObject(pen);
 }
 
-double LatestTime(const std::vector<sim::CapturedBlock>& blocks)
+// Seconds of the run under the charts, a tick at each whole second.
+void TimeAxis(HDC dc, double from, int width, int y)
 {
-    if (blocks.empty())
-        return 0;
-    const sim::CapturedBlock& b = blocks.back();
-    return b.startTime + b.samples.size() * b.sampleDistance;
+    MoveToEx(dc, kLeft, y, nullptr);
+    LineTo(dc, kLeft + width, y);
+    for (double t = ceil(from); t <= from + kLiveSeconds; t += 1) {
+        const int x = kLeft + static_cast<int>((t - from) / kLiveSeconds * width);
+        MoveToEx(dc, x, y, nullptr);
+        LineTo(dc, x, y + 4);
+        char label[24];
+        snprintf(label, sizeof label, "%.0f s", t);
+        SIZE size;
+        GetTextExtentPoint32A(dc, label, lstrlenA(label), &size);
+        TextOutA(dc, std::min(x - size.cx / 2, kLeft + width - size.cx), y + 5, label, lstrlenA(label));
+    }
 }
 
 void Paint(HWND live, HDC dc)
@@ -62,19 +68,24 @@ void Paint(HWND live, HDC dc)
     for (const auto& m : g_bench->modules) {
         if (m->kind != Kind::kIn)
             continue;
-        const double end = LatestTime(sim::CapturedBlocks(m->module.record->pOutputChannel[0]));
-        char title[96];
-        snprintf(title, sizeof title, "\"%.13s\", slot %u port %u: the last %.0f s up to %.1f s", m->module.record->szModuleName,
-                 Slot(*m), Port(*m), kLiveSeconds, end);
+        double end = 0;
+        for (uint32_t c = 0; c < Channels(*m); ++c)
+            end = std::max(end, g_bench->live[m->module.record->pOutputChannel[c]].End());
+        const double from = std::max(0.0, end - kLiveSeconds);
+        char title[128];
+        snprintf(title, sizeof title, "\"%.13s\", slot %u port %u: the run's last %.0f s%s",
+                 m->module.record->szModuleName, Slot(*m), Port(*m), kLiveSeconds,
+                 g_bench->running ? "" : " (no run now)");
         TextOutA(dc, 4, y, title, lstrlenA(title));
         y += kHeader;
         for (uint32_t c = 0; c < Channels(*m); ++c, y += kRow) {
             char label[16];
             snprintf(label, sizeof label, "bit %u", c);
             TextOutA(dc, 4, y + 2, label, lstrlenA(label));
-            Trace(dc, sim::CapturedBlocks(m->module.record->pOutputChannel[c]), end - kLiveSeconds, width, y);
+            Trace(dc, g_bench->live[m->module.record->pOutputChannel[c]], from, width, y);
         }
-        y += 6;
+        TimeAxis(dc, from, width, y + 2);
+        y += kAxis + 6;
     }
     if (y == 4)
         TextOutA(dc, 4, 4, "No Tovel IN module is placed.", 29);

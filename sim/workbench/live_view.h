@@ -11,6 +11,4 @@ namespace workbench {
 HWND OpenLiveView(Bench& bench);  // shows it, making it on first use
 void CloseLiveView();
 
-const double kLiveSeconds = 5.0;  // the span each chart shows
-
 }  // namespace workbench

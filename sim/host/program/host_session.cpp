@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "sim/common/utf8.h"
 #include "sim/harness/screenshot.h"
 
 namespace {
@@ -26,17 +27,18 @@ bool HostSession::LoadDriver(const HostOptions& options, std::string* error)
         *error = "cannot load the simulated driver from " + DriverFolder(WholeDriver());
         return false;
     }
-    // Loading resets the driver; its own configuration is read again here,
-    // in the documented order.
+    // Loading resets the driver; the boards are read again here, in the
+    // documented order.
     std::string ini = options.ini;
-    char named[MAX_PATH];
-    const DWORD n = GetEnvironmentVariableA("TOVEL_SIM_INI", named, MAX_PATH);
+    wchar_t named[MAX_PATH];
+    const DWORD n = GetEnvironmentVariableW(L"TOVEL_SIM_INI", named, MAX_PATH);
     if (ini.empty() && n > 0 && n < MAX_PATH)
-        ini = named;
-    const std::string beside = DriverFolder(WholeDriver()) + "\\tovel.ini";
-    if (ini.empty() && GetFileAttributesA(beside.c_str()) != INVALID_FILE_ATTRIBUTES)
+        ini = Narrow(named);
+    const std::string beside = sim::PluginPathBesideExe("tovel.ini");
+    if (ini.empty() && GetFileAttributesW(Widen(beside).c_str()) != INVALID_FILE_ATTRIBUTES)
         ini = beside;
     boardFile = ini;
+    boardFileShown = UnixPath(ini).empty() ? ini : UnixPath(ini);
     std::string problems;
     if (ini.empty()) {
         UseDefaultBoard(driver);

@@ -29,11 +29,12 @@ struct HostSession {
     sim::Plugin plugin;
     int32_t setupResult = 0;
     std::string boardFile;        // the board file in use; empty for the default board
+    std::string boardFileShown;   // the same as the user knows it
 
-    // The driver from drivers\full beside the program, its boards from the
+    // The whole driver from drivers\ beside the program, its boards from the
     // first of: --ini, the file TOVEL_SIM_INI names, tovel.ini beside the
-    // driver; else one board at slot 0 whose output ports feed its input ports.
-    // A board file with problems is refused with each of them named.
+    // program; else one board at slot 0 whose output ports feed its input
+    // ports. A board file with problems is refused with each of them named.
     bool LoadDriver(const HostOptions& options, std::string* error);
     bool LoadPlugin(std::string* error);
     void Finish();

@@ -7,10 +7,17 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <filesystem>
+#include <vector>
+
 #include "sim/host/program/host_session.h"
 #include "sim/host/program/interactive.h"
+#include "sim/engine/experiment.h"
 #include "sim/host/program/scripted_run.h"
 #include "sim/workbench/bench_file.h"
+#include <shellapi.h>
+
+#include "sim/common/utf8.h"
 #include "sim/harness/screenshot.h"
 #include "sim/host/host_behaviour.h"
 
@@ -22,7 +29,7 @@ void Usage()
            "  --blocks N            input blocks per channel, 1 to 1000000 (default 200)\n"
            "  --block-size N        samples per block, 1 to 65535 (default 10)\n"
            "  --ms X                milliseconds per sample, above 0, at most 1e9 (default 80, the least for\n"
-           "                        eight channels); blocks x block size at most 2000000\n"
+           "                        eight channels); blocks x block size at most 4294967295\n"
            "  --slot N              the board the modules are placed on, 0 to 15 (default 0)\n"
            "  --port N              OUT on output port N, IN on input port N, 0 or 1 (default 0)\n"
            "  --channels N          channels of each module, 1 to 8 (default 8)\n"
@@ -30,8 +37,10 @@ void Usage()
            "  --fail-after-writes N pull the board after N port writes, N from 1 on\n"
            "  --diagram-from N      the timing diagram starts at block N (default 0)\n"
            "  --diagram-blocks N    and shows N blocks, 1 to 10000 (default 24)\n"
-           "  --trace-limit N       transfers the driver keeps for transfers.csv (default 1048576)\n"
-           "  --out DIR             where the report and pictures go (made with its parents)\n"
+           "  --trace-limit N       transfers written to transfers.csv, 1 to 16777216 (default 1048576);\n"
+           "                        a run that makes more ends the file with a line that says so\n"
+           "  --out DIR             where the report and pictures go, made with its parents\n"
+           "                        (default: korvu_host_output beside this program)\n"
            "  --interactive         the host window as a bench: place modules, run them by hand,\n"
            "                        watch the board (the Bench menu)\n"
            "  --bench FILE          open the bench saved in FILE (implies --interactive)\n"
@@ -39,8 +48,8 @@ void Usage()
            "                        below, separated by commas (at most one fpu-...)\n"
            "  --help                this text\n"
            "The boards come from --ini, else from the file TOVEL_SIM_INI names, else from\n"
-           "tovel.ini beside the simulated tovel.dll, else one board at slot 0 whose output\n"
-           "ports are wired to its input ports.\n"
+           "tovel.ini beside this program, else one board at slot 0 whose output ports are\n"
+           "wired to its input ports; the report names the file it used.\n"
            "Host behaviours:\n");
     for (const sim::NamedBehaviour& b : sim::HostBehaviourNames())
         printf("  %-20s %s\n", b.name, b.what);
@@ -64,7 +73,7 @@ bool PositiveNumber(const char* text, double* value)
 {
     char* end = nullptr;
     const double v = strtod(text, &end);
-    if (!*text || *end || !(v > 0) || v > 1e9)
+    if (!*text || *end || !(v > 0) || v > engine::kMostMsPerSample)
         return false;
     *value = v;
     return true;
@@ -76,8 +85,9 @@ ParseResult Refuse(const char* option, const char* value, const char* wanted)
     return kRefused;
 }
 
-// Samples per channel a run may take: each is kept, written and read back.
-const long long kMostSamples = 2000000;
+// Samples per channel a run may take: the input module counts them in 32
+// bits. Nothing is kept per sample, so memory does not limit a run.
+const long long kMostSamples = 4294967295LL;
 
 // The options that take a whole number, and its range.
 struct WholeNumberOption {
@@ -98,21 +108,22 @@ const WholeNumberOption kWholeNumberOptions[] = {
 };
 
 // One option with its value; i moves past what it used.
-ParseResult ParseOption(int argc, char** argv, int& i, HostOptions* o)
+ParseResult ParseOption(const std::vector<std::string>& args, size_t& i, HostOptions* o)
 {
-    const std::string a = argv[i];
+    const std::string& a = args[i];
     const WholeNumberOption* whole = nullptr;
     for (const WholeNumberOption& w : kWholeNumberOptions)
         whole = a == w.name ? &w : whole;
-    if (!whole && a != "--ms" && a != "--ini" && a != "--out" && a != "--bench" && a != "--host-behaviour") {
-        printf("korvu_host: unknown option '%s' (--help lists them)\n", argv[i]);
+    const bool path = a == "--ini" || a == "--out" || a == "--bench";
+    if (!whole && !path && a != "--ms" && a != "--host-behaviour") {
+        printf("korvu_host: unknown option '%s' (--help lists them)\n", a.c_str());
         return kRefused;
     }
-    if (i + 1 >= argc) {
-        printf("korvu_host: %s needs a value\n", argv[i]);
+    if (i + 1 >= args.size()) {
+        printf("korvu_host: %s needs a value\n", a.c_str());
         return kRefused;
     }
-    const char* v = argv[++i];
+    const char* v = args[++i].c_str();
     if (whole && !WholeNumber(v, whole->low, whole->high, &(o->*whole->field))) {
         char wanted[80];
         if (whole->high == 2147483647)
@@ -123,6 +134,8 @@ ParseResult ParseOption(int argc, char** argv, int& i, HostOptions* o)
     }
     if (a == "--ms" && !PositiveNumber(v, &o->msPerSample))
         return Refuse("--ms", v, "not a number of milliseconds above 0, at most 1e9");
+    if (path && !*v)
+        return Refuse(a.c_str(), v, "an empty path names nothing");
     if (a == "--ini")
         o->ini = v;
     if (a == "--out")
@@ -139,23 +152,23 @@ ParseResult ParseOption(int argc, char** argv, int& i, HostOptions* o)
     return kRun;
 }
 
-ParseResult ParseOptions(int argc, char** argv, HostOptions* o)
+ParseResult ParseOptions(const std::vector<std::string>& args, HostOptions* o)
 {
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        if (a == "--help")
+    for (size_t i = 1; i < args.size(); ++i) {
+        if (args[i] == "--help")
             return kHelp;
-        if (a == "--interactive") {
+        if (args[i] == "--interactive") {
             o->interactive = true;
             continue;
         }
-        if (ParseOption(argc, argv, i, o) == kRefused)
+        if (ParseOption(args, i, o) == kRefused)
             return kRefused;
     }
     if (static_cast<long long>(o->blocks) * o->blockSize > kMostSamples) {
         char value[48];
         snprintf(value, sizeof value, "%d x %d", o->blocks, o->blockSize);
-        return Refuse("--blocks x --block-size", value, "more than 2000000 samples per channel");
+        return Refuse("--blocks x --block-size", value,
+                      "more than 4294967295 samples per channel, which the input module counts in 32 bits");
     }
     if (o->diagramFirstBlock >= o->blocks) {
         char value[16], wanted[64];
@@ -166,11 +179,24 @@ ParseResult ParseOptions(int argc, char** argv, HostOptions* o)
     return kRun;
 }
 
+// The command line as typed, in UTF-8: main's argv would have every path
+// through the ANSI code page already.
+std::vector<std::string> Arguments()
+{
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> args;
+    for (int i = 0; i < count; ++i)
+        args.push_back(Narrow(wide[i]));
+    LocalFree(wide);
+    return args;
+}
+
 std::string FullPath(const std::string& path)
 {
-    char full[MAX_PATH];
-    DWORD n = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
-    return n > 0 && n < MAX_PATH ? std::string(full) : path;
+    wchar_t full[MAX_PATH];
+    DWORD n = GetFullPathNameW(Widen(path).c_str(), MAX_PATH, full, nullptr);
+    return n > 0 && n < MAX_PATH ? Narrow(full) : path;
 }
 
 // The path as the user knows it: a Unix path when run under Wine.
@@ -183,17 +209,14 @@ std::string AsTheUserKnowsIt(const std::string& path)
 // Makes the folder and its parents, or says why not.
 bool MakeFolder(const std::string& folder, std::string* error)
 {
-    const DWORD attributes = GetFileAttributesA(folder.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES) {
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-            return true;
+    const std::filesystem::path path(Widen(folder));
+    std::error_code failed;
+    if (std::filesystem::exists(path, failed) && !std::filesystem::is_directory(path, failed)) {
         *error = AsTheUserKnowsIt(folder) + " is a file, not a folder";
         return false;
     }
-    const size_t slash = folder.find_last_of('\\');
-    if (slash != std::string::npos && slash > 2 && !MakeFolder(folder.substr(0, slash), error))
-        return false;
-    if (!CreateDirectoryA(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+    std::filesystem::create_directories(path, failed);
+    if (!std::filesystem::is_directory(path, failed)) {
         *error = "cannot make the folder " + AsTheUserKnowsIt(folder);
         return false;
     }
@@ -202,11 +225,11 @@ bool MakeFolder(const std::string& folder, std::string* error)
 
 }  // namespace
 
-int main(int argc, char** argv)
+int main()
 {
     setvbuf(stdout, nullptr, _IONBF, 0);
     HostOptions options;
-    switch (ParseOptions(argc, argv, &options)) {
+    switch (ParseOptions(Arguments(), &options)) {
     case kHelp:
         Usage();
         return 0;
@@ -215,7 +238,7 @@ int main(int argc, char** argv)
     case kRun:
         break;
     }
-    options.outDir = FullPath(options.outDir.empty() ? sim::PluginPathBesideExe("..\\korvu_host_output")
+    options.outDir = FullPath(options.outDir.empty() ? sim::PluginPathBesideExe("korvu_host_output")
                                                      : options.outDir);
     if (!options.ini.empty())
         options.ini = FullPath(options.ini);
@@ -230,6 +253,8 @@ int main(int argc, char** argv)
         return 1;
     }
     options.outDirShown = AsTheUserKnowsIt(options.outDir);
+    if (!options.interactive)
+        ClearRunFiles(options);  // nothing of an earlier run stays beside this one, refused or not
 
     if (!sim::StartHost()) {
         printf("the host window could not be created\n");
@@ -238,6 +263,8 @@ int main(int argc, char** argv)
     HostSession session;
     if (!session.LoadDriver(options, &error) || !session.LoadPlugin(&error)) {
         printf("%s\n", error.c_str());
+        if (!options.interactive)
+            WriteRefusal(options, error);
         return 1;
     }
     int result = options.interactive ? RunInteractive(session, options) : RunScriptedExperiment(session, options);

@@ -4,17 +4,11 @@
 #include <vector>
 
 #include "resources/resource_ids.h"
+#include "sim/common/utf8.h"
 #include "sim/harness/dialog_script.h"
 #include "sim/harness/screenshot.h"
 
 namespace {
-
-std::string Narrow(const std::wstring& wide)
-{
-    char utf8[512];
-    int n = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, utf8, sizeof utf8, nullptr, nullptr);
-    return n > 0 ? std::string(utf8, n - 1) : std::string();
-}
 
 int RowWith(const std::vector<std::wstring>& rows, const std::wstring& part)
 {

@@ -82,7 +82,7 @@ void Report::operator()(const char* format, ...)
     }
 }
 
-void ReportBoards(Report& report, SimDriver& driver)
+int ReportBoards(Report& report, SimDriver& driver)
 {
     report("Boards the driver loaded\n");
     int shown = 0;
@@ -97,6 +97,7 @@ void ReportBoards(Report& report, SimDriver& driver)
     }
     if (shown == 0)
         report("  none\n");
+    return shown;
 }
 
 std::string DescribeWarning(const std::string& caption, const std::string& text)

@@ -13,8 +13,8 @@ struct Report {
 };
 
 // Each board the driver loaded: slot, address, length, switch, what each
-// input port reads and the faults armed.
-void ReportBoards(Report& report, SimDriver& driver);
+// input port reads and the faults armed. The number of boards.
+int ReportBoards(Report& report, SimDriver& driver);
 
 // The plug-in's warnings, each run of identical ones once with its length,
 // in UTF-8 with an English gloss beside the Japanese text.

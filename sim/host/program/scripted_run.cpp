@@ -4,15 +4,19 @@
 #include <stdio.h>
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
+#include "sim/common/utf8.h"
 #include "sim/engine/experiment.h"
-#include "sim/harness/double_reference.h"
+#include "sim/harness/screenshot.h"
+#include "sim/host/host_behaviour.h"
+#include "sim/host/program/loopback.h"
 #include "sim/host/program/module_setup.h"
 #include "sim/host/program/report.h"
+#include "sim/host/program/run_progress.h"
 #include "sim/host/program/timing_diagram.h"
 #include "sim/host/program/transfer_trace.h"
-#include "sim/host/host_behaviour.h"
 
 namespace {
 
@@ -21,11 +25,9 @@ namespace {
 const char* const kRunFiles[] = {"report.txt", "timing.png", "transfers.csv", "hardware_selection_out.png",
                                  "hardware_selection_in.png", "settings_out.png", "settings_in.png"};
 
-struct Difference {
-    long long sample = -1;  // the first differing sample, counted from the run's start; -1 none
-    int channel = 0;
-    bool written = false, read = false;
-};
+// The diagram shows at most this many samples per channel: more could not
+// be told apart in its thousand pixels, and each costs memory.
+const long long kMostDiagramSamples = 1000000;
 
 struct ScriptedRun {
     ScriptedRun(HostSession& s, const HostOptions& o) : session(s), options(o) {}
@@ -34,23 +36,32 @@ struct ScriptedRun {
     Report report;
     Placed out, in;
     engine::Experiment experiment;
-    TransferClock transfers;
+    std::unique_ptr<Loopback> loopback;
+    TransferTrace trace;
+    bool traceWritten = false;
     std::string refusal;                          // why run preparation was refused
-    std::vector<std::vector<bool>> readBack;
-    uint64_t released = 0;                        // blocks Tovel IN handed on
-    long differing = 0, compared = 0;
-    Difference first;
+    std::vector<std::string> promised;            // the files the run says it wrote
     std::vector<std::string> reasons;             // why the run was not as expected
+    long long stoppedAt = -1;                     // experiment ms of the first stop request
 
     std::string File(const char* name) const { return options.outDir + "\\" + name; }
-    const std::vector<std::vector<bool>>& Written() const { return experiment.outputs[0].written; }
+    std::string Promise(const char* name)
+    {
+        promised.push_back(name);
+        return File(name);
+    }
 };
+
+std::string Plural(long long n, const char* one, const char* many)
+{
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
 
 bool PlaceModules(ScriptedRun& r)
 {
     const HostOptions& o = r.options;
-    r.out = Place(r.session, "Tovel OUT", o.slot, o.port, r.File("hardware_selection_out.png"));
-    r.in = Place(r.session, "Tovel IN", o.slot, o.port, r.File("hardware_selection_in.png"));
+    r.out = Place(r.session, "Tovel OUT", o.slot, o.port, r.Promise("hardware_selection_out.png"));
+    r.in = Place(r.session, "Tovel IN", o.slot, o.port, r.Promise("hardware_selection_in.png"));
     if (!r.out.ok || !r.in.ok) {
         r.report("could not place the modules: no board at slot %d with output and input port %d free "
                  "(the boards loaded are listed above)\n", o.slot, o.port);
@@ -59,19 +70,43 @@ bool PlaceModules(ScriptedRun& r)
     const std::wstring waves = std::to_wstring(o.channels) + L" square waves";
     const std::wstring readBack = L"port " + std::to_wstring(o.port) + L" read back";
     const bool configured =
-        Configure(r.out.module, L"Pattern", waves.c_str(), L"wave ", o.channels, r.File("settings_out.png")) &&
-        Configure(r.in.module, L"Readback", readBack.c_str(), L"bit ", o.channels, r.File("settings_in.png"));
+        Configure(r.out.module, L"Pattern", waves.c_str(), L"wave ", o.channels, r.Promise("settings_out.png")) &&
+        Configure(r.in.module, L"Readback", readBack.c_str(), L"bit ", o.channels, r.Promise("settings_in.png"));
     r.report("\nModules\n");
-    r.report("  %-9s \"%.13s\" on %s, %s, %u channels\n", "Tovel OUT", r.out.module.record->szModuleName,
-             r.out.board.c_str(), r.out.port.c_str(), r.out.module.record->uiNumberOfInputs);
-    r.report("  %-9s \"%.13s\" on %s, %s, %u channels\n", "Tovel IN", r.in.module.record->szModuleName,
-             r.in.board.c_str(), r.in.port.c_str(), r.in.module.record->uiNumberOfOutputs);
+    r.report("  %-9s \"%.13s\" on %s, %s, %s\n", "Tovel OUT", r.out.module.record->szModuleName,
+             r.out.board.c_str(), r.out.port.c_str(), Plural(r.out.module.record->uiNumberOfInputs, "channel", "channels").c_str());
+    r.report("  %-9s \"%.13s\" on %s, %s, %s\n", "Tovel IN", r.in.module.record->szModuleName,
+             r.in.board.c_str(), r.in.port.c_str(), Plural(r.in.module.record->uiNumberOfOutputs, "channel", "channels").c_str());
     const uint32_t wanted = static_cast<uint32_t>(o.channels);
     if (!configured || r.out.module.record->uiNumberOfInputs != wanted || r.in.module.record->uiNumberOfOutputs != wanted) {
-        r.report("the settings dialogs did not leave both modules with %d channels\n", o.channels);
+        r.report("the settings dialogs did not leave both modules with %s\n",
+                 Plural(o.channels, "channel", "channels").c_str());
         return false;
     }
     return true;
+}
+
+void SetUpExperiment(ScriptedRun& r)
+{
+    engine::Experiment& e = r.experiment;
+    const HostOptions& o = r.options;
+    e.blockSize = o.blockSize;
+    e.msPerSample = o.msPerSample;
+    e.blocksToFeed = o.blocks;
+    e.outputs.push_back({&r.out.module, {}, 0});
+    for (int c = 0; c < o.channels; ++c)
+        e.outputs[0].sources.push_back(engine::DefaultSource(c));
+    e.inputs.push_back({&r.in.module, 0});
+    const long long first = static_cast<long long>(o.diagramFirstBlock) * o.blockSize;
+    const long long count = std::min({static_cast<long long>(o.diagramBlocks) * o.blockSize,
+                                      static_cast<long long>(o.blocks) * o.blockSize - first, kMostDiagramSamples});
+    r.loopback.reset(new Loopback(e, r.in.module, o.channels, first, count));
+    sim::SetRecordCalls(false);
+    sim::SetCaptureOutputBlocks(false);  // the loopback looks at each block as it goes by
+    sim::SetOutputBlockObserver([&r](OutputChannel* channel, const DataBlock* block) {
+        r.loopback->Observe(channel, block);
+    });
+    r.traceWritten = r.trace.Open(r.Promise("transfers.csv"), static_cast<uint64_t>(o.traceLimit), first, count);
 }
 
 // The run on the host's own clock, until every block is back, the plug-in
@@ -80,14 +115,6 @@ void Run(ScriptedRun& r)
 {
     engine::Experiment& e = r.experiment;
     const HostOptions& o = r.options;
-    e.blockSize = o.blockSize;
-    e.msPerSample = o.msPerSample;
-    e.blocksToFeed = o.blocks;
-    e.outputs.push_back({&r.out.module, {}, {}, 0});
-    for (int c = 0; c < o.channels; ++c)
-        e.outputs[0].sources.push_back(engine::DefaultSource(c));
-    e.inputs.push_back({&r.in.module, {}, 0});
-    sim::SetRecordCalls(false);
     sim::TestClock clock(r.session.plugin.dll, e.startTicks);
     if (!clock.Installed()) {
         r.refusal = "the plug-in's GetTickCount could not be taken over: no run on the simulated clock";
@@ -95,8 +122,9 @@ void Run(ScriptedRun& r)
     }
     const size_t warningsBefore = sim::Warnings().size();
     const sim::Module* refused = engine::StartRun(e);
-    r.report("\nRun: %d blocks of %d samples, %.1f ms per sample; run preparation OUT %d, IN %d\n", o.blocks,
-             o.blockSize, o.msPerSample, e.outputs[0].prepared, e.inputs[0].prepared);
+    r.report("\nRun: %s of %s, %g ms per sample; run preparation OUT %d, IN %d\n",
+             Plural(o.blocks, "block", "blocks").c_str(), Plural(o.blockSize, "sample", "samples").c_str(),
+             o.msPerSample, e.outputs[0].prepared, e.inputs[0].prepared);
     if (refused) {
         r.refusal = std::string("run preparation refused by ") + (refused == &r.out.module ? "Tovel OUT" : "Tovel IN");
         if (sim::Warnings().size() > warningsBefore) {
@@ -107,11 +135,20 @@ void Run(ScriptedRun& r)
     }
     const uint64_t blockTicks = static_cast<uint64_t>(ceil(o.blockSize * o.msPerSample));
     const uint64_t lastTick = (o.blocks + 1) * blockTicks + 1;
-    r.transfers.Note(r.session.driver, 0);
+    RunProgress progress(static_cast<uint64_t>(o.blocks), static_cast<uint64_t>(o.blockSize));
+    r.trace.Drain(r.session.driver, 0, WriteOrder{});
     while (e.t <= lastTick) {
+        const WriteOrder order{static_cast<long long>(sim::ReleasedInputBlocks(r.out.module.record, 0)), o.blockSize};
         engine::HostTick(e, clock);
-        r.transfers.Note(r.session.driver, e.t);
-        if (sim::StopCount() > 0 || engine::ReleasedBlocks(e.inputs[0]) >= static_cast<uint64_t>(o.blocks))
+        r.trace.Drain(r.session.driver, static_cast<long long>(e.t), order);
+        const uint64_t released = engine::ReleasedBlocks(e.inputs[0]);
+        r.loopback->NoteReleases(released, clock.Now());
+        progress.Note(released);
+        if (sim::StopCount() > 0) {
+            r.stoppedAt = static_cast<long long>(e.t);
+            break;
+        }
+        if (released >= static_cast<uint64_t>(o.blocks))
             break;
         engine::AdvanceToNextEvent(e);
     }
@@ -120,77 +157,75 @@ void Run(ScriptedRun& r)
 // What came back, channel by channel, against what went out.
 void Compare(ScriptedRun& r)
 {
-    r.released = engine::ReleasedBlocks(r.experiment.inputs[0]);
+    const Loopback& l = *r.loopback;
     r.report("\nBlocks and samples per channel\n");
-    r.readBack.resize(r.options.channels);
     for (int c = 0; c < r.options.channels; ++c) {
-        const std::vector<sim::CapturedBlock>& blocks = sim::CapturedBlocks(r.in.module.record->pOutputChannel[c]);
-        for (const sim::CapturedBlock& b : blocks) {
-            for (float s : b.samples)
-                r.readBack[c].push_back(s == engine::kHighVolts);
-        }
-        const std::vector<bool>& written = r.Written()[c];
-        const size_t common = std::min(r.readBack[c].size(), written.size());
-        for (size_t j = 0; j < common; ++j) {
-            if (r.readBack[c][j] == written[j])
-                continue;
-            ++r.differing;
-            if (r.first.sample < 0 || static_cast<long long>(j) < r.first.sample)
-                r.first = {static_cast<long long>(j), c, written[j], r.readBack[c][j]};
-        }
-        r.compared += static_cast<long>(common);
-        r.report("  channel %d: OUT took %llu blocks (%zu samples), IN handed on %zu blocks (%zu samples)\n", c,
-                 static_cast<unsigned long long>(sim::ReleasedInputBlocks(r.out.module.record, c)), written.size(),
-                 blocks.size(), r.readBack[c].size());
+        const uint64_t taken = sim::ReleasedInputBlocks(r.out.module.record, c);
+        r.report("  channel %d: OUT took %s (%s), IN handed on %s (%s)\n", c,
+                 Plural(static_cast<long long>(taken), "block", "blocks").c_str(),
+                 Plural(static_cast<long long>(taken * r.options.blockSize), "sample", "samples").c_str(),
+                 Plural(static_cast<long long>(l.blocksBack[c]), "block", "blocks").c_str(),
+                 Plural(static_cast<long long>(l.samplesBack[c]), "sample", "samples").c_str());
     }
-    r.report("Bits that differ between what went out and what came back: %ld of %ld\n", r.differing, r.compared);
+    r.report("Bits that differ between what went out and what came back: %lld of %lld\n", l.differing, l.compared);
     if (sim::Behaving(sim::kServicesPumpTheRun))
         r.report("  (not judged: a host whose services run its loop calls Tovel IN while Tovel OUT is half-way "
                  "through a block, so what is read back depends on where the host called it)\n");
+    if (l.releasesTimed > 0)
+        r.report("Release lateness of the input blocks: max %u ms, mean %.2f ms (host calling every millisecond)\n",
+                 l.latest, l.lateSum / l.releasesTimed);
 }
 
-void ReportLateness(ScriptedRun& r)
+// A board pulled mid-run makes every later write fail: the output module
+// stops and warns for each, up to channels x block size in one call.
+void ReportFailures(ScriptedRun& r)
 {
-    const std::vector<uint32_t>& ticks = r.experiment.inputs[0].releaseTicks;
-    if (ticks.empty())
+    const TransferTrace& t = r.trace;
+    if (t.failedWrites == 0)
         return;
-    uint32_t worst = 0;
-    double sum = 0;
-    for (size_t k = 0; k < ticks.size(); ++k) {
-        const uint32_t samples = static_cast<uint32_t>((k + 1) * r.options.blockSize);
-        const uint32_t late = ticks[k] - (r.experiment.startTicks + ReferenceDueOffset(samples, r.options.msPerSample));
-        worst = std::max(worst, late);
-        sum += late;
-    }
-    r.report("Release lateness of the input blocks: max %u ms, mean %.2f ms (host calling every millisecond)\n", worst,
-             sum / ticks.size());
+    r.report("Failed port writes: %llu, the first at %llu ms (channel %d, sample %lld of block %lld); the plug-in "
+             "asked the host to stop %d times and warned %u times (below)\n",
+             static_cast<unsigned long long>(t.failedWrites), static_cast<unsigned long long>(t.firstFailure.ms),
+             t.firstFailure.channel, t.firstFailure.sample % r.options.blockSize,
+             t.firstFailure.sample / r.options.blockSize, sim::StopCount(),
+             static_cast<unsigned>(sim::Warnings().size()));
 }
 
-bool WriteFiles(ScriptedRun& r)
+bool WriteDiagram(ScriptedRun& r)
 {
-    const TraceSummary trace = WriteTransferTrace(r.File("transfers.csv"), r.session.driver, r.transfers);
-    if (trace.dropped > 0)
-        r.report("The transfer trace is cut short: the driver kept the first %u transfers, %u later ones are missing\n",
-                 trace.kept, trace.dropped);
+    const Loopback& l = *r.loopback;
     TimingDiagram d;
-    d.written = &r.Written();
-    d.readBack = &r.readBack;
+    d.channels = r.options.channels;
+    d.written = [&r](int channel, long long sample) {
+        return engine::FedLevel(r.experiment, r.experiment.outputs[0], channel, sample);
+    };
+    d.fed = r.experiment.fed * r.options.blockSize;
+    d.readBack = &l.window;
+    d.firstSample = l.windowFirst;
+    d.samples = l.windowCount;
     d.blockSize = r.options.blockSize;
     d.msPerSample = r.options.msPerSample;
-    d.firstBlock = r.options.diagramFirstBlock;
-    d.blocks = r.options.diagramBlocks;
-    d.failedWrites = trace.failedWrites;
+    d.failed = r.trace.inWindow;
     char title[160];
     snprintf(title, sizeof title, "Tovel OUT on output port %d over Tovel IN on input port %d, slot %d",
              r.options.port, r.options.port, r.options.slot);
     d.title = title;
-    const bool diagram = WriteTimingDiagram(r.File("timing.png"), d);
-    return trace.written && diagram && !ferror(r.report.file);
+    const bool anyBack = std::any_of(l.window.begin(), l.window.end(), [](const std::vector<uint8_t>& w) {
+        return std::any_of(w.begin(), w.end(), [](uint8_t b) { return b != kNotBack; });
+    });
+    if (!anyBack && r.stoppedAt >= 0)
+        d.nothingBack = "nothing came back here: the plug-in stopped the run at " + std::to_string(r.stoppedAt) + " ms";
+    else if (!anyBack)
+        d.nothingBack = "nothing came back here";
+    if (d.samples <= 0)
+        return true;
+    return WriteTimingDiagram(r.Promise("timing.png"), d);
 }
 
 void Judge(ScriptedRun& r, size_t allocationsLeft, bool filesWritten)
 {
     const HostOptions& o = r.options;
+    const Loopback& l = *r.loopback;
     std::vector<std::string>& why = r.reasons;
     char text[256];
     if (!r.refusal.empty()) {
@@ -205,15 +240,16 @@ void Judge(ScriptedRun& r, size_t allocationsLeft, bool filesWritten)
             why.push_back("the board was pulled, but the plug-in did not stop the experiment");
         }
     } else {
-        if (r.first.sample >= 0 && !sim::Behaving(sim::kServicesPumpTheRun)) {
+        if (l.first.sample >= 0 && !sim::Behaving(sim::kServicesPumpTheRun)) {
             snprintf(text, sizeof text, "first differing bit: block %lld, sample %lld, channel %d: written %d, read %d",
-                     r.first.sample / o.blockSize, r.first.sample % o.blockSize, r.first.channel, r.first.written,
-                     r.first.read);
+                     l.first.sample / o.blockSize, l.first.sample % o.blockSize, l.first.channel, l.first.written,
+                     l.first.read);
             why.push_back(text);
         }
-        if (r.released != static_cast<uint64_t>(o.blocks)) {
-            snprintf(text, sizeof text, "Tovel IN handed on %llu of %d blocks",
-                     static_cast<unsigned long long>(r.released), o.blocks);
+        // More is no fault: Tovel IN reads on as long as the run goes.
+        if (l.blocksBack.empty() || l.blocksBack[0] < static_cast<uint64_t>(o.blocks)) {
+            snprintf(text, sizeof text, "Tovel IN handed on only %llu of %d blocks",
+                     static_cast<unsigned long long>(l.blocksBack.empty() ? 0 : l.blocksBack[0]), o.blocks);
             why.push_back(text);
         }
         if (!sim::Warnings().empty())
@@ -231,6 +267,7 @@ size_t Close(ScriptedRun& r)
     engine::EndRun(r.experiment);
     for (sim::Module* m : {&r.out.module, &r.in.module})
         m->handler(m->record, 102, 0, nullptr);
+    ReportFailures(r);
     ReportWarnings(r.report);
     r.report("Experiment stops asked for: %d\n", sim::StopCount());
     const size_t left = sim::LiveAllocations().size();
@@ -238,8 +275,18 @@ size_t Close(ScriptedRun& r)
     return left;
 }
 
+// Every file the run said it wrote is there, or the run failed and says which.
+void CheckPromises(ScriptedRun& r)
+{
+    for (const std::string& name : r.promised) {
+        if (GetFileAttributesW(Widen(r.File(name.c_str())).c_str()) == INVALID_FILE_ATTRIBUTES)
+            r.reasons.push_back(name + " was not written in " + r.options.outDirShown);
+    }
+}
+
 int Finish(ScriptedRun& r)
 {
+    CheckPromises(r);
     r.report("\nPictures, report and transfer trace: %s\n", r.options.outDirShown.c_str());
     r.report("Result: %s\n", r.reasons.empty() ? "as expected" : "NOT as expected");
     for (const std::string& reason : r.reasons)
@@ -250,17 +297,34 @@ int Finish(ScriptedRun& r)
 
 }  // namespace
 
-int RunScriptedExperiment(HostSession& session, const HostOptions& options)
+void ClearRunFiles(const HostOptions& options)
 {
     for (const char* name : kRunFiles)
-        DeleteFileA((options.outDir + "\\" + name).c_str());
+        DeleteFileW(Widen(options.outDir + "\\" + name).c_str());
+}
+
+void WriteRefusal(const HostOptions& options, const std::string& why)
+{
+    if (FILE* f = _wfopen(Widen(options.outDir + "\\report.txt").c_str(), L"w")) {
+        fprintf(f, "%s\nResult: refused, nothing was run\n", why.c_str());
+        fclose(f);
+    }
+}
+
+int RunScriptedExperiment(HostSession& session, const HostOptions& options)
+{
     ScriptedRun r(session, options);
-    r.report.file = fopen(r.File("report.txt").c_str(), "w");
+    r.report.file = _wfopen(Widen(r.Promise("report.txt")).c_str(), L"w");
     if (!r.report.file) {
         printf("korvu_host: cannot write %s\\report.txt\n", options.outDirShown.c_str());
         return 1;
     }
-    ReportBoards(r.report, session.driver);
+    const int boards = ReportBoards(r.report, session.driver);
+    r.report("Board file: %s\n", session.boardFile.empty()
+                                     ? "none; the built-in board at slot 0, its outputs wired to its inputs"
+                                     : session.boardFileShown.c_str());
+    if (!session.boardFile.empty() && boards == 0)
+        r.report("  warning: the board file puts in no board (no [boardN] section with present=1)\n");
     const std::string behaviours = sim::HostBehaviours();
     r.report("\nHost behaviours: %s\n", behaviours == "none" ? "none (the polite host)" : behaviours.c_str());
     r.report("\nSetupKorvuDLL returned %d (%u names asked, %u variables announced)\n", session.setupResult,
@@ -269,15 +333,28 @@ int RunScriptedExperiment(HostSession& session, const HostOptions& options)
         r.reasons.push_back(session.setupResult != 1 ? "SetupKorvuDLL refused" : "the modules could not be set up");
         return Finish(r);
     }
+    SetUpExperiment(r);
+    const RunClock clock;
     Run(r);
+    const double seconds = clock.Seconds();
+    r.trace.Drain(session.driver, -1, WriteOrder{});  // whatever came after the run
     Compare(r);
-    ReportLateness(r);
-    r.report("Port transfers: %u writes, %u reads\n", session.driver.TovelSimCalls("TovelOutPort"),
-             session.driver.TovelSimCalls("TovelInPort"));
+    const uint32_t writes = session.driver.TovelSimCalls("TovelOutPort");
+    const uint32_t reads = session.driver.TovelSimCalls("TovelInPort");
+    r.report("Port transfers: %u writes, %u reads\n", writes, reads);
+    r.report("Run time: %.1f s, %.0f port transfers a second; peak memory %.0f MB\n", seconds,
+             (static_cast<double>(writes) + reads) / std::max(seconds, 1e-3), PeakMemoryMegabytes());
     const size_t left = Close(r);
-    const bool filesWritten = WriteFiles(r);
+    r.trace.Drain(session.driver, -1, WriteOrder{});
+    const bool traceWritten = r.trace.Close(session.driver) && r.traceWritten;
+    if (r.trace.dropped > 0)
+        r.report("The transfer trace is cut short: transfers.csv holds the first %llu transfers, %llu later ones "
+                 "are missing\n", static_cast<unsigned long long>(r.trace.kept),
+                 static_cast<unsigned long long>(r.trace.dropped));
+    const bool diagram = WriteDiagram(r);
+    sim::SetOutputBlockObserver(nullptr);
     sim::DestroyModule(r.out.module);
     sim::DestroyModule(r.in.module);
-    Judge(r, left, filesWritten);
+    Judge(r, left, traceWritten && diagram && !ferror(r.report.file));
     return Finish(r);
 }

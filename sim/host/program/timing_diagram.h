@@ -1,21 +1,28 @@
 // The timing diagram: each output channel over the input channel that reads
-// it back, against experiment time, drawn with GDI into a PNG.
+// it back, against experiment time, drawn with GDI into a PNG. It shows a
+// window of the run; only that window's samples are kept for it.
 #pragma once
 
 #include <stdint.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "sim/host/program/loopback.h"
+#include "sim/host/program/transfer_trace.h"
+
 struct TimingDiagram {
-    const std::vector<std::vector<bool>>* written = nullptr;  // per channel, sample by sample
-    const std::vector<std::vector<bool>>* readBack = nullptr;
+    int channels = 0;
+    std::function<bool(int channel, long long sample)> written;  // the level fed
+    long long fed = 0;                        // samples per channel fed before the run ended
+    const std::vector<std::vector<uint8_t>>* readBack = nullptr;  // Readback per sample of the window
+    long long firstSample = 0, samples = 0;   // the window
     int blockSize = 1;
     double msPerSample = 1;
-    int firstBlock = 0;       // the window shown
-    int blocks = 24;
-    std::vector<uint64_t> failedWrites;  // experiment ms of each failed port write
-    std::string title;        // what is drawn over what
+    std::vector<FailedWrite> failed;          // the failed writes of the window
+    std::string title;                        // what is drawn over what
+    std::string nothingBack;                  // why no sample of the window came back, if none did
 };
 
 // False when the picture could not be written; a window with no samples in
