@@ -5,7 +5,7 @@
 #include <stdio.h>
 #include <windows.h>
 
-#include "sim/harness/sim_driver.h"
+#include "sim/driver/sim_driver.h"
 #include "sim/host/sim_host.h"
 
 struct BenchSession {

@@ -11,8 +11,8 @@
 #include <stdlib.h>
 
 #include "bench/bench_session.h"
-#include "sim/harness/double_reference.h"
-#include "sim/harness/test_clock.h"
+#include "sim/reference/double_reference.h"
+#include "sim/clock/test_clock.h"
 #include "sim/host/host_behaviour.h"
 
 namespace {
@@ -36,7 +36,7 @@ Counts RunCases(BenchSession& session, sim::Module& m, const sim::FpuEnvironment
         sim::SetMilliSecondsPerSample(ms);
         sim::SetBlockSize(n);
         sim::SetExperimentStartTicks(start);
-        m.handler(m.record, 106, 0, nullptr);
+        m.handler(m.record, kMsgPrepareRun, 0, nullptr);
         record->ulSampleCount = k * n;
         const uint32_t due = start + ReferenceDueOffset((k + 1) * n, ms);
         const uint64_t released = sim::ReleasedOutputBlocks(channel);
@@ -75,7 +75,7 @@ int main()
     sim::SetCaptureOutputBlocks(false);
     sim::Module m = sim::CreateModule(*session.Class("Tovel IN"), sim::HostWindow());
     m.record->uiNumberOfOutputs = 1;
-    m.handler(m.record, 105, 0, nullptr);
+    m.handler(m.record, kMsgReattach, 0, nullptr);
     uint32_t seed = 0;
     for (const sim::FpuEnvironment* environment : TestableFpuEnvironments()) {
         const double began = SecondsNow();
@@ -85,7 +85,7 @@ int main()
                static_cast<unsigned long long>(c.late), static_cast<unsigned long long>(c.stampsOff),
                SecondsNow() - began);
     }
-    m.handler(m.record, 102, 0, nullptr);
+    m.handler(m.record, kMsgRemove, 0, nullptr);
     sim::DestroyModule(m);
     session.Stop();
     return 0;

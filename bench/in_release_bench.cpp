@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "bench/bench_session.h"
-#include "sim/harness/double_reference.h"
-#include "sim/harness/test_clock.h"
+#include "sim/reference/double_reference.h"
+#include "sim/clock/test_clock.h"
 
 namespace {
 
@@ -38,15 +38,15 @@ sim::Module PreparedInput(BenchSession& session, double ms, uint32_t blockSize, 
     sim::SetExperimentStartTicks(start);
     sim::Module m = sim::CreateModule(*session.Class("Tovel IN"), sim::HostWindow());
     m.record->uiNumberOfOutputs = 1;
-    m.handler(m.record, 105, 0, nullptr);
-    m.handler(m.record, 106, 0, nullptr);
+    m.handler(m.record, kMsgReattach, 0, nullptr);
+    m.handler(m.record, kMsgPrepareRun, 0, nullptr);
     return m;
 }
 
 void Finish(sim::Module& m)
 {
-    m.handler(m.record, 107, 0, nullptr);
-    m.handler(m.record, 102, 0, nullptr);
+    m.handler(m.record, kMsgEndRun, 0, nullptr);
+    m.handler(m.record, kMsgRemove, 0, nullptr);
     sim::DestroyModule(m);
 }
 

@@ -9,7 +9,7 @@
 
 #include "bench/bench_session.h"
 #include "board/tovel_api.h"
-#include "frame/host/proc_address.h"
+#include "host/proc_address.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ int main()
     sim::SetExperimentRunning(true);
     sim::Module m = sim::CreateModule(*session.Class("Tovel OUT"), sim::HostWindow());
     m.record->uiNumberOfInputs = kChannels;
-    if (m.handler(m.record, 105, 0, nullptr) != 1 || m.handler(m.record, 106, 0, nullptr) != 1) {
+    if (m.handler(m.record, kMsgReattach, 0, nullptr) != 1 || m.handler(m.record, kMsgPrepareRun, 0, nullptr) != 1) {
         printf("the module would not prepare\n");
         return 1;
     }
@@ -67,8 +67,8 @@ int main()
     printf("  bare locked loop: %8.1f ns per write\n", bareSeconds / writes * 1e9);
     printf("  ratio           : %8.3f\n", processSeconds / bareSeconds);
 
-    m.handler(m.record, 107, 0, nullptr);
-    m.handler(m.record, 102, 0, nullptr);
+    m.handler(m.record, kMsgEndRun, 0, nullptr);
+    m.handler(m.record, kMsgRemove, 0, nullptr);
     sim::DestroyModule(m);
     session.Stop();
     return 0;

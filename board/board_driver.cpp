@@ -7,7 +7,7 @@
 #include <windows.h>
 
 #include "board/driver_entries.h"
-#include "frame/host/proc_address.h"
+#include "host/proc_address.h"
 
 DriverEntries g_driverEntries;
 
@@ -20,6 +20,18 @@ bool Bind(Fn* entry, const char* name)
 {
     *entry = ProcAddress<Fn>(g_driver, name);
     return *entry != nullptr;
+}
+
+int32_t BindBoardDriver()
+{
+    // In this order; the first missing name ends the binding.
+    if (!Bind(&g_driverEntries.getVersion, "TovelGetVersion") || !Bind(&g_driverEntries.create, "TovelCreate") ||
+        !Bind(&g_driverEntries.close, "TovelClose") || !Bind(&g_driverEntries.getResource, "TovelGetResource") ||
+        !Bind(&g_driverEntries.inPort, "TovelInPort") || !Bind(&g_driverEntries.outPort, "TovelOutPort") ||
+        !Bind(&g_driverEntries.getLastError, "TovelGetLastError") ||
+        !Bind(&g_driverEntries.getSwitchValue, "TovelGetSwitchValue"))
+        return 0;
+    return 1;
 }
 
 }  // namespace
@@ -35,18 +47,6 @@ int32_t LoadBoardDriver()
     if (bound != 1)
         UnloadBoardDriver();
     return bound;
-}
-
-int32_t BindBoardDriver()
-{
-    // In this order; the first missing name ends the binding.
-    if (!Bind(&g_driverEntries.getVersion, "TovelGetVersion") || !Bind(&g_driverEntries.create, "TovelCreate") ||
-        !Bind(&g_driverEntries.close, "TovelClose") || !Bind(&g_driverEntries.getResource, "TovelGetResource") ||
-        !Bind(&g_driverEntries.inPort, "TovelInPort") || !Bind(&g_driverEntries.outPort, "TovelOutPort") ||
-        !Bind(&g_driverEntries.getLastError, "TovelGetLastError") ||
-        !Bind(&g_driverEntries.getSwitchValue, "TovelGetSwitchValue"))
-        return 0;
-    return 1;
 }
 
 int32_t UnloadBoardDriver()

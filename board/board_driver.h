@@ -3,8 +3,9 @@
 
 #include <stdint.h>
 
+// 1: tovel.dll loaded and every entry point bound. 0: loaded already, or it
+// could not be loaded or bound (and then is not kept).
 int32_t LoadBoardDriver();
-int32_t BindBoardDriver();
 int32_t UnloadBoardDriver();
 bool BoardDriverLoaded();
 

@@ -4,7 +4,7 @@
 
 #include <stdint.h>
 
-enum { kBoardSlots = 16, kBoardPorts = 2, kPortBits = 8 };
+constexpr int kBoardSlots = 16, kBoardPorts = 2, kPortBits = 8;
 
 struct BoardInfo {
     uint32_t bPresent;
@@ -24,7 +24,7 @@ extern BoardInfo BoardTable[kBoardSlots];
 int32_t InitBoardTable();
 int32_t ExitBoardTable();
 
-enum { kPortWrite = 0, kPortRead = 1 };
+constexpr uint32_t kPortWrite = 0, kPortRead = 1;
 
 // One byte to (direction 0) or from (any other direction) a port, under the
 // board lock. The driver's result: non-zero for success.

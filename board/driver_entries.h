@@ -6,7 +6,7 @@
 #include <stdint.h>
 
 #include "board/tovel_api.h"
-#include "frame/host/any_convention.h"
+#include "host/any_convention.h"
 
 struct DriverEntries {
     TovelGetVersionFn getVersion;

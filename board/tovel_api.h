@@ -1,7 +1,7 @@
 // The board maker's driver library, tovel.dll: the types of its eight entry
 // points, looked up by name at run time. TOVEL_CALL is the convention the
 // simulated driver is built with (stdcall unless defined otherwise); the
-// plug-in calls the real one either way (frame/host/any_convention.h).
+// plug-in calls the real one either way (host/any_convention.h).
 #pragma once
 
 #include <stdint.h>
@@ -10,7 +10,7 @@
 #define TOVEL_CALL __stdcall
 #endif
 
-enum { kTovelResourceSize = 408, kTovelResourceIoAddress = 116, kTovelResourceIoLength = 196 };
+constexpr int kTovelResourceSize = 408, kTovelResourceIoAddress = 116, kTovelResourceIoLength = 196;
 
 typedef int32_t(TOVEL_CALL* TovelGetVersionFn)(void);  // never called
 typedef int32_t(TOVEL_CALL* TovelCreateFn)(uint32_t* slot);

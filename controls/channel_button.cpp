@@ -5,8 +5,8 @@
 #include "controls/controls.h"
 #include "controls/state_control.h"
 
-#include "frame/host/binding.h"
-#include "frame/host/host_services.h"
+#include "host/binding.h"
+#include "host/host_services.h"
 
 namespace {
 

@@ -1,12 +1,34 @@
 #include "controls/dialog_layout.h"
 
-#include "frame/host/host_services.h"
-
-HFONT dialogFont;
+#include "host/host_services.h"
 
 namespace {
 
 const LONG kNormalWeight = FW_NORMAL;  // 400
+
+HFONT dialogFont;  // null until one could be made
+
+HFONT MakeNormalWeightFont(HWND dialog)
+{
+    HFONT font = reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0));
+    if (!font)
+        return nullptr;
+    LOGFONTA description;
+    if (GetObjectA(font, sizeof description, &description) == 0)
+        return nullptr;
+    description.lfWeight = kNormalWeight;
+    return host::CreateStackedFontIndirect(&description);
+}
+
+BOOL CALLBACK SetChildFont(HWND child, LPARAM font)
+{
+    static char className[100];
+    GetClassNameA(child, className, sizeof className);
+    if (lstrcmpiA(className, "EDIT") != 0 && lstrcmpiA(className, "LISTBOX") != 0 &&
+        lstrcmpiA(className, "COMBOBOX") != 0)
+        SendMessageA(child, WM_SETFONT, static_cast<WPARAM>(font), 0);
+    return TRUE;
+}
 
 }  // namespace
 
@@ -43,28 +65,6 @@ void PlaceDialog(HWND dialog, HWND reference)
     if (!dialogFont)
         dialogFont = MakeNormalWeightFont(dialog);  // tried again next time if it failed
     EnumChildWindows(dialog, SetChildFont, reinterpret_cast<LPARAM>(dialogFont));
-}
-
-HFONT MakeNormalWeightFont(HWND dialog)
-{
-    HFONT font = reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0));
-    if (!font)
-        return nullptr;
-    LOGFONTA description;
-    if (GetObjectA(font, sizeof description, &description) == 0)
-        return nullptr;
-    description.lfWeight = kNormalWeight;
-    return host::CreateStackedFontIndirect(&description);
-}
-
-BOOL CALLBACK SetChildFont(HWND child, LPARAM font)
-{
-    static char className[100];
-    GetClassNameA(child, className, sizeof className);
-    if (lstrcmpiA(className, "EDIT") != 0 && lstrcmpiA(className, "LISTBOX") != 0 &&
-        lstrcmpiA(className, "COMBOBOX") != 0)
-        SendMessageA(child, WM_SETFONT, static_cast<WPARAM>(font), 0);
-    return TRUE;
 }
 
 void ReleaseDialogFont()

@@ -4,16 +4,11 @@
 
 #include <windows.h>
 
-// The font made by the first settings dialog and kept until finish; null
-// until one could be made.
-extern HFONT dialogFont;
-
 // Centres the dialog over the reference's client area (over the desktop
-// without one), keeps it on the primary screen, and sends dialogFont to every
-// child but edits, list boxes and combo boxes.
+// without one), keeps it on the primary screen, and gives every child but
+// edits, list boxes and combo boxes the plug-in's dialog font: the dialog's
+// own at normal weight, made by the first dialog placed and kept until finish.
 void PlaceDialog(HWND dialog, HWND reference);
-HFONT MakeNormalWeightFont(HWND dialog);
-BOOL CALLBACK SetChildFont(HWND child, LPARAM font);
 
 // Hands the font back to the host (finish).
 void ReleaseDialogFont();

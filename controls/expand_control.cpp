@@ -5,7 +5,7 @@
 #include "controls/controls.h"
 #include "controls/state_control.h"
 
-#include "frame/host/host_services.h"
+#include "host/host_services.h"
 
 namespace {
 

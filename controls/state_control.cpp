@@ -4,7 +4,7 @@
 #include "controls/state_control.h"
 
 #include "controls/controls.h"
-#include "frame/host/instance.h"
+#include "host/instance.h"
 
 void RegisterStateControlClass(const char* name, UINT style, WNDPROC procedure)
 {

@@ -1,6 +1,6 @@
 #include "dialogs/about_box.h"
 
-#include "frame/host/instance.h"
+#include "host/instance.h"
 #include "resources/resource_ids.h"
 
 INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)

@@ -2,25 +2,25 @@
 
 #include <stdio.h>
 
-#include "frame/host/host_services.h"
-#include "frame/host/instance.h"
-#include "frame/host/texts.h"
+#include "dialogs/dialog_state.h"
+#include "host/host_services.h"
+#include "host/instance.h"
+#include "host/texts.h"
 #include "resources/resource_ids.h"
 
 namespace {
 
 const int kNoSlot = -1;
 
-// One dialog is open at a time: it is modal.
-struct SelectionState {
+// One open hardware selection dialog, kept with its window.
+struct Selection {
+    const ModuleKind* kind;
     uint16_t rowSlot[kBoardSlots];
     uint16_t rowPort[kBoardPorts];
     int boardRows;
     int portRows;
     int shownSlot;
 };
-
-SelectionState g_state;
 
 bool HasFreePort(const ModuleKind& kind, const BoardInfo& board)
 {
@@ -34,9 +34,9 @@ void SetText(HWND dialog, int id, const char* format, uint32_t value)
     SetDlgItemTextA(dialog, id, text);
 }
 
-void ShowSlot(const ModuleKind& kind, HWND dialog, int slot)
+void ShowSlot(Selection& s, HWND dialog, int slot)
 {
-    if (slot == g_state.shownSlot)
+    if (slot == s.shownSlot)
         return;
     const BoardInfo& board = BoardTable[slot];
     SetText(dialog, IDC_IO_ADDRESS, text::kIoAddressFormat, board.dwIoPortAddress);
@@ -46,104 +46,100 @@ void ShowSlot(const ModuleKind& kind, HWND dialog, int slot)
     HWND ports = GetDlgItem(dialog, IDC_PORT_LIST);
     if (SendMessageA(ports, CB_GETCOUNT, 0, 0) > 0)
         SendMessageA(ports, CB_RESETCONTENT, 0, 0);
-    g_state.portRows = 0;
+    s.portRows = 0;
     for (int p = 0; p < kBoardPorts; ++p) {
-        if ((board.*kind.reserved)[p] == 0) {
-            SendMessageA(ports, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kind.portText[p]));
-            g_state.rowPort[g_state.portRows++] = static_cast<uint16_t>(p);
+        if ((board.*s.kind->reserved)[p] == 0) {
+            SendMessageA(ports, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.kind->portText[p]));
+            s.rowPort[s.portRows++] = static_cast<uint16_t>(p);
         }
     }
     SendMessageA(ports, CB_SETCURSEL, 0, 0);
-    g_state.shownSlot = slot;
+    s.shownSlot = slot;
 }
 
 // The slot of the board list's current row, or kNoSlot.
-int CurrentSlot(HWND dialog)
+int CurrentSlot(const Selection& s, HWND dialog)
 {
     LRESULT row = SendDlgItemMessageA(dialog, IDC_BOARD_LIST, LB_GETCURSEL, 0, 0);
-    return row >= 0 && row < g_state.boardRows ? g_state.rowSlot[row] : kNoSlot;
+    return row >= 0 && row < s.boardRows ? s.rowSlot[row] : kNoSlot;
 }
 
-BOOL Initialise(const ModuleKind& kind, HWND dialog)
+BOOL Initialise(Selection& s, HWND dialog)
 {
-    g_state.shownSlot = kNoSlot;
-    g_state.boardRows = 0;
-    g_state.portRows = 0;
+    s.shownSlot = kNoSlot;
+    s.boardRows = 0;
+    s.portRows = 0;
     HWND list = GetDlgItem(dialog, IDC_BOARD_LIST);
-    for (int s = 0; s < kBoardSlots; ++s) {
-        if (BoardTable[s].bPresent == 1 && HasFreePort(kind, BoardTable[s])) {
+    for (int slot = 0; slot < kBoardSlots; ++slot) {
+        if (BoardTable[slot].bPresent == 1 && HasFreePort(*s.kind, BoardTable[slot])) {
             char row[32];
-            snprintf(row, sizeof row, text::kBoardRowFormat, s);
+            snprintf(row, sizeof row, text::kBoardRowFormat, slot);
             SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row));
-            g_state.rowSlot[g_state.boardRows++] = static_cast<uint16_t>(s);
+            s.rowSlot[s.boardRows++] = static_cast<uint16_t>(slot);
         }
     }
-    if (g_state.boardRows == 0) {
+    if (s.boardRows == 0) {
         host::ShowWarning(text::kErrorCaption, text::kNoUsableDevice);
         EndDialog(dialog, -1);
         return TRUE;
     }
     SendMessageA(list, LB_SETCURSEL, 0, 0);
-    ShowSlot(kind, dialog, g_state.rowSlot[0]);
+    ShowSlot(s, dialog, s.rowSlot[0]);
     return TRUE;
 }
 
-void Accept(const ModuleKind& kind, HWND dialog)
+void Accept(const Selection& s, HWND dialog)
 {
-    int slot = CurrentSlot(dialog);
+    int slot = CurrentSlot(s, dialog);
     LRESULT portRow = SendDlgItemMessageA(dialog, IDC_PORT_LIST, CB_GETCURSEL, 0, 0);
     // Every listed board has a free port, so both rows are there; a dialog
     // without them accepts nothing rather than something made up.
-    if (slot == kNoSlot || portRow < 0 || portRow >= g_state.portRows)
+    if (slot == kNoSlot || portRow < 0 || portRow >= s.portRows)
         return;
-    kind.selection->wLogSlot = static_cast<uint16_t>(slot);
-    kind.selection->wPort = g_state.rowPort[portRow];
+    s.kind->selection->wLogSlot = static_cast<uint16_t>(slot);
+    s.kind->selection->wPort = s.rowPort[portRow];
     EndDialog(dialog, 0);
 }
 
-INT_PTR SelectionDlgProc(const ModuleKind& kind, HWND dialog, UINT message, WPARAM wParam)
+// One procedure for both kinds: the state knows which.
+INT_PTR CALLBACK SelectionDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        return Initialise(kind, dialog);
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDOK:
-            Accept(kind, dialog);
-            break;
-        case IDCANCEL:
+    if (message == WM_INITDIALOG) {
+        Selection* opening = static_cast<Selection*>(AttachDialogState(dialog));
+        if (!opening) {
             EndDialog(dialog, -1);
-            break;
-        case IDC_BOARD_LIST:
-            if (HIWORD(wParam) == LBN_SELCHANGE) {
-                int slot = CurrentSlot(dialog);
-                if (slot != kNoSlot)
-                    ShowSlot(kind, dialog, slot);
-            } else if (HIWORD(wParam) == LBN_DBLCLK) {
-                Accept(kind, dialog);
-            }
-            break;
+            return TRUE;
         }
-        return TRUE;
-    default:
-        return FALSE;
+        return Initialise(*opening, dialog);
     }
+    Selection* s = static_cast<Selection*>(DialogStateOf(dialog));
+    if (!s || message != WM_COMMAND)
+        return FALSE;
+    switch (LOWORD(wParam)) {
+    case IDOK:
+        Accept(*s, dialog);
+        break;
+    case IDCANCEL:
+        EndDialog(dialog, -1);
+        break;
+    case IDC_BOARD_LIST:
+        if (HIWORD(wParam) == LBN_SELCHANGE) {
+            int slot = CurrentSlot(*s, dialog);
+            if (slot != kNoSlot)
+                ShowSlot(*s, dialog, slot);
+        } else if (HIWORD(wParam) == LBN_DBLCLK) {
+            Accept(*s, dialog);
+        }
+        break;
+    }
+    return TRUE;
 }
 
 }  // namespace
 
-INT_PTR CALLBACK OutputSelectionDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
-{
-    return SelectionDlgProc(KindOf(kOutputModule), dialog, message, wParam);
-}
-
-INT_PTR CALLBACK InputSelectionDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
-{
-    return SelectionDlgProc(KindOf(kInputModule), dialog, message, wParam);
-}
-
 INT_PTR RunHardwareSelection(const ModuleKind& kind, HWND owner)
 {
-    DLGPROC proc = kind.id == kOutputModule ? OutputSelectionDlgProc : InputSelectionDlgProc;
-    return DialogBoxParamA(hInstDll, "DEV_SEL", owner, proc, 0);
+    Selection selection = {};
+    selection.kind = &kind;
+    return RunDialogWithState("DEV_SEL", owner, SelectionDlgProc, &selection);
 }

@@ -1,5 +1,5 @@
 // The hardware selection dialog DEV_SEL: which board and which port a new
-// module is bound to. One procedure per module kind, one body for both.
+// module is bound to. One procedure for both module kinds.
 #pragma once
 
 #include <windows.h>
@@ -10,5 +10,3 @@
 // choice in the kind's selection result; -1 when cancelled or nothing was free.
 INT_PTR RunHardwareSelection(const ModuleKind& kind, HWND owner);
 
-INT_PTR CALLBACK OutputSelectionDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-INT_PTR CALLBACK InputSelectionDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

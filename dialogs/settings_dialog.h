@@ -17,7 +17,5 @@ static_assert(IDC_LESS == kCommandLess && IDC_MORE == kCommandMore, "the arrows'
 // working copy could not be allocated. Works on the host's current module.
 INT_PTR RunSettingsDialog(const ModuleKind& kind, HWND owner);
 
-INT_PTR CALLBACK OutputSettingsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-INT_PTR CALLBACK InputSettingsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-enum { kCopySelectedNameIfEdited = WM_USER + 7, kCopySelectedName = WM_USER + 8 };
+constexpr UINT kCopySelectedNameIfEdited = WM_USER + 7, kCopySelectedName = WM_USER + 8;

@@ -2,7 +2,7 @@
 
 #include "controls/controls.h"
 #include "controls/dialog_layout.h"
-#include "frame/host/binding.h"
+#include "host/binding.h"
 #include "frame/plugin.h"
 
 extern "C" int32_t HOST_CALL SetupKorvuDLL(HWND host)

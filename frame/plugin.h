@@ -4,9 +4,9 @@
 #include <stdint.h>
 #include <windows.h>
 
-#include "frame/host/binding.h"
-#include "frame/host/instance.h"
-#include "frame/host/host_call.h"
+#include "host/binding.h"
+#include "host/instance.h"
+#include "host/host_call.h"
 
 // After binding: board table, menu, module classes. 0 when the board
 // driver cannot be bound; nothing after the board table happens then.

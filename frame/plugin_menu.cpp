@@ -1,9 +1,9 @@
 // The plug-in's popup in the host's menu bar, and the set-up entry it
 // registers with the host.
 
-#include "frame/host/host_services.h"
+#include "host/host_services.h"
 #include "frame/plugin.h"
-#include "frame/host/texts.h"
+#include "host/texts.h"
 #include "resources/resource_ids.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include <string.h>
 
-#include "frame/host/host_services.h"
-#include "frame/host/instance.h"
+#include "host/host_services.h"
+#include "host/instance.h"
 #include "modules/records/module_kind.h"
 #include "modules/tovel_in.h"
 #include "modules/tovel_out.h"

@@ -6,8 +6,8 @@
 #include "board/tovel_api.h"
 #include "dialogs/hardware_selection.h"
 #include "dialogs/settings_dialog.h"
-#include "frame/host/texts.h"
-#include "frame/host/host_services.h"
+#include "host/texts.h"
+#include "host/host_services.h"
 #include "modules/process_call.h"
 
 namespace {
@@ -58,8 +58,7 @@ int32_t CreateInstance(const ModuleKind& kind, ModuleRecord* module, int32_t, vo
 
     for (int c = 0; c < kMaxModuleChannels; ++c) {
         snprintf(ChannelName(module, c), kChannelNameSize, "%s %d", kind.shortName, c);
-        if (kind.id == kOutputModule)
-            static_cast<OutInstanceData*>(module->pInstanceData)->uiChannelWord[c] = 1;
+        SetChannelWord(kind, module, c, 1);
         if (module->pChannelRecord[c])
             module->pChannelRecord[c]->iAnimationPhase = 0;
     }

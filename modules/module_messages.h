@@ -5,28 +5,10 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "modules/records/host_messages.h"
 #include "modules/records/host_records.h"
 #include "modules/records/module_kind.h"
 
-enum ModuleMessage : uint32_t {
-    kMsgCheck = 1,
-    kMsgCreate = 101,
-    kMsgRemove = 102,
-    kMsgSettings = 103,
-    kMsgIdle104 = 104,
-    kMsgReattach = 105,
-    kMsgPrepareRun = 106,
-    kMsgEndRun = 107,
-    kMsgAnswer117 = 117,
-    kMsgAnswer118 = 118,
-    kMsgAnswer119 = 119,
-    kMsgAnswer120 = 120,
-    kMsgAnswer121 = 121,
-    kMsgAnswer122 = 122,
-    kMsgClearExtraWord = 123,
-    kMsgDescribe = 124,
-    kMsgIdle201 = 201,
-};
 
 // An answer to one code, for the kind whose table holds it.
 typedef int32_t (*MessageAnswer)(const ModuleKind& kind, ModuleRecord* module, int32_t argument, void* pointer);

@@ -3,8 +3,8 @@
 #include <stdio.h>
 
 #include "board/board_driver.h"
-#include "frame/host/host_services.h"
-#include "frame/host/texts.h"
+#include "host/host_services.h"
+#include "host/texts.h"
 
 static_assert(__builtin_bit_cast(uint32_t, 5.0f) == kHighLevelBits && __builtin_bit_cast(uint32_t, 0.0f) == kLowLevelBits,
               "the levels' bits");

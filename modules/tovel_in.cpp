@@ -7,10 +7,10 @@
 #include <string.h>
 
 #include "board/board_table.h"
-#include "frame/host/binding.h"
-#include "frame/host/host_services.h"
-#include "frame/host/instance.h"
-#include "frame/host/texts.h"
+#include "host/binding.h"
+#include "host/host_services.h"
+#include "host/instance.h"
+#include "host/texts.h"
 #include "modules/double_precision.h"
 #include "modules/module_messages.h"
 #include "modules/module_run.h"

@@ -6,7 +6,7 @@ korvu_build() {
     sh "$KORVU_ROOT/scripts/setup.sh" || return 1
     cmake -S "$KORVU_ROOT" -B "$KORVU_BUILD" \
         -DCMAKE_TOOLCHAIN_FILE="$KORVU_ROOT/cmake/toolchain-mingw32.cmake" \
-        -DCMAKE_BUILD_TYPE=Release >"$KORVU_BUILD.configure.log" 2>&1 \
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >"$KORVU_BUILD.configure.log" 2>&1 \
         || { cat "$KORVU_BUILD.configure.log"; return 1; }
     cmake --build "$KORVU_BUILD" -j "$(nproc)" -- --no-print-directory >"$KORVU_BUILD.build.log" 2>&1 \
         || { grep -E -B2 -A6 'error|Error' "$KORVU_BUILD.build.log" | head -80; return 1; }

@@ -1,34 +1,66 @@
 #!/usr/bin/env bash
-# Mutation testing of the plug-in's own code: universalmutator (from the
-# Python package index, in a virtual environment made here) writes mutants of
-# the sources in frame/ board/ modules/ dialogs/ controls/; a seeded random
-# sample of them is built and run against the CTest suite, one at a time, in
-# a copy of the tree, so the work tree and build/ stay as they are.
+# Mutation testing of the plug-in's own code: universalmutator writes every
+# mutant of the sources in frame/ modules/ dialogs/ controls/ board/ host/, a seeded
+# order of them is walked, and each that compiles is built and run against
+# the CTest suite, one at a time, in a copy of the tree (the work tree and
+# build/ stay as they are), under the project's own Wine session.
 #
-#   bash scripts/mutation.sh [N]      N mutants (default 100)
+#   bash scripts/mutation.sh [N] [--from K]
 #
-# KORVU_MUTATION_SEED picks the sample (default 1). A mutant that does not
-# compile is skipped; one that leaves every test green survives, and its diff
-# is printed at the end. About half a minute a mutant: not for CI.
+# N mutants that compile (default 100), from the K-th of the seeded order on
+# (default: after the last one already judged). Each verdict goes to a result
+# file that slices run on different days add up in:
+# build-mutation/results-seed<S>.txt. KORVU_MUTATION_SEED picks the order
+# (default 1).
+#
+# With UNIVERSALMUTATOR_PYTHONPATH set (as ../shared/tools/README.md says),
+# universalmutator runs from that path on Debian's own Python; without it, it
+# comes from the Python package index into a virtual environment here.
+#
+# What makes a mutant cheap: a mutant whose file does not compile costs one
+# compile of that file; one whose object is byte for byte the original's is
+# equivalent and costs no more; the suite stops at its first failing test;
+# the stress test, the slowest, runs only for a mutant that passed the rest.
 set -u
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-count=${1:-100}
+count=100 from=""
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --from) from=${2:-}; shift 2 ;;
+    *) count=$1; shift ;;
+    esac
+done
+for n in "$count" "${from:-0}"; do
+    case "$n" in ''|*[!0-9]*) echo "mutation: N and K are whole numbers, not '$n'" >&2; exit 2 ;; esac
+done
 seed=${KORVU_MUTATION_SEED:-1}
 work=${KORVU_MUTATION_DIR:-$root/build-mutation}
-case "$count" in ''|*[!0-9]*) echo "mutation: N must be a whole number, not '$count'" >&2; exit 2 ;; esac
+results="$work/results-seed$seed.txt"
 
 sh "$root/scripts/setup.sh" || exit 1
-if ! python3 -c 'import venv, ensurepip' 2>/dev/null; then
-    echo "mutation: needs python3-venv (apt-get install python3-venv)" >&2
-    exit 2
-fi
 mkdir -p "$work"
-if [ ! -x "$work/venv/bin/mutate" ]; then
-    python3 -m venv "$work/venv" || exit 2
-    if ! "$work/venv/bin/pip" install -q universalmutator; then
-        echo "mutation: universalmutator could not be installed from the Python package index" >&2
+if [ -n "${UNIVERSALMUTATOR_PYTHONPATH:-}" ]; then
+    pythonpath=$(cd "$root" && for p in ${UNIVERSALMUTATOR_PYTHONPATH//:/ }; do (cd "$p" 2>/dev/null && pwd); done |
+                 paste -sd:)
+    mutate() { PYTHONPATH="$pythonpath" /usr/bin/python3 -m universalmutator.genmutants "$@"; }
+    if ! PYTHONPATH="$pythonpath" /usr/bin/python3 -c 'import universalmutator.genmutants' 2>/dev/null; then
+        echo "mutation: universalmutator does not load from UNIVERSALMUTATOR_PYTHONPATH=$UNIVERSALMUTATOR_PYTHONPATH" >&2
         exit 2
     fi
+else
+    if ! python3 -c 'import venv, ensurepip' 2>/dev/null; then
+        echo "mutation: needs python3-venv (apt-get install python3-venv)" >&2
+        exit 2
+    fi
+    if [ ! -x "$work/venv/bin/mutate" ]; then
+        python3 -m venv "$work/venv" || exit 2
+        if ! "$work/venv/bin/pip" install -q universalmutator; then
+            echo "mutation: universalmutator could not be installed from the Python package index;" \
+                 "set UNIVERSALMUTATOR_PYTHONPATH to its source (../shared/tools/README.md)" >&2
+            exit 2
+        fi
+    fi
+    mutate() { "$work/venv/bin/mutate" "$@"; }
 fi
 
 # A copy of the tree as committed plus the work tree's changes, and its build.
@@ -38,55 +70,99 @@ mkdir -p "$src"
 (cd "$root" && git ls-files -co --exclude-standard | tar -cf - -T -) | tar -xf - -C "$src"
 export KORVU_BUILD="$work/build"
 source "$src/scripts/build.sh"
-
 korvu_build >/dev/null || { echo "mutation: the unmutated tree does not build" >&2; exit 1; }
 source "$src/scripts/wine-session.sh"
 wine_session_start "$KORVU_BUILD" || exit 1
-# Not the two clean builds of the reproducibility check: a mutant changes no build rule.
-run_suite() { (cd "$KORVU_BUILD" && ctest -LE build --timeout 900 >"$work/ctest.log" 2>&1); }
-run_suite || { echo "mutation: the unmutated suite fails; see $work/ctest.log" >&2; exit 1; }
 
-# Every mutant of every source, then the seeded sample.
+# The suite but for the two clean builds of the reproducibility check (a
+# mutant changes no build rule), first without the stress test.
+suite() { (cd "$KORVU_BUILD" && ctest -LE build -E '^stress_tests$' --stop-on-failure --timeout 900 >"$work/ctest.log" 2>&1); }
+stress() { (cd "$KORVU_BUILD" && ctest -R '^stress_tests$' --timeout 1500 >"$work/stress.log" 2>&1); }
+if [ ! -s "$results" ]; then
+    { suite && stress; } || { echo "mutation: the unmutated suite fails; see $work/ctest.log" >&2; exit 1; }
+fi
+
+# Every mutant of every source, once per tree; then the seeded order.
 mutants="$work/mutants"
-rm -rf "$mutants"
-mkdir -p "$mutants"
-for f in $(cd "$src" && find frame board modules dialogs controls -name '*.cpp' | sort); do
-    mkdir -p "$mutants/$(dirname "$f")"
-    (cd "$mutants/$(dirname "$f")" &&
-        "$work/venv/bin/mutate" "$src/$f" cpp --noCheck --mutantDir . >/dev/null 2>&1)
-done
-sample=$(cd "$mutants" && find . -name '*.mutant.*' | sort |
-         shuf -n "$count" --random-source=<(yes "korvu mutation sample $seed"))
+stamp=$(cd "$src" && cat $(find frame modules dialogs controls board host -name '*.cpp' | sort) | sha1sum | cut -c1-12)
+if [ "$(cat "$mutants/stamp" 2>/dev/null)" != "$stamp" ]; then
+    rm -rf "$mutants"
+    mkdir -p "$mutants"
+    for f in $(cd "$src" && find frame modules dialogs controls board host -name '*.cpp' | sort); do
+        mkdir -p "$mutants/$(dirname "$f")"
+        (cd "$mutants/$(dirname "$f")" && mutate "$src/$f" cpp --noCheck --mutantDir . >/dev/null 2>&1)
+    done
+    echo "$stamp" >"$mutants/stamp"
+fi
+order="$work/order-seed$seed.txt"
+(cd "$mutants" && find . -name '*.mutant.*' | sed 's|^\./||' | sort |
+     shuf --random-source=<(yes "korvu mutation sample $seed")) >"$order"
+[ -n "$from" ] || from=$(awk '{print $1}' "$results" 2>/dev/null | sort -n | tail -1)
+from=${from:-0}
 
-killed=0 survived=0 broken=0
-survivors="$work/survivors.diff"
-: >"$survivors"
-for m in $sample; do
-    m=${m#./}
-    # frame/host/binding.mutant.12.cpp mutates frame/host/binding.cpp
+# The command that compiles a source, from the build's compile_commands.json,
+# with its object elsewhere and no debug information (equal code, equal bytes).
+compile_object() {  # source object
+    python3 - "$KORVU_BUILD/compile_commands.json" "$1" "$2" <<'EOF'
+import json, shlex, subprocess, sys
+entries, source, obj = json.load(open(sys.argv[1])), sys.argv[2], sys.argv[3]
+entry = next(e for e in entries if e["file"] == source)
+args = shlex.split(entry["command"])
+args[args.index("-o") + 1] = obj
+sys.exit(subprocess.call(args + ["-g0"], cwd=entry["directory"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+EOF
+}
+
+touch "$results"
+survivors="$work/survivors-seed$seed.diff"
+touch "$survivors"
+began=$(date +%s) judged=0 compiled=0
+index=$from
+total=$(wc -l <"$order")
+while [ "$compiled" -lt "$count" ] && [ "$index" -lt "$total" ]; do
+    index=$((index + 1))
+    m=$(sed -n "${index}p" "$order")
+    grep -q " $m:" "$results" && continue
+    # host/binding.mutant.12.cpp mutates host/binding.cpp
     target=$(echo "$m" | sed -E 's/\.mutant\.[0-9]+\././')
-    cp "$src/$target" "$work/original"
+    original="$work/original.cpp"
+    cp "$src/$target" "$original"
+    [ -f "$work/objects/$target.o" ] || { mkdir -p "$(dirname "$work/objects/$target")"; compile_object "$src/$target" "$work/objects/$target.o"; }
     cp "$mutants/$m" "$src/$target"
-    if ! cmake --build "$KORVU_BUILD" -j "$(nproc)" >/dev/null 2>&1; then
-        broken=$((broken + 1))
+    if ! compile_object "$src/$target" "$work/mutant.o"; then
         verdict="does not compile"
-    elif run_suite; then
-        survived=$((survived + 1))
-        verdict="SURVIVED"
-        diff -u "$work/original" "$src/$target" | sed "1s|.*|--- $target|;2s|.*|+++ $m|" >>"$survivors"
+    elif cmp -s "$work/mutant.o" "$work/objects/$target.o"; then
+        verdict="equivalent (the same object)"
+    elif ! cmake --build "$KORVU_BUILD" -j "$(nproc)" >/dev/null 2>&1; then
+        verdict="does not build"
+    elif ! suite; then
+        verdict="killed by $(grep -m1 -oE '[0-9]+ - [A-Za-z0-9_]+' "$work/ctest.log" | sed 's/.* - //')"
+    elif ! stress; then
+        verdict="killed by stress_tests"
     else
-        killed=$((killed + 1))
-        verdict="killed"
+        verdict="SURVIVED"
+        diff -u "$original" "$src/$target" | sed "1s|.*|--- $target|;2s|.*|+++ $m|" >>"$survivors"
     fi
-    cp "$work/original" "$src/$target"
+    cp "$original" "$src/$target"
     touch "$src/$target"
-    echo "$m: $verdict"
+    case "$verdict" in "does not compile"|"does not build") ;; *) compiled=$((compiled + 1)) ;; esac
+    judged=$((judged + 1))
+    echo "$index $m: $verdict" | tee -a "$results"
 done
 cmake --build "$KORVU_BUILD" -j "$(nproc)" >/dev/null 2>&1
+seconds=$(($(date +%s) - began))
 
-tested=$((killed + survived))
+# The whole result file, every slice of this seed.
+killed=$(grep -c ': killed' "$results")
+survived=$(grep -c ': SURVIVED' "$results")
+equivalent=$(grep -c ': equivalent' "$results")
+broken=$(grep -cE ': does not (compile|build)' "$results")
 echo
 cat "$survivors"
-echo "mutants: $killed killed, $survived survived, $broken did not compile (seed $seed)"
-[ "$tested" -gt 0 ] && echo "score: $((100 * killed / tested)) % of the mutants that compiled"
+echo "this slice: $judged mutants from the ${from}th of seed $seed in ${seconds} s" \
+     "($([ "$judged" -gt 0 ] && echo $((seconds / judged)) || echo 0) s a mutant)"
+echo "mutants: $killed killed, $survived survived, $equivalent equivalent (the same object)," \
+     "$broken did not compile (seed $seed, $results)"
+[ $((killed + survived)) -gt 0 ] &&
+    echo "score: $((100 * killed / (killed + survived))) % of the $((killed + survived)) compiled mutants that are not equivalent"
 exit 0

@@ -5,12 +5,12 @@
 #include <memory>
 
 #include "dialogs/about_box.h"
-#include "frame/host/instance.h"
+#include "host/instance.h"
 #include "resources/resource_ids.h"
-#include "sim/harness/dialog_script.h"
+#include "sim/user/dialog_script.h"
 #include "tests/kit/message_sequence.h"
 #include "tests/kit/plugin_fixture.h"
-#include "sim/harness/screenshot.h"
+#include "sim/pictures/screenshot.h"
 
 // The procedure runs here, with the plug-in's own resources.
 HINSTANCE hInstDll;
@@ -33,12 +33,14 @@ TEST_F(AboutBoxTest, ShowsTheVersionAndClosesOnlyByOk)
     };
     DialogScript about;
     std::unique_ptr<MessageRecorder> recorder;
-    std::wstring version, caption, screenshot;
+    std::wstring version, caption;
+    bool shown = false;
     about.Then([&](HWND d) {
              recorder.reset(new MessageRecorder(d, {WM_COMMAND, WM_CLOSE}));
              version = ControlText(d, IDC_ABOUT_VERSION);
              caption = WindowTextW(d);
-             screenshot = SaveScreenshot(d, "about_box").empty() ? L"" : L"written";
+             shown = IsWindowVisible(d);
+             SaveScreenshot(d, "about_box");  // for a person to look at
              PressKey(d, VK_ESCAPE);
          })
         .Then([&](HWND d) {
@@ -56,7 +58,7 @@ TEST_F(AboutBoxTest, ShowsTheVersionAndClosesOnlyByOk)
     EXPECT_TRUE(about.Completed());
     EXPECT_EQ(L"Tovel Module Version 2.0", version);
     EXPECT_EQ(L"このﾓｼﾞｭｰﾙについて", caption);
-    EXPECT_EQ(L"written", screenshot);
+    EXPECT_TRUE(shown);
     ASSERT_TRUE(recorder);
     ExpectSequence(*recorder, kEscapeThenCloseBoxThenOk, "about box");
 }

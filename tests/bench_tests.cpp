@@ -11,8 +11,8 @@
 
 #include "controls/controls.h"
 #include "resources/resource_ids.h"
-#include "sim/harness/dialog_script.h"
-#include "sim/harness/screenshot.h"
+#include "sim/user/dialog_script.h"
+#include "sim/pictures/screenshot.h"
 #include "sim/workbench/bench_dialogs.h"
 #include "sim/workbench/bench_file.h"
 #include "sim/workbench/bench_window.h"
@@ -150,139 +150,219 @@ void ExpectInFollowsOut(const Bench& bench)
     }
 }
 
-TEST_F(BenchTest, APersonRunsPausesPullsTheBoardSavesAndReopens)
-{
-    DialogScript run;
-    run.Then([](HWND d) {
-        Type(d, kIdMsPerSample, L"40");
-        Type(d, kIdBlockSize, L"5");
-        Click(d, IDOK);
-    });
-    Menu(kCmdRunSettings, {&run});
-    EXPECT_EQ(40.0, bench_.msPerSample);
-    EXPECT_EQ(5, bench_.blockSize);
-
-    PlaceAndSetUp(IDM_TOVEL_OUT, 0, L"Pattern");
-    PlaceAndSetUp(IDM_TOVEL_IN, 1, L"Readback");
-    ASSERT_EQ(2u, bench_.modules.size());
-    SelectModule(0);
-    DialogScript signals;
-    signals.Then([](HWND d) {
-        SelectComboRow(d, kIdSignalKind + 2, 2);  // 5 V
-        Type(d, kIdSignalNumber + 1, L"3");       // a square wave of six blocks
-        Click(d, IDOK);
-    });
-    Menu(kCmdSignals, {&signals});
-    EXPECT_EQ(engine::SignalKind::kHigh, bench_.modules[0]->sources[2].kind);
-    EXPECT_EQ(3, bench_.modules[0]->sources[1].halfPeriodBlocks);
-
-    Menu(kCmdStart);
-    ASSERT_TRUE(bench_.running);
-    Menu(kCmdBoardPanel);
-    Menu(kCmdLiveView);
-    HWND panel = FindWindowW(L"KorvuBenchBoardPanel", nullptr);
-    ASSERT_TRUE(panel);
-    for (int step = 0; step < 12; ++step) {
-        Advance(bench_, 197);
-        ShowBenchState();  // as the bench's timer does
-        const uint32_t written = Driver().TovelSimGetOutput(0, 0);
-        Picture shown(panel);
-        for (int line = 0; line < 8; ++line) {
-            const bool on = (written >> line) & 1;
-            EXPECT_EQ(on ? kOutputLampOn : kLampOff, shown.At(OutputLampRect(0, line))) << "line " << line;
-            EXPECT_EQ(on ? kInputLampOn : kLampOff, shown.At(InputLampRect(0, line))) << "line " << line;
-        }
-        EXPECT_EQ(1u, (written >> 2) & 1);
-    }
-    ExpectInFollowsOut(bench_);
-    // A module placed now would take no part in the run: refused, with a word why.
-    DialogScript refused;
-    refused.Then([](HWND d) {
-        EXPECT_THAT(ControlTextA(d, 0xFFFF), HasSubstr("Stop the run before placing a module"));
-        Click(d, IDOK);
-    });
-    Menu(IDM_TOVEL_OUT, {&refused});
-    EXPECT_EQ(2u, bench_.modules.size());
-    SelectModule(1);
-    DialogScript duringRun;
-    duringRun.Then([](HWND d) {
-        EXPECT_EQ(kMoreDisabled, ControlState(GetDlgItem(d, IDC_MORE)));
-        EXPECT_EQ(kLessDisabled, ControlState(GetDlgItem(d, IDC_LESS)));
-        Click(d, IDCANCEL);
-    });
-    Menu(kCmdOpenModule, {&duringRun});
-    SaveScreenshot(sim::HostWindow(), "bench");
-    RECT host;
-    GetWindowRect(sim::HostWindow(), &host);
-    MoveWindow(sim::HostWindow(), 0, 0, 466, 500, TRUE);
-    SaveScreenshot(GetDesktopWindow(), "bench_all_windows");
-    MoveWindow(sim::HostWindow(), host.left, host.top, host.right - host.left, host.bottom - host.top, TRUE);
-    SaveScreenshot(panel, "bench_board_panel");
-    SaveScreenshot(FindWindowW(L"KorvuBenchLiveView", nullptr), "bench_live_view");
-
-    Menu(kCmdPause);
-    const uint64_t handedOn = engine::ReleasedBlocks(bench_.experiment.inputs[0]);
-    Advance(bench_, 1000);
-    EXPECT_EQ(handedOn, engine::ReleasedBlocks(bench_.experiment.inputs[0]));
-    ClickAt(panel, PullButtonRect(0));
-    EXPECT_TRUE(BoardPulled(Driver(), 0));
-    SaveScreenshot(panel, "bench_board_panel_pulled");
-
-    // Resumed, the output module's writes fail: one box per channel, each
-    // with how often it came, and the plug-in stops the run.
-    Menu(kCmdPause);
-    Advance(bench_, 50);
-    EXPECT_FALSE(bench_.running);
-    std::vector<std::string> boxes;
-    DialogScript warnings[16];  // more than channels x block size: ungrouped, they would all come
-    for (DialogScript& w : warnings)
-        w.Then([&](HWND d) {
-            char caption[64] = "";
-            GetWindowTextA(d, caption, sizeof caption);
-            boxes.push_back(std::string(caption) + " | " + ControlTextA(d, 0xFFFF));
+// The scenario a person goes through at the bench, step by step; each step
+// starts where the one before left the bench.
+class BenchScenario : public BenchTest {
+protected:
+    void SetTheRunAndTheSignalsByTheForms()
+    {
+        DialogScript run;
+        run.Then([](HWND d) {
+            Type(d, kIdMsPerSample, L"40");
+            Type(d, kIdBlockSize, L"5");
             Click(d, IDOK);
         });
+        Menu(kCmdRunSettings, {&run});
+        EXPECT_EQ(40.0, bench_.msPerSample);
+        EXPECT_EQ(5, bench_.blockSize);
+
+        PlaceAndSetUp(IDM_TOVEL_OUT, 0, L"Pattern");
+        PlaceAndSetUp(IDM_TOVEL_IN, 1, L"Readback");
+        ASSERT_EQ(2u, bench_.modules.size());
+        SelectModule(0);
+        DialogScript signals;
+        signals.Then([](HWND d) {
+            SelectComboRow(d, kIdSignalKind + 2, 2);  // 5 V
+            Type(d, kIdSignalNumber + 1, L"3");       // a square wave of six blocks
+            Click(d, IDOK);
+        });
+        Menu(kCmdSignals, {&signals});
+        EXPECT_EQ(engine::SignalKind::kHigh, bench_.modules[0]->sources[2].kind);
+        EXPECT_EQ(3, bench_.modules[0]->sources[1].halfPeriodBlocks);
+    }
+
+    void RunWithThePanelFollowingTheBoard()
     {
-        ArmedScripts armed({&warnings[0], &warnings[1], &warnings[2], &warnings[3], &warnings[4], &warnings[5],
-                            &warnings[6], &warnings[7], &warnings[8], &warnings[9], &warnings[10], &warnings[11],
-                            &warnings[12], &warnings[13], &warnings[14], &warnings[15]});
-        ShowBenchState();
+        Menu(kCmdStart);
+        ASSERT_TRUE(bench_.running);
+        Menu(kCmdBoardPanel);
+        Menu(kCmdLiveView);
+        HWND panel = Panel();
+        ASSERT_TRUE(panel);
+        for (int step = 0; step < 12; ++step) {
+            Advance(bench_, 197);
+            ShowBenchState();  // as the bench's timer does
+            const uint32_t written = Driver().TovelSimGetOutput(0, 0);
+            Picture shown(panel);
+            for (int line = 0; line < 8; ++line) {
+                const bool on = (written >> line) & 1;
+                EXPECT_EQ(on ? kOutputLampOn : kLampOff, shown.At(OutputLampRect(0, line))) << "line " << line;
+                EXPECT_EQ(on ? kInputLampOn : kLampOff, shown.At(InputLampRect(0, line))) << "line " << line;
+            }
+            EXPECT_EQ(1u, (written >> 2) & 1);
+        }
+        ExpectInFollowsOut(bench_);
     }
-    ASSERT_EQ(static_cast<size_t>(kChannels), boxes.size());
-    for (int c = 0; c < kChannels; ++c) {
-        EXPECT_THAT(boxes[c], HasSubstr("Channel = " + std::to_string(c) + "\nErrCode = 99\n\n("));
-        EXPECT_THAT(boxes[c], HasSubstr(" times)"));
+
+    void NothingIsPlacedOrResizedDuringTheRun()
+    {
+        // A module placed now would take no part in the run: refused, with a word why.
+        DialogScript refused;
+        refused.Then([](HWND d) {
+            EXPECT_THAT(ControlTextA(d, 0xFFFF), HasSubstr("Stop the run before placing a module"));
+            Click(d, IDOK);
+        });
+        Menu(IDM_TOVEL_OUT, {&refused});
+        EXPECT_EQ(2u, bench_.modules.size());
+        SelectModule(1);
+        DialogScript duringRun;
+        duringRun.Then([](HWND d) {
+            EXPECT_EQ(kMoreDisabled, ControlState(GetDlgItem(d, IDC_MORE)));
+            EXPECT_EQ(kLessDisabled, ControlState(GetDlgItem(d, IDC_LESS)));
+            Click(d, IDCANCEL);
+        });
+        Menu(kCmdOpenModule, {&duringRun});
     }
-    ClickAt(panel, PullButtonRect(0));
-    EXPECT_FALSE(BoardPulled(Driver(), 0));
-    Menu(kCmdStop);
 
-    char folder[MAX_PATH];
-    GetTempPathA(MAX_PATH, folder);
-    const std::string path = std::string(folder) + "bench_test.bench";
-    std::string error;
-    ASSERT_TRUE(SaveBench(bench_, path, &error)) << error;
-    std::stringstream saved;
-    saved << std::ifstream(path).rdbuf();
-    ASSERT_TRUE(OpenBench(bench_, path, &error)) << error;
-    ASSERT_EQ(2u, bench_.modules.size());
-    EXPECT_EQ(Kind::kOut, bench_.modules[0]->kind);
-    EXPECT_STREQ("Readback", bench_.modules[1]->module.record->szModuleName);
-    EXPECT_EQ(kChannels, static_cast<int>(Channels(*bench_.modules[1])));
-    EXPECT_EQ(engine::SignalKind::kHigh, bench_.modules[0]->sources[2].kind);
-    EXPECT_EQ(40.0, bench_.msPerSample);
-    ASSERT_TRUE(SaveBench(bench_, path, &error));
-    std::stringstream again;
-    again << std::ifstream(path).rdbuf();
-    EXPECT_EQ(saved.str(), again.str());
-    DeleteFileA(path.c_str());
+    void TakeTheScreenshots()
+    {
+        HWND panel = Panel();
+        SaveScreenshot(sim::HostWindow(), "bench");
+        RECT host;
+        GetWindowRect(sim::HostWindow(), &host);
+        MoveWindow(sim::HostWindow(), 0, 0, 466, 500, TRUE);
+        SaveScreenshot(GetDesktopWindow(), "bench_all_windows");
+        MoveWindow(sim::HostWindow(), host.left, host.top, host.right - host.left, host.bottom - host.top, TRUE);
+        SaveScreenshot(panel, "bench_board_panel");
+        SaveScreenshot(FindWindowW(L"KorvuBenchLiveView", nullptr), "bench_live_view");
+    }
 
-    // The reopened bench runs as the first did.
-    Menu(kCmdStart);
-    ASSERT_TRUE(bench_.running) << sim::Warnings().size() << " warnings";
-    Advance(bench_, 3000);
-    ExpectInFollowsOut(bench_);
-    Menu(kCmdStop);
+    void APauseHoldsAndAPulledBoardStopsTheRun()
+    {
+        HWND panel = Panel();
+        ASSERT_TRUE(panel);
+        Menu(kCmdPause);
+        const uint64_t handedOn = engine::ReleasedBlocks(bench_.experiment.inputs[0]);
+        Advance(bench_, 1000);
+        EXPECT_EQ(handedOn, engine::ReleasedBlocks(bench_.experiment.inputs[0]));
+        ClickAt(panel, PullButtonRect(0));
+        EXPECT_TRUE(BoardPulled(Driver(), 0));
+        SaveScreenshot(panel, "bench_board_panel_pulled");
+
+        // Resumed, the output module's writes fail: one box per channel, each
+        // with how often it came, and the plug-in stops the run.
+        Menu(kCmdPause);
+        Advance(bench_, 50);
+        EXPECT_FALSE(bench_.running);
+        std::vector<std::string> boxes;
+        DialogScript warnings[16];  // more than channels x block size: ungrouped, they would all come
+        for (DialogScript& w : warnings)
+            w.Then([&](HWND d) {
+                char caption[64] = "";
+                GetWindowTextA(d, caption, sizeof caption);
+                boxes.push_back(std::string(caption) + " | " + ControlTextA(d, 0xFFFF));
+                Click(d, IDOK);
+            });
+        {
+            ArmedScripts armed({&warnings[0], &warnings[1], &warnings[2], &warnings[3], &warnings[4], &warnings[5],
+                                &warnings[6], &warnings[7], &warnings[8], &warnings[9], &warnings[10], &warnings[11],
+                                &warnings[12], &warnings[13], &warnings[14], &warnings[15]});
+            ShowBenchState();
+        }
+        ASSERT_EQ(static_cast<size_t>(kChannels), boxes.size());
+        for (int c = 0; c < kChannels; ++c) {
+            EXPECT_THAT(boxes[c], HasSubstr("Channel = " + std::to_string(c) + "\nErrCode = 99\n\n("));
+            EXPECT_THAT(boxes[c], HasSubstr(" times)"));
+        }
+        ClickAt(panel, PullButtonRect(0));
+        EXPECT_FALSE(BoardPulled(Driver(), 0));
+        Menu(kCmdStop);
+    }
+
+    void SavedAndReopenedTheBenchIsTheSame()
+    {
+        char folder[MAX_PATH];
+        GetTempPathA(MAX_PATH, folder);
+        const std::string path = std::string(folder) + "bench_test.bench";
+        std::string error;
+        ASSERT_TRUE(SaveBench(bench_, path, &error)) << error;
+        std::stringstream saved;
+        saved << std::ifstream(path).rdbuf();
+        ASSERT_TRUE(OpenBench(bench_, path, &error)) << error;
+        ASSERT_EQ(2u, bench_.modules.size());
+        EXPECT_EQ(Kind::kOut, bench_.modules[0]->kind);
+        EXPECT_STREQ("Readback", bench_.modules[1]->module.record->szModuleName);
+        EXPECT_EQ(kChannels, static_cast<int>(Channels(*bench_.modules[1])));
+        EXPECT_EQ(engine::SignalKind::kHigh, bench_.modules[0]->sources[2].kind);
+        EXPECT_EQ(40.0, bench_.msPerSample);
+        ASSERT_TRUE(SaveBench(bench_, path, &error));
+        std::stringstream again;
+        again << std::ifstream(path).rdbuf();
+        EXPECT_EQ(saved.str(), again.str());
+        DeleteFileA(path.c_str());
+    }
+
+    void TheReopenedBenchRunsAsTheFirst()
+    {
+        // The reopened bench runs as the first did.
+        Menu(kCmdStart);
+        ASSERT_TRUE(bench_.running) << sim::Warnings().size() << " warnings";
+        Advance(bench_, 3000);
+        ExpectInFollowsOut(bench_);
+        Menu(kCmdStop);
+    }
+
+    HWND Panel() const { return FindWindowW(L"KorvuBenchBoardPanel", nullptr); }
+};
+
+TEST_F(BenchScenario, APersonRunsPausesPullsTheBoardSavesAndReopens)
+{
+    ASSERT_NO_FATAL_FAILURE(SetTheRunAndTheSignalsByTheForms());
+    ASSERT_NO_FATAL_FAILURE(RunWithThePanelFollowingTheBoard());
+    ASSERT_NO_FATAL_FAILURE(NothingIsPlacedOrResizedDuringTheRun());
+    ASSERT_NO_FATAL_FAILURE(TakeTheScreenshots());
+    ASSERT_NO_FATAL_FAILURE(APauseHoldsAndAPulledBoardStopsTheRun());
+    ASSERT_NO_FATAL_FAILURE(SavedAndReopenedTheBenchIsTheSame());
+    ASSERT_NO_FATAL_FAILURE(TheReopenedBenchRunsAsTheFirst());
+}
+
+// The forms refuse a number in the words of the bench's files and the host
+// program's options, and keep what was set.
+TEST_F(BenchTest, TheFormsRefuseANumberAsTheFilesDo)
+{
+    PlaceAndSetUp(IDM_TOVEL_OUT, 0, L"Pattern");
+    SelectModule(0);
+    const Bench before = {};
+    const int halfPeriod = bench_.modules[0]->sources[1].halfPeriodBlocks;
+    const struct {
+        UINT command;
+        int id;
+        const wchar_t* typed;
+        const char* said;
+    } cases[] = {
+        {kCmdRunSettings, kIdMsPerSample, L"0", "Milliseconds per sample: '0' is not a number above 0, at most 1000000000."},
+        {kCmdRunSettings, kIdBlockSize, L"65536", "Samples per block: '65536' is not a whole number from 1 to 65535."},
+        {kCmdSignals, kIdSignalNumber + 1, L"1000001",
+         "Channel 1, half period: '1000001' is not a whole number from 1 to 1000000."},
+    };
+    for (const auto& c : cases) {
+        DialogScript form, box;
+        std::string said;
+        form.Then([&](HWND d) {
+                Type(d, c.id, c.typed);
+                Click(d, IDOK);
+            })
+            .Then([](HWND d) { Click(d, IDCANCEL); });
+        box.Then([&](HWND d) {
+            said = ControlTextA(d, 0xFFFF);
+            Click(d, IDOK);
+        });
+        Menu(c.command, {&form, &box});
+        EXPECT_EQ(c.said, said);
+    }
+    EXPECT_EQ(before.msPerSample, bench_.msPerSample);
+    EXPECT_EQ(before.blockSize, bench_.blockSize);
+    EXPECT_EQ(halfPeriod, bench_.modules[0]->sources[1].halfPeriodBlocks);
 }
 
 // A click on an input lamp toggles a line no wire drives, and only such a line.
@@ -404,12 +484,12 @@ TEST_F(BenchTest, AMalformedBenchFileIsRefusedByLineAndChangesNothing)
         const char* text;
         const char* problem;  // after "<file>:"
     } cases[] = {
-        {"[bench]\nblock_size=0\n", "2: block_size '0' is not a whole number from 1 to 65535"},
-        {"[bench]\nms_per_sample=fast\n", "2: ms_per_sample 'fast' is not a number"},
+        {"[bench]\nblock_size=0\n", "2: block_size: '0' is not a whole number from 1 to 65535"},
+        {"[bench]\nms_per_sample=fast\n", "2: ms_per_sample: 'fast' is not a number above 0, at most 1000000000"},
         {"[module]\nkind=Tovel SIDE\n", "2: kind 'Tovel SIDE' is neither"},
-        {"[module]\nkind=Tovel IN\nchannels=9\n", "3: channels '9' is not a whole number from 1 to 8"},
+        {"[module]\nkind=Tovel IN\nchannels=9\n", "3: channels: '9' is not a whole number from 1 to 8"},
         {"[module]\nkind=Tovel IN\nchannels=1\ninstance=00\n", "1: instance holds 1 bytes, not the 368"},
-        {"[module]\nkind=Tovel OUT\nsignals=square 0\n", "3: signal 'square 0' is none of"},
+        {"[module]\nkind=Tovel OUT\nsignals=square 0\n", "3: signals: square '0' is not a whole number from 1 to 1000000"},
         {"[modules]\n", "1: '[modules]' is neither"},
         {"colour=blue\n", "1: colour outside [bench] or [module]"},
         {"[bench]\nboard_file=other.ini\n", "2: the bench was saved with the boards of 'other.ini'"},

@@ -7,8 +7,8 @@
 
 #include "board/board_table.h"
 #include "board/tovel_api.h"
-#include "frame/host/proc_address.h"
-#include "sim/harness/sim_driver.h"
+#include "host/proc_address.h"
+#include "sim/driver/sim_driver.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "board/board_driver.h"
 #include "board/board_table.h"
 #include "board/tovel_api.h"
-#include "sim/harness/sim_driver.h"
+#include "sim/driver/sim_driver.h"
 
 namespace {
 

@@ -51,7 +51,8 @@ protected:
         return CreateWindowExA(0, cls, "", WS_CHILD | WS_VISIBLE, x, y, 11, 15, parent_,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Dll(), nullptr);
     }
-    void SetState(HWND control, WPARAM state) { SendMessageA(control, CTL_SETSTATE, state, 0); }
+    // CTL_SETSTATE answers 0, as every message the controls handle.
+    void SetState(HWND control, WPARAM state) { EXPECT_EQ(0, SendMessageA(control, CTL_SETSTATE, state, 0)); }
     // Paints what is pending, so that a later invalidation shows.
     static bool Invalid(HWND w) { return GetUpdateRect(w, nullptr, FALSE) != FALSE; }
     static COLORREF Pixel(HWND w, int x, int y)
@@ -202,16 +203,18 @@ TEST_F(ControlTest, ButtonsPaintTheHostBitmapOfTheirState)
 {
     HWND b = Make("DOR:CONTROLKANAL", 23002);
     HWND a = Make("DOR:CONTROLLESSMORE", 23000, 60, 20);
+    // The corners too: a bitmap drawn a pixel off leaves the background there.
     for (WORD state = 0; state < 4; ++state) {
         SetState(b, state);
         UpdateWindow(b);
-        EXPECT_EQ(sim::ChannelBitmapColour(state), Pixel(b, 11, 15)) << "channel state " << state;
-        EXPECT_EQ(sim::ChannelBitmapColour(state), Pixel(b, 21, 29));
+        for (POINT p : {POINT{0, 0}, POINT{11, 15}, POINT{21, 29}})
+            EXPECT_EQ(sim::ChannelBitmapColour(state), Pixel(b, p.x, p.y)) << "channel state " << state << " at " << p.x << "," << p.y;
     }
     for (WORD state = 0; state < 6; ++state) {
         SetState(a, state);
         UpdateWindow(a);
-        EXPECT_EQ(sim::LessMoreBitmapColour(state), Pixel(a, 12, 16)) << "arrow state " << state;
+        for (POINT p : {POINT{0, 0}, POINT{12, 16}, POINT{23, 31}})
+            EXPECT_EQ(sim::LessMoreBitmapColour(state), Pixel(a, p.x, p.y)) << "arrow state " << state << " at " << p.x << "," << p.y;
     }
     // A state past the host's bitmaps (4 and 6 of them) draws nothing rather
     // than reading past them.

@@ -5,7 +5,7 @@
 #include <gmock/gmock.h>
 
 #include "controls/dialog_layout.h"
-#include "frame/host/binding.h"
+#include "host/binding.h"
 #include "sim/host/sim_host.h"
 #include "tests/kit/plugin_fixture.h"
 
@@ -124,7 +124,7 @@ TEST_F(PlaceDialogTest, GivesANormalWeightFontToAllButEditListAndComboChildren)
     EXPECT_EQ(0, memcmp(&expected, &made, offsetof(LOGFONTA, lfFaceName)));
     EXPECT_STREQ(expected.lfFaceName, made.lfFaceName);
     EXPECT_EQ(400, made.lfWeight);
-    ASSERT_EQ(dialogFont, sim::FontsCreated()[0].font);
+    const HFONT ours = sim::FontsCreated()[0].font;
 
     int keptOwn = 0, gotOurs = 0;
     for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
@@ -132,7 +132,7 @@ TEST_F(PlaceDialogTest, GivesANormalWeightFontToAllButEditListAndComboChildren)
         GetClassNameA(c, cls, sizeof cls);
         HFONT font = reinterpret_cast<HFONT>(SendMessageA(c, WM_GETFONT, 0, 0));
         bool keeps = !lstrcmpiA(cls, "Edit") || !lstrcmpiA(cls, "ListBox") || !lstrcmpiA(cls, "ComboBox");
-        EXPECT_EQ(keeps ? own : dialogFont, font) << cls;
+        EXPECT_EQ(keeps ? own : ours, font) << cls;
         (keeps ? keptOwn : gotOurs)++;
     }
     EXPECT_EQ(6, keptOwn);   // four edits, the list and the combo box
@@ -155,11 +155,11 @@ TEST_F(PlaceDialogTest, AFontThatCannotBeMadeIsTriedAgainNextTime)
     sim::RefuseFonts(true);
     HWND dialog = TemplateDialog();
     PlaceDialog(dialog, nullptr);
-    EXPECT_EQ(nullptr, dialogFont);
     HWND ok = GetDlgItem(dialog, IDOK);
     EXPECT_EQ(nullptr, reinterpret_cast<HFONT>(SendMessageA(ok, WM_GETFONT, 0, 0))) << "the system font then";
     sim::RefuseFonts(false);
     PlaceDialog(dialog, nullptr);
-    EXPECT_EQ(2u, sim::FontsCreated().size());
-    EXPECT_NE(nullptr, dialogFont);
+    ASSERT_EQ(2u, sim::FontsCreated().size());
+    EXPECT_NE(nullptr, sim::FontsCreated()[1].font);
+    EXPECT_EQ(sim::FontsCreated()[1].font, reinterpret_cast<HFONT>(SendMessageA(ok, WM_GETFONT, 0, 0)));
 }

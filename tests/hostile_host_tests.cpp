@@ -9,7 +9,7 @@
 
 #include "controls/controls.h"
 #include "resources/resource_ids.h"
-#include "sim/harness/test_clock.h"
+#include "sim/clock/test_clock.h"
 #include "sim/host/host_behaviour.h"
 #include "tests/kit/module_fixture.h"
 
@@ -34,7 +34,7 @@ protected:
         sim::SetBlockSize(blockSize);
         sim::SetMilliSecondsPerSample(10.0 * channels);
         sim::Module& m = Bound(kOut, kSlot, 0, channels);
-        EXPECT_EQ(1, Send(m, 106));
+        EXPECT_EQ(1, Send(m, kMsgPrepareRun));
         return m;
     }
 
@@ -44,7 +44,7 @@ protected:
         sim::SetMilliSecondsPerSample(10.0);
         sim::SetExperimentStartTicks(kStart);
         sim::Module& m = Bound(kIn, kSlot, 0, 1);
-        EXPECT_EQ(1, Send(m, 106));
+        EXPECT_EQ(1, Send(m, kMsgPrepareRun));
         return m;
     }
 
@@ -103,8 +103,8 @@ TEST_F(HostThatCallsBack, RunRestartedInsideAWarningLeavesTheNewRunAlone)
     Driver().TovelSimInjectFault(kSlot, kTovelSimFailOutPort, 2, 0, 7);
     sim::SetPumpHook([&] {  // the user stops and starts the run while the warning is up
         for (sim::Module* m : {&in, &out}) {
-            Send(*m, 107);
-            Send(*m, 106);
+            Send(*m, kMsgEndRun);
+            Send(*m, kMsgPrepareRun);
         }
         sim::SetExperimentRunning(true);
     });
@@ -130,7 +130,7 @@ TEST_F(HostThatCallsBack, RunEndInsideTheReleaseLeavesNoBlockPending)
     sim::SetPumpHook([&] {
         if (armed && !sim::CapturedBlocks(in.record->pOutputChannel[0]).empty()) {
             armed = false;
-            Send(in, 107);  // the run ends while the block is handed on
+            Send(in, kMsgEndRun);  // the run ends while the block is handed on
         }
     });
     armed = true;
@@ -148,7 +148,7 @@ TEST_F(HostThatCallsBack, RunEndWhoseFreeRunsTheHostLeavesNothingToWriteThrough)
     sim::HostBehaviourScope host("services-pump");
     sim::Module& m = PreparedOut(1, 3);
     sim::QueueInputBlock(m.record, 0, {5, 5, 5});
-    EXPECT_EQ(1, Send(m, 107));  // its NewDoMemFree calls the process function back
+    EXPECT_EQ(1, Send(m, kMsgEndRun));  // its NewDoMemFree calls the process function back
     EXPECT_EQ(0u, Driver().TovelSimCalls("TovelOutPort"));
     EXPECT_EQ(1u, sim::QueuedInputBlocks(m.record, 0));
     EXPECT_TRUE(sim::LiveAllocations().empty());
@@ -162,10 +162,10 @@ TEST_F(HostThatCallsBack, PreparationInsideAPreparationLeavesOneBuffer)
     sim::SetPumpHook([&] {
         if (!nested) {
             nested = true;
-            Send(m, 106);  // inside the outer preparation's NewMemAlloc
+            Send(m, kMsgPrepareRun);  // inside the outer preparation's NewMemAlloc
         }
     });
-    EXPECT_EQ(1, Send(m, 106));
+    EXPECT_EQ(1, Send(m, kMsgPrepareRun));
     sim::SetPumpHook(nullptr);
     ASSERT_EQ(1u, sim::LiveAllocations().size()) << "one buffer held, none lost";
     EXPECT_EQ(Out(m)->pPortBuffer, sim::LiveAllocations()[0].block);
@@ -224,7 +224,7 @@ TEST_F(DialogThatComesBack, CommandsAfterOkOrCancelFindNothingToEdit)
             Click(d, c.button);
         });
         ArmedScripts armed({&settings});
-        EXPECT_EQ(1, Send(m, 103));
+        EXPECT_EQ(1, Send(m, kMsgSettings));
         sim::SetPumpHook(nullptr);
         EXPECT_TRUE(settings.Completed());
         ASSERT_EQ(frees + 1, sim::Frees().size()) << "the working copy released once";
@@ -233,7 +233,7 @@ TEST_F(DialogThatComesBack, CommandsAfterOkOrCancelFindNothingToEdit)
         EXPECT_EQ(3u, m.record->uiNumberOfInputs) << "no less or more after the dialog closed";
         EXPECT_EQ(c.button == IDOK ? "renamed" : "Tovel OUT 0", std::string(Out(m)->szChannelName[0]));
         EXPECT_EQ("Tovel OUT 1", std::string(Out(m)->szChannelName[1])) << "no copy after the dialog closed";
-        Send(m, 102);
+        Send(m, kMsgRemove);
     }
 }
 
@@ -264,8 +264,8 @@ TEST_P(EitherConvention, SetUpRunSettingsAndFinishGoAsWithTheOther)
     sim::Module& in = Bound(kIn, kSlot, 0, 1);
     Driver().TovelSimWire(kSlot, 0, kSlot, 0);
     sim::SetMilliSecondsPerSample(10.0);
-    ASSERT_EQ(1, Send(out, 106));
-    ASSERT_EQ(1, Send(in, 106));
+    ASSERT_EQ(1, Send(out, kMsgPrepareRun));
+    ASSERT_EQ(1, Send(in, kMsgPrepareRun));
     Driver().TovelSimInjectFault(kSlot, kTovelSimFailOutPort, 3, 0, 42);
     sim::QueueInputBlock(out.record, 0, {5, 0, 5});
     Process(out);
@@ -288,7 +288,7 @@ TEST_P(EitherConvention, SetUpRunSettingsAndFinishGoAsWithTheOther)
     settings.Then([](HWND d) { SendMessageA(d, WM_COMMAND, kCommandMore, 0); }).Then([](HWND d) { Click(d, IDOK); });
     {
         ArmedScripts armed({&settings});
-        Send(out, 103);
+        Send(out, kMsgSettings);
     }
     EXPECT_TRUE(settings.Completed());
     ASSERT_FALSE(sim::SizeChanges().empty());

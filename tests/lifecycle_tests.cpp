@@ -3,8 +3,8 @@
 
 #include <gmock/gmock.h>
 
-#include "sim/harness/dialog_script.h"
-#include "sim/harness/import_patch.h"
+#include "sim/user/dialog_script.h"
+#include "sim/clock/import_patch.h"
 #include "tests/kit/plugin_fixture.h"
 
 using testing::IsEmpty;

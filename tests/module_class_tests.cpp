@@ -150,14 +150,28 @@ TEST_F(CreateTest, InputModuleNamesItsChannelsWithTwoBlanks)
     EXPECT_STREQ("Tovel IN  7", In(m)->szChannelName[7]);
 }
 
+// Counts the host gave the module before code 101 stay, on either connector.
 TEST_F(CreateTest, ModuleThatAlreadyHasChannelsKeepsItsCounts)
 {
-    sim::Module& m = NewModule(kOut);
-    m.record->uiNumberOfInputs = 3;
-    strcpy(Out(m)->szChannelName[4], "kept?");
-    ASSERT_EQ(1, CreateOn(m, 0));
-    EXPECT_EQ(3u, m.record->uiNumberOfInputs);
-    EXPECT_STREQ("Tovel OUT 4", Out(m)->szChannelName[4]) << "all eight names are written anew";
+    const struct {
+        TestKind kind;
+        uint32_t inputs, outputs;
+        const char* name4;
+    } cases[] = {
+        {kOut, 3, 0, "Tovel OUT 4"}, {kOut, 0, 2, "Tovel OUT 4"}, {kIn, 0, 3, "Tovel IN  4"}, {kIn, 5, 0, "Tovel IN  4"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.kind << ": " << c.inputs << " in, " << c.outputs << " out");
+        sim::Module& m = NewModule(c.kind);
+        m.record->uiNumberOfInputs = c.inputs;
+        m.record->uiNumberOfOutputs = c.outputs;
+        strcpy(Out(m)->szChannelName[4], "kept?");
+        ASSERT_EQ(1, CreateOn(m, 0));
+        EXPECT_EQ(c.inputs, m.record->uiNumberOfInputs);
+        EXPECT_EQ(c.outputs, m.record->uiNumberOfOutputs);
+        EXPECT_STREQ(c.name4, Out(m)->szChannelName[4]) << "all eight names are written anew";
+        Send(m, kMsgRemove);
+    }
 }
 
 TEST_F(CreateTest, CancelChangesNothingAndReservesNothing)

@@ -6,11 +6,12 @@
 #include <string.h>
 
 #include "controls/controls.h"
+#include "dialogs/settings_dialog.h"
 #include "resources/resource_ids.h"
-#include "sim/harness/import_patch.h"
+#include "sim/clock/import_patch.h"
 #include "tests/kit/dialog_template.h"
 #include "tests/kit/module_fixture.h"
-#include "sim/harness/screenshot.h"
+#include "sim/pictures/screenshot.h"
 
 using testing::ElementsAre;
 
@@ -79,7 +80,7 @@ protected:
     {
         sim::SetCurrentModulePtr(m.record);
         ArmedScripts armed({&script});
-        int32_t result = Send(m, 103);
+        int32_t result = Send(m, kMsgSettings);
         EXPECT_TRUE(script.Completed()) << "the dialog ran its script and closed";
         return result;
     }
@@ -169,14 +170,14 @@ TEST_F(SettingsTest, OkLeavesTheRunStateAsARunLeftItWhileTheDialogWasOpen)
 {
     sim::SetMilliSecondsPerSample(20.0);
     sim::Module& out = Named(kOut, 2);
-    ASSERT_EQ(1, Send(out, 106));
+    ASSERT_EQ(1, Send(out, kMsgPrepareRun));
     sim::Module& in = Named(kIn, 2);
     memset(static_cast<uint8_t*>(in.instanceData) + 200, 0xAB, 168);
     for (sim::Module* m : {&out, &in}) {
         DialogScript script;
         script.Then([&](HWND d) {
-            Send(*m, 107);  // the run ends and the next is prepared
-            Send(*m, 106);
+            Send(*m, kMsgEndRun);  // the run ends and the next is prepared
+            Send(*m, kMsgPrepareRun);
             Click(d, IDOK);
         });
         Open(*m, script);
@@ -335,15 +336,45 @@ TEST_F(SettingsTest, OkStoresTextsUpToTheirLimits)
     EXPECT_EQ(m.record, sim::SizeChanges()[0].module);
 }
 
+// A command or message the dialog does not answer changes nothing, whoever
+// sends it: the dialog stays open, with its channels and names as they were.
+TEST_F(SettingsTest, WhatItDoesNotAnswerChangesNothing)
+{
+    sim::Module& m = Named(kOut, 3);
+    const std::vector<uint8_t> before = Bytes(m);
+    DialogScript script;
+    script.Then([](HWND d) {
+        const WPARAM commands[] = {0, 3, 4, 5, 8, 10, 1005, 1007, 1008, IDC_SHOWN_SLOT, IDC_SHOWN_PORT, 22999,
+                                   IDC_CHANNEL_0, IDC_CHANNEL_0 + 15, IDC_SELECTED_CHANNEL, 23022, 0xFFFF,
+                                   MAKEWPARAM(IDC_MODULE_NAME, EN_CHANGE), MAKEWPARAM(IDC_CHANNEL_NAME, EN_KILLFOCUS)};
+        for (WPARAM command : commands)
+            SendMessageA(d, WM_COMMAND, command, reinterpret_cast<LPARAM>(sim::HostWindow()));
+        const UINT messages[] = {KANAL_LBUTTONUP, KANAL_LBUTTONDBLCLK, KANAL_RBUTTONDBLCLK, KANAL_DESELECT,
+                                 CTL_SETSTATE, WM_USER + 6, WM_USER + 9, WM_USER + 100};
+        for (UINT message : messages)
+            SendMessageA(d, message, reinterpret_cast<WPARAM>(GetDlgItem(d, IDC_CHANNEL_0 + 1)), kChannelInUse);
+        EXPECT_TRUE(IsWindow(d));
+        EXPECT_THAT(ButtonStates(d), ElementsAre(kSel, kUse, kUse, kOff, kOff, kOff, kOff, kOff));
+        EXPECT_EQ(L"ch0", ControlText(d, IDC_CHANNEL_NAME));
+        Click(d, IDCANCEL);
+    });
+    Open(m, script);
+    EXPECT_EQ(before, Bytes(m));
+    EXPECT_TRUE(sim::SizeChanges().empty());
+}
+
 TEST_F(SettingsTest, CopyingTheSelectedNameRespectsTheFocusMarkerAndTheChannelsInUse)
 {
     sim::Module& m = Named(kOut, 3);
     DialogScript script;
     script.Then([](HWND d) {
-        SendMessageA(d, WM_USER + 7, 0, 0);  // the name edit has not had the focus: no copy
+        SendMessageA(d, kCopySelectedNameIfEdited, 0, 0);  // the name edit has not had the focus: no copy
+        Press(d, IDC_CHANNEL_0 + 1);
+        EXPECT_EQ(L"ch1", ControlText(d, IDC_CHANNEL_NAME)) << "channel 1 kept its own name";
+        Press(d, IDC_CHANNEL_0);
         SetFocus(GetDlgItem(d, IDC_CHANNEL_NAME));
         Type(d, IDC_CHANNEL_NAME, L"same");
-        SendMessageA(d, WM_USER + 7, 0, 0);  // now it has: copies
+        SendMessageA(d, kCopySelectedNameIfEdited, 0, 0);  // now it has: copies
         Click(d, IDOK);
     });
     Open(m, script);
@@ -358,10 +389,12 @@ TEST_F(SettingsTest, CopyingTheSelectedNameRespectsTheFocusMarkerAndTheChannelsI
     after.Then([](HWND d) {
         Type(d, IDC_CHANNEL_NAME, L"one");
         Press(d, IDC_CHANNEL_0 + 1);          // a channel operation resets the marker
-        SendMessageA(d, WM_USER + 7, 0, 0);
+        SendMessageA(d, kCopySelectedNameIfEdited, 0, 0);
         EXPECT_EQ(L"ch1", ControlText(d, IDC_CHANNEL_NAME));
+        Press(d, IDC_CHANNEL_0);
+        EXPECT_EQ(L"one", ControlText(d, IDC_CHANNEL_NAME)) << "channel 0 kept its own name";
         Type(d, IDC_CHANNEL_NAME, L"two");
-        SendMessageA(d, WM_USER + 8, 0, 0);   // always copies
+        SendMessageA(d, kCopySelectedName, 0, 0);   // always copies
         Click(d, IDOK);
     });
     Open(n, after);
@@ -451,7 +484,7 @@ TEST_F(SettingsTest, VersionButtonOpensTheAboutBoxOverTheDialog)
     sim::SetCurrentModulePtr(m.record);
     {
         ArmedScripts armed({&script, &about});
-        Send(m, 103);
+        Send(m, kMsgSettings);
     }
     EXPECT_TRUE(script.Completed());
     EXPECT_TRUE(about.Completed());
@@ -468,7 +501,7 @@ TEST_F(SettingsTest, WithoutAWorkingCopyTheDialogEndsAtOnceAndChangesNothing)
     sim::SetCurrentModulePtr(m.record);
     {
         ArmedScripts armed({&nothing});
-        EXPECT_EQ(1, Send(m, 103));
+        EXPECT_EQ(1, Send(m, kMsgSettings));
     }
     EXPECT_FALSE(IsWindow(nothing.Dialog()));
     EXPECT_EQ(before, Bytes(m));
@@ -483,11 +516,13 @@ TEST_F(SettingsTest, IsCentredOverTheHostWindowWithOneFontForEveryOpening)
     RECT placed = {};
     DialogScript first, second;
     first.Then([&](HWND d) {
+        ExpectShownAsItsTemplate(d, Dll(), "TOVEL_OUT");
         GetWindowRect(d, &placed);
         SaveScreenshot(d, "settings_out");
         Click(d, IDCANCEL);
     });
     second.Then([&](HWND d) {
+        ExpectShownAsItsTemplate(d, Dll(), "TOVEL_IN");
         Press(d, IDC_CHANNEL_0 + 4);
         Type(d, IDC_CHANNEL_NAME, L"Eingang 4");
         SaveScreenshot(d, "settings_in");
@@ -509,97 +544,4 @@ TEST_F(SettingsTest, IsCentredOverTheHostWindowWithOneFontForEveryOpening)
     EXPECT_EQ(1u, sim::ObjectsDeleted().size()) << "handed back once, at finish";
     EXPECT_EQ(0, sim::LiveStackedObjects());
     SetupKorvuOrFail();  // for the fixture's own run end
-}
-
-// ------------------------------------------------------------------ the templates
-
-namespace {
-
-struct ExpectedControl {
-    int id;
-    const wchar_t* cls;
-    const wchar_t* text;
-    short x, y, cx, cy;
-    DWORD style;  // without WS_CHILD, and WS_VISIBLE unless hidden
-    bool hidden;
-};
-
-std::vector<ExpectedControl> SettingsControls()
-{
-    const DWORD edit = ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
-    std::vector<ExpectedControl> c = {
-        {-1, L"STATIC", L"", 5, 10, 130, 20, SS_ETCHEDFRAME, false},
-        {-1, L"STATIC", L"モジュール名 :", 10, 16, 50, 8, SS_LEFT | WS_GROUP, false},
-        {IDC_MODULE_NAME, L"EDIT", L"", 65, 14, 65, 12, edit, false},
-        {-1, L"STATIC", L"", 145, 10, 170, 20, SS_ETCHEDFRAME, false},
-        {-1, L"STATIC", L"説明 :", 150, 16, 60, 8, SS_LEFT | WS_GROUP, false},
-        {IDC_DESCRIPTION, L"EDIT", L"", 210, 14, 100, 12, edit, false},
-        {-1, L"STATIC", L"", 5, 35, 310, 35, SS_ETCHEDFRAME, false},
-        {IDC_LESS, L"DOR:CONTROLLESSMORE", L"", 11, 48, 12, 16, 0, false},
-    };
-    static const wchar_t* const numbers[16] = {L"0", L"1", L"2",  L"3",  L"4",  L"5",  L"6",  L"7",
-                                               L"8", L"9", L"10", L"11", L"12", L"13", L"14", L"15"};
-    for (short n = 0; n < 16; ++n)
-        c.push_back({-1, L"STATIC", numbers[n], static_cast<short>(32 + 16 * n), 39, 15, 8, SS_CENTER, n >= 8});
-    for (short n = 0; n < 16; ++n)
-        c.push_back({IDC_CHANNEL_0 + n, L"DOR:CONTROLKANAL", L"", static_cast<short>(34 + 16 * n), 49, 11, 15, 0,
-                     n >= 8});
-    std::vector<ExpectedControl> rest = {
-        {IDC_MORE, L"DOR:CONTROLLESSMORE", L"", 295, 48, 12, 16, 0, false},
-        {-1, L"STATIC", L"", 5, 75, 130, 20, SS_ETCHEDFRAME, false},
-        {-1, L"STATIC", L"チャンネル名 :", 10, 81, 50, 8, SS_LEFT | WS_GROUP, false},
-        {IDC_CHANNEL_NAME, L"EDIT", L"", 65, 79, 65, 12, edit, false},
-        {-1, L"STATIC", L"", 145, 75, 110, 20, SS_ETCHEDFRAME, false},
-        {-1, L"STATIC", L"選択チャンネル :", 150, 81, 65, 8, SS_LEFT | WS_GROUP, false},
-        {IDC_SELECTED_CHANNEL, L"EDIT", L"", 230, 79, 20, 12, edit | WS_DISABLED, false},
-        {IDOK, L"BUTTON", L"OK", 265, 80, 50, 14, BS_DEFPUSHBUTTON | WS_TABSTOP, false},
-        {IDCANCEL, L"BUTTON", L"ｷｬﾝｾﾙ", 265, 100, 50, 14, BS_PUSHBUTTON | WS_TABSTOP, false},
-        {IDC_HELP_BUTTON, L"BUTTON", L"ﾍﾙﾌﾟ", 265, 120, 50, 14, BS_PUSHBUTTON | WS_TABSTOP, false},
-        {IDC_VERSION_BUTTON, L"BUTTON", L"ﾊﾞｰｼﾞｮﾝ情報", 265, 140, 50, 14, BS_PUSHBUTTON | WS_TABSTOP, false},
-        {-1, L"BUTTON", L" デバイス情報 ", 5, 99, 250, 56, BS_GROUPBOX, false},
-        {-1, L"STATIC", L"論理スロット番号：", 15, 115, 70, 8, SS_RIGHT | WS_GROUP, false},
-        {-1, L"STATIC", L"使用ポート：", 15, 135, 70, 8, SS_RIGHT | WS_GROUP, false},
-        {IDC_SHOWN_SLOT, L"STATIC", L"Static", 90, 115, 134, 8, SS_LEFT | WS_GROUP, false},
-        {IDC_SHOWN_PORT, L"STATIC", L"Static", 90, 135, 134, 8, SS_LEFT | WS_GROUP, false},
-    };
-    c.insert(c.end(), rest.begin(), rest.end());
-    return c;
-}
-
-}  // namespace
-
-TEST(SettingsTemplates, BothAreLaidOutAsDesigned)
-{
-    HMODULE dll = LoadLibraryExA(sim::PluginPathBesideExe("Korvu_ux1.dll").c_str(), nullptr,
-                                 LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(nullptr, dll);
-    const std::vector<ExpectedControl> expected = SettingsControls();
-    struct {
-        const char* name;
-        const wchar_t* title;
-    } templates[] = {{"TOVEL_OUT", L"Tovel パラレル出力"}, {"TOVEL_IN", L"Tovel パラレル入力"}};
-    for (const auto& t : templates) {
-        SCOPED_TRACE(t.name);
-        DialogTemplateInfo info = ReadDialogTemplate(dll, t.name);
-        ASSERT_TRUE(info.found) << "in language 1041";
-        EXPECT_EQ(static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT), info.style)
-            << "not initially visible";
-        EXPECT_EQ(std::vector<short>({23, 26, 323, 161}), std::vector<short>({info.x, info.y, info.cx, info.cy}));
-        EXPECT_EQ(std::wstring(t.title), info.caption);
-        EXPECT_EQ(10, info.pointSize);
-        EXPECT_EQ(L"ＭＳ ゴシック", info.fontName);
-        ASSERT_EQ(expected.size(), info.items.size());
-        for (size_t i = 0; i < expected.size(); ++i) {
-            const ExpectedControl& e = expected[i];
-            const TemplateItem& a = info.items[i];
-            SCOPED_TRACE(testing::Message() << "control " << i << " id " << e.id);
-            EXPECT_EQ(e.id, a.id);
-            EXPECT_EQ(std::wstring(e.cls), a.className);
-            EXPECT_EQ(std::wstring(e.text), a.text);
-            EXPECT_EQ(std::vector<short>({e.x, e.y, e.cx, e.cy}), std::vector<short>({a.x, a.y, a.cx, a.cy}));
-            DWORD style = WS_CHILD | (e.hidden ? 0 : WS_VISIBLE) | e.style;
-            EXPECT_EQ(style, a.style) << std::hex << "expected 0x" << style << ", got 0x" << a.style;
-        }
-    }
-    FreeLibrary(dll);
 }

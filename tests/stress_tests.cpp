@@ -33,15 +33,15 @@
 #include "board/board_table.h"
 #include "controls/controls.h"
 #include "dialogs/settings_dialog.h"
-#include "frame/host/binding.h"
+#include "host/binding.h"
 #include "frame/plugin.h"
-#include "frame/host/texts.h"
-#include "sim/harness/dialog_script.h"
-#include "sim/harness/double_reference.h"
+#include "host/texts.h"
+#include "sim/user/dialog_script.h"
+#include "sim/reference/double_reference.h"
 #include "sim/host/host_behaviour.h"
 #include "sim/host/sim_host.h"
-#include "sim/harness/test_clock.h"
-#include "sim/harness/sim_driver.h"
+#include "sim/clock/test_clock.h"
+#include "sim/driver/sim_driver.h"
 
 // The plug-in runs here; its resources come from the real DLL.
 HINSTANCE hInstDll;
@@ -222,17 +222,19 @@ void StressRun::NewModule()
 
 void StressRun::SendMessage(Live& m)
 {
-    uint32_t code = Pick({1, 102, 104, 105, 105, 106, 106, 107, 107, 117, 118, 119, 120, 121, 122, 123, 124, 124,
-                          201, Below(300), 0xFFFFFFFFu});
-    if (code == 101 || code == 103)
-        code = 104;  // the modal dialogs wait for a user; their tests drive them
+    uint32_t code = Pick({kMsgCheck, kMsgRemove, kMsgIdle104, kMsgReattach, kMsgReattach, kMsgPrepareRun,
+                          kMsgPrepareRun, kMsgEndRun, kMsgEndRun, kMsgAnswer117, kMsgAnswer118, kMsgAnswer119,
+                          kMsgAnswer120, kMsgAnswer121, kMsgAnswer122, kMsgClearExtraWord, kMsgDescribe, kMsgDescribe,
+                          kMsgIdle201, Below(300), 0xFFFFFFFFu});
+    if (code == kMsgCreate || code == kMsgSettings)
+        code = kMsgIdle104;  // the modal dialogs wait for a user; their tests drive them
     void* pointer = nullptr;
-    if (code == 124 && Chance(80)) {
+    if (code == kMsgDescribe && Chance(80)) {
         uint32_t kind = Pick({13, 12, 0});
         memcpy(description_ + 4, &kind, 4);
         pointer = description_;
     }
-    if (code == 123 && Chance(10))
+    if (code == kMsgClearExtraWord && Chance(10))
         m.module.record->pExtraWord = nullptr;
     Note("message", code, m.kind);
     Message(m, code, pointer);
@@ -246,9 +248,9 @@ int32_t StressRun::Message(Live& m, uint32_t code, void* pointer)
     memcpy(&port, static_cast<uint8_t*>(m.module.instanceData) + (m.kind == kOut ? 228 : 196), 2);
     int32_t result = m.module.handler(m.module.record, code, static_cast<int32_t>(rng_()), pointer);
     bool inTable = slot < kBoardSlots && port < kBoardPorts;
-    if (code == 105 && result == 1)
+    if (code == kMsgReattach && result == 1)
         reserved_[m.kind][slot][port] = 1;
-    if (code == 102 && inTable)
+    if (code == kMsgRemove && inTable)
         reserved_[m.kind][slot][port] = 0;
     return result;
 }
@@ -264,13 +266,13 @@ void StressRun::InsideAServiceCall()
     ++nesting_;
     switch (Below(10)) {
     case 0:
-        Message(*m, 107);
+        Message(*m, kMsgEndRun);
         break;
     case 1:
-        Message(*m, 106);
+        Message(*m, kMsgPrepareRun);
         break;
     case 2:
-        Message(*m, 102);
+        Message(*m, kMsgRemove);
         break;
     case 3:
         for (auto& each : live_)
@@ -317,7 +319,22 @@ void StressRun::CheckReleases(Live& m, const uint64_t* released)
 // One thing a user, the host or a foreign window does while the dialog is open.
 void StressRun::DialogAction(HWND dialog, Live& m)
 {
-    switch (Below(6)) {
+    const LPARAM sender = Chance(50) ? 0 : reinterpret_cast<LPARAM>(Chance(50) ? sim::HostWindow() : dialog);
+    switch (Below(8)) {
+    case 6: {
+        // Any command from any sender, but those that end the dialog or open
+        // another one: the script ends it, and would not see the other.
+        uint32_t id = Below(65536);
+        if (id == IDOK || id == IDCANCEL || id == IDC_HELP_BUTTON || id == IDC_VERSION_BUTTON)
+            id = 1008;
+        ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, Chance(70) ? 0 : Below(65536)), sender);
+        break;
+    }
+    case 7:
+        ::SendMessageA(dialog, Pick({CTL_SETSTATE, KANAL_LBUTTONUP, KANAL_LBUTTONDBLCLK, KANAL_RBUTTONDBLCLK,
+                                     KANAL_DESELECT, WM_USER + Below(64)}),
+                       rng_(), rng_());
+        break;
     case 0:
         ::SendMessageA(dialog, WM_COMMAND, Pick({kCommandLess, kCommandMore}), 0);
         break;
@@ -330,7 +347,7 @@ void StressRun::DialogAction(HWND dialog, Live& m)
         break;
     }
     case 3:
-        Message(m, Pick({106, 107}));  // a run ends or begins
+        Message(m, Pick({kMsgPrepareRun, kMsgEndRun}));  // a run ends or begins
         break;
     default:
         Process(m);
@@ -353,7 +370,7 @@ void StressRun::Settings(Live& m)
     const size_t changes = sim::SizeChanges().size();
     {
         ArmedScripts armed({&script});
-        m.module.handler(m.module.record, 103, 0, nullptr);
+        m.module.handler(m.module.record, kMsgSettings, 0, nullptr);
     }
     if (!script.Completed())
         problem_ = "the settings dialog did not run its script to the end";
@@ -368,8 +385,8 @@ void StressRun::Remove(size_t index)
 {
     Live& m = *live_[index];
     Note("remove", m.kind);
-    m.module.handler(m.module.record, 107, 0, nullptr);
-    m.module.handler(m.module.record, 102, 0, nullptr);
+    m.module.handler(m.module.record, kMsgEndRun, 0, nullptr);
+    m.module.handler(m.module.record, kMsgRemove, 0, nullptr);
     uint16_t slot, port;
     memcpy(&slot, static_cast<uint8_t*>(m.module.instanceData) + 192, 2);
     memcpy(&port, static_cast<uint8_t*>(m.module.instanceData) + (m.kind == kOut ? 228 : 196), 2);

@@ -4,7 +4,7 @@
 
 #include <gmock/gmock.h>
 
-#include "frame/host/texts.h"
+#include "host/texts.h"
 #include "resources/resource_ids.h"
 #include "tests/kit/cp932.h"
 #include "tests/kit/plugin_fixture.h"

@@ -8,9 +8,9 @@
 #include <iomanip>
 #include <random>
 
-#include "sim/harness/test_clock.h"
+#include "sim/clock/test_clock.h"
 #include "tests/kit/cp932.h"
-#include "sim/harness/double_reference.h"
+#include "sim/reference/double_reference.h"
 #include "sim/host/host_behaviour.h"
 #include "tests/kit/module_fixture.h"
 
@@ -37,7 +37,7 @@ protected:
         sim::SetBlockSize(blockSize);
         sim::SetExperimentStartTicks(start);
         sim::Module& m = Bound(kIn, kSlot, 0, channels);
-        EXPECT_EQ(1, Send(m, 106));
+        EXPECT_EQ(1, Send(m, kMsgPrepareRun));
         return m;
     }
     const std::vector<sim::CapturedBlock>& Released(sim::Module& m, int channel = 0)
@@ -192,7 +192,7 @@ TEST_F(TovelInRun, ReleaseTicksAndStampsAreIeeeDoublesUnderEveryHostFpuEnvironme
             sim::SetMilliSecondsPerSample(c.ms);
             sim::SetBlockSize(c.blockSize);
             sim::SetExperimentStartTicks(c.start);
-            ASSERT_EQ(1, Send(m, 106));
+            ASSERT_EQ(1, Send(m, kMsgPrepareRun));
             record->ulSampleCount = c.block * c.blockSize;  // the host's count: block k is next
             const uint32_t due = c.start + ReferenceDueOffset((c.block + 1) * c.blockSize, c.ms);
             const size_t released = Released(m).size();
@@ -249,7 +249,7 @@ TEST_F(TovelInRun, AnySampleDistanceIsStampedAndTimedWithoutRaisingAnything)
             const double perSample = ReferenceProduct(ms, 0.001);
             EXPECT_TRUE(SameDouble(perSample, Released(m)[0].sampleDistance));
             EXPECT_TRUE(SameDouble(ReferenceProduct(0, perSample), Released(m)[0].startTime));
-            Send(m, 102);
+            Send(m, kMsgRemove);
         }
     }
 }
@@ -298,8 +298,8 @@ TEST_F(TovelInRun, WhatAnOutputModuleWritesAnInputModuleReadsBack)
     sim::SetExperimentStartTicks(kStart);
     sim::Module& out = Bound(kOut, kSlot, 0, 8);
     sim::Module& in = Bound(kIn, kSlot, 0, 8);
-    ASSERT_EQ(1, Send(out, 106));
-    ASSERT_EQ(1, Send(in, 106));
+    ASSERT_EQ(1, Send(out, kMsgPrepareRun));
+    ASSERT_EQ(1, Send(in, kMsgPrepareRun));
 
     const uint8_t patterns[] = {0x00, 0xFF, 0xA5, 0x5A, 0x01, 0x80, 0x3C};
     for (size_t k = 0; k < sizeof patterns; ++k) {
@@ -333,14 +333,14 @@ TEST_F(TovelInRun, AnimationPhaseRunsToTenThenFromMinusNine)
 TEST_F(TovelInRun, FixedAnswersExtraWordAndDescription)
 {
     sim::Module& m = Bound(kIn, kSlot, 0, 1);
-    EXPECT_EQ(1, Send(m, 107));
+    EXPECT_EQ(1, Send(m, kMsgEndRun));
     for (uint32_t code : {117u, 119u, 120u, 121u, 122u})
         EXPECT_EQ(0, Send(m, code)) << code;
     EXPECT_EQ(1, Send(m, 118));
     EXPECT_TRUE(sim::DefaultActions().empty());
 
     *m.record->pExtraWord = 0xFFFFFFFF;
-    EXPECT_EQ(1, Send(m, 123));
+    EXPECT_EQ(1, Send(m, kMsgClearExtraWord));
     EXPECT_EQ(0u, *m.record->pExtraWord);
 
     uint8_t request[40];
@@ -348,12 +348,12 @@ TEST_F(TovelInRun, FixedAnswersExtraWordAndDescription)
     uint32_t kind = 12;
     memcpy(request + 4, &kind, 4);
     std::vector<uint8_t> before(request, request + 40);
-    EXPECT_EQ(0, Send(m, 124, 0, request));
+    EXPECT_EQ(0, Send(m, kMsgDescribe, 0, request));
     EXPECT_EQ(before, std::vector<uint8_t>(request, request + 40)) << "kind 12 is not answered";
 
     kind = 13;
     memcpy(request + 4, &kind, 4);
-    EXPECT_EQ(1, Send(m, 124, 0, request));
+    EXPECT_EQ(1, Send(m, kMsgDescribe, 0, request));
     EXPECT_EQ(reinterpret_cast<uintptr_t>(Dll()), *reinterpret_cast<uint32_t*>(request));
     EXPECT_STREQ("TOVEL_IN", reinterpret_cast<char*>(request + 8));
     EXPECT_EQ(0xEE, request[17]) << "nothing after the name's zero";
@@ -368,7 +368,7 @@ TEST_F(TovelInRun, PreparationZeroesItsWordsAndNeverWritesPastTheInstanceData)
         sim::Module& m = Bound(kIn, kSlot, 0, 1);
         memset(m.instanceData, 0xAB, m.instanceDataSize);
         m.record->uiNumberOfOutputs = channels;
-        EXPECT_EQ(1, Send(m, 106));  // the instance data ends against a guard page
+        EXPECT_EQ(1, Send(m, kMsgPrepareRun));  // the instance data ends against a guard page
         const uint8_t* bytes = static_cast<const uint8_t*>(m.instanceData);
         for (uint32_t off = 200; off < 368; off += 4) {
             uint32_t word;
@@ -378,6 +378,6 @@ TEST_F(TovelInRun, PreparationZeroesItsWordsAndNeverWritesPastTheInstanceData)
             EXPECT_EQ(zeroed ? 0u : 0xABABABABu, word) << "byte " << off;
         }
         m.record->uiNumberOfOutputs = 1;
-        Send(m, 102);
+        Send(m, kMsgRemove);
     }
 }

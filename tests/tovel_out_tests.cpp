@@ -6,7 +6,7 @@
 #include <string.h>
 
 #include "tests/kit/cp932.h"
-#include "sim/harness/double_reference.h"
+#include "sim/reference/double_reference.h"
 #include "sim/host/host_behaviour.h"
 #include "tests/kit/module_fixture.h"
 
@@ -35,7 +35,7 @@ protected:
         sim::SetBlockSize(blockSize);
         sim::SetMilliSecondsPerSample(10.0 * channels);
         sim::Module& m = Bound(kOut, kSlot, 0, channels);
-        EXPECT_EQ(1, Send(m, 106));
+        EXPECT_EQ(1, Send(m, kMsgPrepareRun));
         return m;
     }
 };
@@ -76,8 +76,8 @@ TEST_F(TovelOutRun, FiveVoltsSetTheBitAndEverythingBelowOrNotANumberClearsItUnde
         }
         const std::vector<uint32_t> written = Written();
         EXPECT_EQ(expected, std::vector<uint32_t>(written.begin() + before, written.end()));
-        Send(m, 107);
-        Send(m, 102);
+        Send(m, kMsgEndRun);
+        Send(m, kMsgRemove);
     }
     EXPECT_EQ(TestableFpuEnvironments().size(), Releases(0));
     EXPECT_TRUE(sim::Warnings().empty());
@@ -141,7 +141,7 @@ TEST_F(TovelOutRun, BlockSizeChangedMidRunCapsTheWritesBothWays)
         const size_t before = Written().size();
         Process(m);
         EXPECT_EQ(c.written, Written().size() - before);
-        Send(m, 107);
+        Send(m, kMsgEndRun);
     }
 }
 
@@ -173,7 +173,7 @@ TEST_F(TovelOutRun, ProcessWithoutRunPreparationDoesNothing)
     // Nor with a port buffer pointer it never allocated (a stored one, say).
     Out(m)->pPortBuffer = reinterpret_cast<uint8_t*>(0x12345678);
     EXPECT_EQ(1, Process(m));
-    EXPECT_EQ(1, Send(m, 107));
+    EXPECT_EQ(1, Send(m, kMsgEndRun));
     EXPECT_EQ(nullptr, Out(m)->pPortBuffer);
     EXPECT_TRUE(sim::Frees().empty()) << "a pointer the plug-in never allocated is not handed back";
 }
@@ -230,7 +230,7 @@ TEST_F(TovelOutRun, SampleDistanceMustGiveEachChannelTenMilliseconds)
         size_t warnings = sim::Warnings().size();
         {
             sim::HostBehaviourScope host(environment->name);
-            EXPECT_EQ(c.result, Send(m, 106));
+            EXPECT_EQ(c.result, Send(m, kMsgPrepareRun));
         }
         if (c.result == 0) {
             ASSERT_EQ(warnings + 1, sim::Warnings().size());
@@ -240,8 +240,8 @@ TEST_F(TovelOutRun, SampleDistanceMustGiveEachChannelTenMilliseconds)
         } else {
             EXPECT_NE(nullptr, Out(m)->pPortBuffer);
         }
-        Send(m, 107);
-        Send(m, 102);
+        Send(m, kMsgEndRun);
+        Send(m, kMsgRemove);
     }
     EXPECT_TRUE(sim::LiveAllocations().empty());
 }
@@ -253,7 +253,7 @@ TEST_F(TovelOutRun, PreparationAllocatesAZeroedBufferAndResetsTheChannelRecords)
         *m.record->pChannelRecord[c] = ChannelRecord{1, 99, 5};
     sim::SetBlockSize(100);
     sim::SetMilliSecondsPerSample(20.0);
-    ASSERT_EQ(1, Send(m, 106));
+    ASSERT_EQ(1, Send(m, kMsgPrepareRun));
 
     ASSERT_EQ(1u, sim::LiveAllocations().size());
     const sim::Allocation a = sim::LiveAllocations()[0];
@@ -268,11 +268,11 @@ TEST_F(TovelOutRun, PreparationAllocatesAZeroedBufferAndResetsTheChannelRecords)
                           static_cast<uint32_t>(m.record->pChannelRecord[c]->iAnimationPhase));
     EXPECT_EQ(99u, m.record->pChannelRecord[2]->ulSampleCount) << "channels beyond the count untouched";
 
-    EXPECT_EQ(1, Send(m, 107));
+    EXPECT_EQ(1, Send(m, kMsgEndRun));
     EXPECT_EQ(nullptr, Out(m)->pPortBuffer);
     ASSERT_EQ(1u, sim::Frees().size());
     EXPECT_EQ(292, sim::Frees()[0].line);
-    EXPECT_EQ(1, Send(m, 107)) << "a second run end is harmless";
+    EXPECT_EQ(1, Send(m, kMsgEndRun)) << "a second run end is harmless";
     EXPECT_EQ(1u, sim::Frees().size());
 }
 
@@ -280,7 +280,7 @@ TEST_F(TovelOutRun, RefusedAllocationWarnsAndLeavesNoBuffer)
 {
     sim::Module& m = Bound(kOut, kSlot, 0, 1);
     sim::RefuseAllocations(1);
-    EXPECT_EQ(0, Send(m, 106));
+    EXPECT_EQ(0, Send(m, kMsgPrepareRun));
     EXPECT_EQ(nullptr, Out(m)->pPortBuffer);
     ASSERT_EQ(1u, sim::Warnings().size());
     EXPECT_EQ(L"出力バッファ確保が失敗しました\nブロックサイズを少なくして下さい", FromCp932(sim::Warnings()[0].text));
@@ -289,18 +289,18 @@ TEST_F(TovelOutRun, RefusedAllocationWarnsAndLeavesNoBuffer)
 TEST_F(TovelOutRun, SecondPreparationWithoutRunEndLosesNothing)
 {
     sim::Module& m = Bound(kOut, kSlot, 0, 1);
-    ASSERT_EQ(1, Send(m, 106));
-    ASSERT_EQ(1, Send(m, 106));
+    ASSERT_EQ(1, Send(m, kMsgPrepareRun));
+    ASSERT_EQ(1, Send(m, kMsgPrepareRun));
     EXPECT_EQ(1u, sim::LiveAllocations().size());
-    Send(m, 107);
+    Send(m, kMsgEndRun);
 }
 
 TEST_F(TovelOutRun, RemovalHandsBackTheBufferSoPreparationNeverRunsOut)
 {
     for (int i = 0; i < 65; ++i) {
         sim::Module& m = Bound(kOut, kSlot, 0, 1);
-        ASSERT_EQ(1, Send(m, 106)) << "module " << i;
-        EXPECT_EQ(1, Send(m, 102)) << "removed in a run, without a run end";
+        ASSERT_EQ(1, Send(m, kMsgPrepareRun)) << "module " << i;
+        EXPECT_EQ(1, Send(m, kMsgRemove)) << "removed in a run, without a run end";
         EXPECT_EQ(nullptr, Out(m)->pPortBuffer);
     }
     EXPECT_TRUE(sim::LiveAllocations().empty());
@@ -309,8 +309,8 @@ TEST_F(TovelOutRun, RemovalHandsBackTheBufferSoPreparationNeverRunsOut)
 TEST_F(TovelOutRun, MoreThanSixtyFourBuffersAtOnceFailAsAnAllocation)
 {
     for (int i = 0; i < 64; ++i)
-        ASSERT_EQ(1, Send(Bound(kOut, kSlot, 0, 1), 106)) << "module " << i;
-    EXPECT_EQ(0, Send(Bound(kOut, kSlot, 0, 1), 106));
+        ASSERT_EQ(1, Send(Bound(kOut, kSlot, 0, 1), kMsgPrepareRun)) << "module " << i;
+    EXPECT_EQ(0, Send(Bound(kOut, kSlot, 0, 1), kMsgPrepareRun));
     ASSERT_FALSE(sim::Warnings().empty());
     EXPECT_EQ(L"出力バッファ確保が失敗しました\nブロックサイズを少なくして下さい", FromCp932(sim::Warnings().back().text));
     EXPECT_EQ(64u, sim::LiveAllocations().size()) << "the 65th buffer went straight back";
@@ -324,7 +324,7 @@ TEST_F(TovelOutRun, AModuleNeverWritesOrFreesAnotherModulesBuffer)
     sim::QueueInputBlock(b.record, 0, {5, 5, 5});
     Process(b);
     EXPECT_THAT(Written(), IsEmpty()) << "b prepared no buffer of its own";
-    EXPECT_EQ(1, Send(b, 107));
+    EXPECT_EQ(1, Send(b, kMsgEndRun));
     EXPECT_EQ(1u, sim::LiveAllocations().size()) << "a's buffer stays a's";
     sim::QueueInputBlock(a.record, 0, {5, 0, 5});
     Process(a);
@@ -337,7 +337,7 @@ TEST_F(TovelOutRun, ReattachNeedsTheBoardAndRemovalGivesThePortBack)
 {
     sim::Module& lost = NewModule(kOut);
     Out(lost)->wLogSlot = 9;  // no board there
-    EXPECT_EQ(0, Send(lost, 105));
+    EXPECT_EQ(0, Send(lost, kMsgReattach));
     ASSERT_EQ(1u, sim::Warnings().size());
     EXPECT_EQ(L"エラー", FromCp932(sim::Warnings()[0].caption));
     EXPECT_EQ(L"デバイスが存在しません", FromCp932(sim::Warnings()[0].text));
@@ -354,7 +354,7 @@ TEST_F(TovelOutRun, ReattachNeedsTheBoardAndRemovalGivesThePortBack)
     Create(probe, look);
     EXPECT_EQ(1u, ports.size());
 
-    EXPECT_EQ(1, Send(m, 102));
+    EXPECT_EQ(1, Send(m, kMsgRemove));
     DialogScript again;
     again.Then([&](HWND d) {
         ports = ComboRows(d, 1012);
@@ -368,7 +368,7 @@ TEST_F(TovelOutRun, ReattachAfterFinishFindsNoDriverAndWarns)
 {
     sim::Module& m = Bound(kOut, kSlot, 0, 1);
     ASSERT_EQ(1, FinishKorvu());  // the host keeps its modules after finish
-    EXPECT_EQ(0, Send(m, 105));
+    EXPECT_EQ(0, Send(m, kMsgReattach));
     ASSERT_EQ(1u, sim::Warnings().size());
     EXPECT_EQ(L"デバイスが存在しません", FromCp932(sim::Warnings()[0].text));
     SetupKorvuOrFail();  // for the fixture's own run end
@@ -379,13 +379,13 @@ TEST_F(TovelOutRun, SlotOrPortOutsideTheBoardTableIsAMissingBoard)
     for (uint16_t slot : {16, 0xFFFF}) {
         sim::Module& m = NewModule(kOut);
         Out(m)->wLogSlot = slot;
-        EXPECT_EQ(0, Send(m, 105));
-        EXPECT_EQ(1, Send(m, 102));
+        EXPECT_EQ(0, Send(m, kMsgReattach));
+        EXPECT_EQ(1, Send(m, kMsgRemove));
     }
     sim::Module& m = NewModule(kOut);
     Out(m)->wLogSlot = kSlot;
     Out(m)->wPort = 0xFFFF;
-    EXPECT_EQ(0, Send(m, 105));
-    EXPECT_EQ(1, Send(m, 102));
+    EXPECT_EQ(0, Send(m, kMsgReattach));
+    EXPECT_EQ(1, Send(m, kMsgRemove));
     EXPECT_EQ(3u, sim::Warnings().size());
 }

@@ -10,8 +10,8 @@
 #include <sstream>
 
 #include "board/tovel_api.h"
-#include "frame/host/proc_address.h"
-#include "sim/harness/sim_driver.h"
+#include "host/proc_address.h"
+#include "sim/driver/sim_driver.h"
 
 using testing::ElementsAre;
 
@@ -229,11 +229,11 @@ TEST_F(TovelSimTest, IniFileProblemsAreNamedAndChangeNothing)
         const char* problem;  // after "<file>:"
     } cases[] = {
         {"[board0\npresent=1\n", "1: [board0: the section name has no closing ']'"},
-        {"[board0]\npresent=yes\n", "2: present: 'yes' is not 0 or 1"},
-        {"[board0]\npresent=1\naddress=zzz\n", "3: address: 'zzz' is not an I/O address"},
-        {"[board0]\npresent=1\naddress=0x10000\n", "3: address: '0x10000' is not an I/O address"},
-        {"[board0]\npresent=1\nlength=-4\n", "3: length: '-4' is not a length"},
-        {"[board0]\npresent=1\nin1=256\n", "3: in1: '256' is not a byte"},
+        {"[board0]\npresent=yes\n", "2: present: 'yes' is not a whole number from 0 to 1"},
+        {"[board0]\npresent=1\naddress=zzz\n", "3: address: 'zzz' is not a whole number from 0 to 0xFFFF"},
+        {"[board0]\npresent=1\naddress=0x10000\n", "3: address: '0x10000' is not a whole number from 0 to 0xFFFF"},
+        {"[board0]\npresent=1\nlength=-4\n", "3: length: '-4' is not a whole number from 1 to 0xFFFF"},
+        {"[board0]\npresent=1\nin1=256\n", "3: in1: '256' is not a whole number from 0 to 0xFF"},
         {"[board0]\npresent=1\nfail=create melt\n", "3: fail: 'melt' is none of"},
         {"[board0]\npresent=1\ncolour=blue\n", "3: colour: no such key"},
         {"[board0]\npresent=1\npresent=1\n", "3: present: given twice (first on line 2)"},
@@ -244,9 +244,9 @@ TEST_F(TovelSimTest, IniFileProblemsAreNamedAndChangeNothing)
         {"[board0]\npresent=1\n[wiring]\nin0.0=out1.0\n", "4: wiring: no board at slot 1"},
         {"[board0]\npresent=1\n[wiring]\nin0.0=out0.0x\n", "4: in0.0: a wire is written"},
         {"[board0]\npresent=1\n[Board0]\n", "3: [Board0]: given twice (first on line 1)"},
-        {"[board0]\npresent=1\nerror=08x\n", "3: error: '08x' is not an error code"},
+        {"[board0]\npresent=1\nerror=08x\n", "3: error: '08x' is not a whole number from -2147483648 to 0xFFFFFFFF"},
         {"[board0]\npresent=1\naddress=\n", "3: address: no value"},
-        {"[board0]\npresent=1\nswitch=256\n", "3: switch: '256' is not a switch value from 0 to 0xFF"},
+        {"[board0]\npresent=1\nswitch=256\n", "3: switch: '256' is not a whole number from 0 to 0xFF"},
         {"[board0]\npresent=1\n[board2]\npresent=1\naddress=0x300\n", "5: address: 0x300 is board0's too"},
         {"[board0]\npresent=1\n[board1]\npresent=1\n", "3: address: 0x300 (the default) is board0's too"},
         {"[trace]\ncsv=no such folder\\t.csv\n", "2: csv: the folder "},
@@ -271,7 +271,7 @@ TEST_F(TovelSimTest, IniFileProblemsAreNamedAndChangeNothing)
     std::ofstream(ini) << "[board0]\n; " << std::string(1100, 'x') << "\npresent=maybe\n";
     char problems[512] = "";
     EXPECT_EQ(2u, driver_.TovelSimCheckIni(ini.c_str(), problems, sizeof problems));
-    EXPECT_EQ(ini + ":2: line: longer than 1022 characters\n" + ini + ":3: present: 'maybe' is not 0 or 1\n",
+    EXPECT_EQ(ini + ":2: line: longer than 1022 characters\n" + ini + ":3: present: 'maybe' is not a whole number from 0 to 1\n",
               std::string(problems));
     std::ofstream(ini) << "[BOARD3]\nPresent=1 ; comment\nfail=\nerror=-5\n";
     EXPECT_EQ(0u, driver_.TovelSimCheckIni(ini.c_str(), nullptr, 0));

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "resources/resource_ids.h"
-#include "sim/harness/sim_driver.h"
+#include "sim/driver/sim_driver.h"
 #include "sim/host/sim_host.h"
 
 namespace {

@@ -7,11 +7,11 @@
 #include <stdint.h>
 #include <windows.h>
 
-#include "frame/host/host_call.h"
+#include "host/host_call.h"
 
 static_assert(sizeof(void*) == 4, "the host's records are 32-bit layouts");
 
-enum { kMaxHostChannels = 16, kMaxModuleChannels = 8, kChannelNameSize = 24 };
+constexpr int kMaxHostChannels = 16, kMaxModuleChannels = 8, kChannelNameSize = 24;
 
 #pragma pack(push, 1)
 
@@ -110,7 +110,7 @@ struct InInstanceData {
     uint8_t channelRunState[368 - 216];  // a word per channel every 16 bytes, zeroed likewise
 };
 
-enum { kInRunWordStride = 16 };
+constexpr int kInRunWordStride = 16;
 
 #pragma pack(pop)
 

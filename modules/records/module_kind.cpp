@@ -2,7 +2,9 @@
 
 #include <string.h>
 
-#include "frame/host/texts.h"
+#include <iterator>
+
+#include "host/texts.h"
 #include "resources/resource_ids.h"
 
 static_assert(offsetof(OutInstanceData, wLogSlot) == offsetof(InInstanceData, wLogSlot),
@@ -12,7 +14,6 @@ static_assert(offsetof(OutInstanceData, szChannelName) == offsetof(InInstanceDat
 static_assert(offsetof(OutInstanceData, pPortBuffer) + sizeof(uint8_t*) == sizeof(OutInstanceData) &&
                   offsetof(InInstanceData, dwRunWord200) + 168 == sizeof(InInstanceData),
               "each kind's run state runs to the end of its per-instance data");
-static_assert(kOutputModule == 0 && kInputModule == 1, "the table's rows are in the order of the ids");
 static_assert(IDS_TOVEL_OUT_LONG == IDS_TOVEL_OUT_SHORT + 1000 && IDS_TOVEL_IN_LONG == IDS_TOVEL_IN_SHORT + 1000,
               "a long name's string id is its short name's plus 1000");
 
@@ -25,13 +26,14 @@ char g_inLongName[kLongNameSize];
 SelectionResult g_outSelection;
 SelectionResult g_inSelection;
 
-const ModuleKind kKinds[] = {
+constexpr ModuleKind kKinds[] = {
     {
         .id = kOutputModule,
         .className = "Tovel OUT",
         .tag = "Tovel_OUT",
         .lines = {.settingsAllocate = 353, .settingsReleaseOnOk = 511, .settingsReleaseOnCancel = 523,
                   .portBufferAllocate = 241, .portBufferFree = 292, .blockRelease = 663},
+        .channelsAreInputs = true,
         .commandId = IDS_TOVEL_OUT_SHORT,
         .instanceDataSize = sizeof(OutInstanceData),
         .secondSize = 0,
@@ -40,6 +42,7 @@ const ModuleKind kKinds[] = {
         .settingsTemplate = "TOVEL_OUT",
         .reserved = &BoardInfo::bOutputReserved,
         .portOffset = offsetof(OutInstanceData, wPort),
+        .channelWordsOffset = offsetof(OutInstanceData, uiChannelWord),
         .runStateOffset = offsetof(OutInstanceData, pPortBuffer),
         .portText = {text::kOutputPort0, text::kOutputPort1},
         .shortName = g_outShortName,
@@ -52,6 +55,7 @@ const ModuleKind kKinds[] = {
         .tag = "Tovel_IN",
         .lines = {.settingsAllocate = 359, .settingsReleaseOnOk = 518, .settingsReleaseOnCancel = 530,
                   .portBufferAllocate = 0, .portBufferFree = 0, .blockRelease = 713},
+        .channelsAreInputs = false,
         .commandId = IDS_TOVEL_IN_SHORT,
         .instanceDataSize = sizeof(InInstanceData),
         .secondSize = 520,
@@ -60,6 +64,7 @@ const ModuleKind kKinds[] = {
         .settingsTemplate = "TOVEL_IN",
         .reserved = &BoardInfo::bInputReserved,
         .portOffset = offsetof(InInstanceData, wPort),
+        .channelWordsOffset = kNoField,
         .runStateOffset = offsetof(InInstanceData, dwRunWord200),
         .portText = {text::kInputPort0, text::kInputPort1},
         .shortName = g_inShortName,
@@ -75,9 +80,19 @@ uint8_t* InstanceBytes(const ModuleRecord* module)
 
 }  // namespace
 
+// A kind added to the ids needs its row, in the place of its id.
+static_assert(std::size(kKinds) == kModuleKinds, "a row for every kind");
+static_assert(kKinds[kOutputModule].id == kOutputModule && kKinds[kInputModule].id == kInputModule,
+              "each row in the place of its id");
+
 const ModuleKind& KindOf(ModuleKindId id)
 {
-    return kKinds[id];
+    return kKinds[id < kModuleKinds ? id : kOutputModule];
+}
+
+ConnectorCounts CountsFor(const ModuleKind& kind, uint32_t count)
+{
+    return kind.channelsAreInputs ? ConnectorCounts{count, 0} : ConnectorCounts{0, count};
 }
 
 uint16_t LogSlot(const ModuleRecord* module)
@@ -102,13 +117,20 @@ void SetBinding(const ModuleKind& kind, ModuleRecord* module, uint16_t slot, uin
 
 uint32_t ChannelCount(const ModuleKind& kind, const ModuleRecord* module)
 {
-    return kind.id == kOutputModule ? module->uiNumberOfInputs : module->uiNumberOfOutputs;
+    return kind.channelsAreInputs ? module->uiNumberOfInputs : module->uiNumberOfOutputs;
 }
 
 void SetChannelCount(const ModuleKind& kind, ModuleRecord* module, uint32_t count)
 {
-    module->uiNumberOfInputs = kind.id == kOutputModule ? count : 0;
-    module->uiNumberOfOutputs = kind.id == kOutputModule ? 0 : count;
+    const ConnectorCounts counts = CountsFor(kind, count);
+    module->uiNumberOfInputs = counts.inputs;
+    module->uiNumberOfOutputs = counts.outputs;
+}
+
+void SetChannelWord(const ModuleKind& kind, ModuleRecord* module, int channel, uint32_t value)
+{
+    if (kind.channelWordsOffset != kNoField)
+        memcpy(InstanceBytes(module) + kind.channelWordsOffset + channel * sizeof value, &value, sizeof value);
 }
 
 char* ChannelName(ModuleRecord* module, int channel)
@@ -121,7 +143,7 @@ const char* PortText(const ModuleKind& kind, uint32_t port)
     static const char* const kOtherPorts[] = {text::kPortC, text::kPortD, text::kPortE, text::kPortF};
     if (port < kBoardPorts)
         return kind.portText[port];
-    if (port - kBoardPorts < sizeof kOtherPorts / sizeof kOtherPorts[0])
+    if (port - kBoardPorts < std::size(kOtherPorts))
         return kOtherPorts[port - kBoardPorts];
     return text::kUnknownPort;
 }

@@ -8,7 +8,7 @@
 #include "board/board_table.h"
 #include "modules/records/host_records.h"
 
-enum ModuleKindId { kOutputModule, kInputModule };
+enum ModuleKindId { kOutputModule, kInputModule, kModuleKinds };
 
 // The slot and port the hardware selection dialog leaves on acceptance.
 struct SelectionResult {
@@ -26,11 +26,15 @@ struct HostLines {
     int32_t blockRelease;            // an input block given back, or an output block handed on
 };
 
+// A field of the per-instance data that one kind has and the other not.
+constexpr size_t kNoField = static_cast<size_t>(-1);
+
 struct ModuleKind {
     ModuleKindId id;
     const char* className;           // "Tovel OUT" / "Tovel IN"
     const char* tag;                 // source tag for the host's services
     HostLines lines;
+    bool channelsAreInputs;          // the channel count is the module's inputs (else its outputs)
     uint32_t commandId;              // also the short name's string id; the long name's is + 1000
     uint32_t instanceDataSize;
     uint32_t secondSize;
@@ -39,6 +43,7 @@ struct ModuleKind {
     const char* settingsTemplate;
     uint32_t (BoardInfo::*reserved)[kBoardPorts];  // the flags this kind claims
     size_t portOffset;               // wPort within the per-instance data
+    size_t channelWordsOffset;       // a 32-bit word per channel set to 1 at creation, or kNoField
     size_t runStateOffset;           // the run's own words, from here to the end of the data
     const char* portText[kBoardPorts];
     char* shortName;                 // 13-byte buffer, filled at registration
@@ -46,9 +51,18 @@ struct ModuleKind {
     SelectionResult* selection;
 };
 
+// The row of the kinds table; every id below kModuleKinds has one.
 const ModuleKind& KindOf(ModuleKindId id);
 
-enum { kShortNameSize = 13, kLongNameSize = 39 };
+constexpr int kShortNameSize = 13;
+constexpr int kLongNameSize = 39;
+
+// The host's connector counts of a module of the kind with `count` channels.
+struct ConnectorCounts {
+    uint32_t inputs;
+    uint32_t outputs;
+};
+ConnectorCounts CountsFor(const ModuleKind& kind, uint32_t count);
 
 // Per-instance fields both kinds have, wherever each keeps them.
 uint16_t LogSlot(const ModuleRecord* module);
@@ -57,6 +71,8 @@ void SetBinding(const ModuleKind& kind, ModuleRecord* module, uint16_t slot, uin
 uint32_t ChannelCount(const ModuleKind& kind, const ModuleRecord* module);
 void SetChannelCount(const ModuleKind& kind, ModuleRecord* module, uint32_t count);
 char* ChannelName(ModuleRecord* module, int channel);
+// The kind's word of a channel, where the kind has one.
+void SetChannelWord(const ModuleKind& kind, ModuleRecord* module, int channel, uint32_t value);
 
 // The text of a port value in the kind's dialogs.
 const char* PortText(const ModuleKind& kind, uint32_t port);

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "sim/harness/double_reference.h"
+#include "sim/reference/double_reference.h"
 
 namespace engine {
 
@@ -46,12 +46,12 @@ sim::Module* StartRun(Experiment& e)
     e.fed = 0;
     sim::Module* refused = nullptr;
     for (FedModule& f : e.outputs) {
-        f.prepared = f.module->handler(f.module->record, 106, 0, nullptr);
+        f.prepared = f.module->handler(f.module->record, kMsgPrepareRun, 0, nullptr);
         if (f.prepared != 1 && !refused)
             refused = f.module;
     }
     for (WatchedModule& w : e.inputs) {
-        w.prepared = w.module->handler(w.module->record, 106, 0, nullptr);
+        w.prepared = w.module->handler(w.module->record, kMsgPrepareRun, 0, nullptr);
         if (w.prepared != 1 && !refused)
             refused = w.module;
     }
@@ -89,9 +89,9 @@ void AdvanceToNextEvent(Experiment& e)
 void EndRun(Experiment& e)
 {
     for (FedModule& f : e.outputs)
-        f.module->handler(f.module->record, 107, 0, nullptr);
+        f.module->handler(f.module->record, kMsgEndRun, 0, nullptr);
     for (WatchedModule& w : e.inputs)
-        w.module->handler(w.module->record, 107, 0, nullptr);
+        w.module->handler(w.module->record, kMsgEndRun, 0, nullptr);
     sim::SetExperimentRunning(false);
 }
 

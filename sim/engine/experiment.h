@@ -12,7 +12,8 @@
 #include <vector>
 
 #include "sim/engine/signal_source.h"
-#include "sim/harness/test_clock.h"
+#include "sim/clock/test_clock.h"
+#include "sim/common/numbers.h"
 #include "sim/host/sim_host.h"
 
 namespace engine {
@@ -30,9 +31,10 @@ struct WatchedModule {
     int32_t prepared = 0;
 };
 
-// The longest sample distance a run takes, in milliseconds: the host
-// program's option, the bench's settings and its files alike.
-const double kMostMsPerSample = 1e9;
+// What a run may be set to: by the host program's options, the bench's
+// settings and its files alike. Milliseconds per sample, samples per block.
+const sim::RealRange kMsPerSampleRange = {0, 1e9};
+const sim::WholeRange kBlockSizeRange = {1, 65535};
 
 struct Experiment {
     int blockSize = 10;

@@ -2,6 +2,8 @@
 // that a whole block always carries one level.
 #pragma once
 
+#include "sim/common/numbers.h"
+
 namespace engine {
 
 enum class SignalKind {
@@ -10,6 +12,10 @@ enum class SignalKind {
     kHigh,         // 5 V throughout
     kCounterBit,   // bit `bit` of the block number
 };
+
+// What a bench's forms and files take for a signal's number.
+const sim::WholeRange kHalfPeriodRange = {1, 1000000};
+const sim::WholeRange kCounterBitRange = {0, 31};
 
 struct SignalSource {
     SignalKind kind = SignalKind::kSquareWave;

@@ -42,7 +42,7 @@ int32_t HOST_CALL CallHandler(ModuleRecord* module, uint32_t code, int32_t argum
     }
     const ModuleHandlerFn handler = it->second.handler;
     // Creation and settings open the plug-in's dialogs.
-    const bool dialogs = code == 101 || code == 103;
+    const bool dialogs = code == kMsgCreate || code == kMsgSettings;
     IntoPlugin call("its message handler", dialogs ? kControlAndUnmaskedFlags : kControlAndStatus, code);
     return handler(module, code, argument, pointer);
 }
@@ -128,7 +128,7 @@ void EndRunOfEveryModule()
 {
     for (ModuleRecord* record : PlacedRecords()) {
         if (Placed().count(record))
-            CallHandler(record, 107, 0, nullptr);
+            CallHandler(record, kMsgEndRun, 0, nullptr);
     }
 }
 

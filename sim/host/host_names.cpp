@@ -2,6 +2,7 @@
 // from its documentation, so that a test can hold the plug-in's lookup order
 // against them.
 
+#include <iterator>
 #include <utility>
 
 #include "sim/host/host_behaviour.h"
@@ -68,8 +69,8 @@ const char* const kFunctions[] = {
     "GetTimeBaseComboID", "TimeBaseDialog",
 };
 
-const int kVariableCount = sizeof kVariables / sizeof kVariables[0];
-const int kFunctionCount = sizeof kFunctions / sizeof kFunctions[0];
+constexpr int kVariableCount = static_cast<int>(std::size(kVariables));
+constexpr int kFunctionCount = static_cast<int>(std::size(kFunctions));
 static_assert(kVariableCount == 59 && kFunctionCount == 102, "the host's published names");
 
 // Storage behind the variables whose meaning is the host's own business: each
@@ -195,7 +196,7 @@ const std::vector<std::string>& FunctionNames()
 const std::vector<std::string>& OptionalVariableNames()
 {
     static const std::vector<std::string> names =
-        ToStrings(kOptional, sizeof kOptional / sizeof kOptional[0]);
+        ToStrings(kOptional, static_cast<int>(std::size(kOptional)));
     return names;
 }
 

@@ -2,7 +2,7 @@
 // name. The host calls the exports as it calls everything in the plug-in:
 // under the x87 environment the behaviours chose, checked on return.
 
-#include "frame/host/proc_address.h"
+#include "host/proc_address.h"
 #include "sim/common/utf8.h"
 #include "sim/host/host_fpu.h"
 #include "sim/host/sim_host.h"

@@ -12,7 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "frame/host/host_services.h"
+#include "host/host_services.h"
+#include "modules/records/host_messages.h"
 #include "modules/records/host_records.h"
 
 namespace sim {

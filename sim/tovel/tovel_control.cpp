@@ -227,12 +227,14 @@ void TOVEL_SIM_CALL TovelSimInjectFault(uint32_t slot, int32_t fault, uint32_t n
     armed.everyOne = nth == 0;
     switch (fault) {
     case kTovelSimClearFaults:
-        b->failCreate = b->failResource = b->failSwitchValue = false;
+#define TOVEL_SIM_CLEAR(id, number, flag, word) b->flag = false;
+        TOVEL_SIM_SET_UP_FAULTS(TOVEL_SIM_CLEAR)
+#undef TOVEL_SIM_CLEAR
         b->failOut = b->failIn = TransferFault();
         break;
-    case kTovelSimFailCreate: b->failCreate = true; break;
-    case kTovelSimFailResource: b->failResource = true; break;
-    case kTovelSimFailSwitchValue: b->failSwitchValue = true; break;
+#define TOVEL_SIM_ARM(id, number, flag, word) case id: b->flag = true; break;
+        TOVEL_SIM_SET_UP_FAULTS(TOVEL_SIM_ARM)
+#undef TOVEL_SIM_ARM
     case kTovelSimFailOutPort: b->failOut = armed; break;
     case kTovelSimFailInPort: b->failIn = armed; break;
     default: break;
@@ -362,14 +364,14 @@ int32_t TOVEL_SIM_CALL TovelSimGetBoardInfo(uint32_t slot, TovelSimBoardInfo* in
     info->ioAddress = Get32(b->resource + kTovelResourceIoAddress);
     info->ioLength = Get32(b->resource + kTovelResourceIoLength);
     info->switchValue = b->switchValue;
-    for (int port = 0; port < kPorts; ++port) {
+    for (uint32_t port = 0; port < kPorts; ++port) {
         const Input& in = b->input[port];
         info->output[port] = b->output[port];
         info->input[port] = {in.wired, in.sourceSlot, in.sourcePort, in.pattern, in.value};
     }
-    info->failCreate = b->failCreate;
-    info->failResource = b->failResource;
-    info->failSwitchValue = b->failSwitchValue;
+#define TOVEL_SIM_DESCRIBE(id, number, flag, word) info->flag = b->flag;
+    TOVEL_SIM_SET_UP_FAULTS(TOVEL_SIM_DESCRIBE)
+#undef TOVEL_SIM_DESCRIBE
     info->failOut = Described(b->failOut);
     info->failIn = Described(b->failIn);
     info->faultError = b->faultError;

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <string>
 
+#include "sim/common/numbers.h"
 #include "sim/common/utf8.h"
 #include "sim/tovel/tovel_state.h"
 
@@ -32,30 +33,15 @@ std::string Lower(std::string text)
     return text;
 }
 
-// A whole number in decimal or 0x hex, nothing else around it, in [low, high].
-bool Number(const std::string& text, uint64_t low, uint64_t high, uint32_t* value)
-{
-    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    const char* digits = text.c_str() + (hex ? 2 : 0);
-    if (!*digits || !isxdigit(static_cast<unsigned char>(*digits)))
-        return false;
-    char* end = nullptr;
-    const unsigned long long v = strtoull(digits, &end, hex ? 16 : 10);
-    if (*end || v < low || v > high)
-        return false;
-    *value = static_cast<uint32_t>(v);
-    return true;
-}
-
 // "out3.1" or "in3.1": a port of a slot.
 bool PortName(const std::string& text, const char* direction, uint32_t* slot, uint32_t* port)
 {
-    unsigned s, p;
-    int used = 0;
-    char format[32];
-    snprintf(format, sizeof format, "%s%%u.%%u%%n", direction);
-    return sscanf(text.c_str(), format, &s, &p, &used) == 2 && used == static_cast<int>(text.size()) &&
-           (*slot = s, *port = p, true);
+    const size_t n = strlen(direction), dot = text.find('.');
+    const sim::WholeRange any = {0, UINT32_MAX};
+    std::string unused;
+    return text.compare(0, n, direction) == 0 && dot != std::string::npos &&
+           sim::ReadWhole(std::string_view(text).substr(n, dot - n), any, slot, &unused) &&
+           sim::ReadWhole(std::string_view(text).substr(dot + 1), any, port, &unused);
 }
 
 struct Reader {
@@ -97,7 +83,8 @@ void ReadSectionHeader(Reader& r, int line, const std::string& text)
     }
     r.sections.push_back({name, line});
     uint32_t slot;
-    if (name.compare(0, 5, "board") == 0 && Number(name.substr(5), 0, kSlots - 1, &slot)) {
+    std::string unused;
+    if (name.compare(0, 5, "board") == 0 && sim::ReadWhole(name.substr(5), {0, kSlots - 1}, &slot, &unused)) {
         r.section = "board";
         r.board = static_cast<int>(slot);
         r.boardLine[slot] = line;
@@ -108,6 +95,17 @@ void ReadSectionHeader(Reader& r, int line, const std::string& text)
     }
 }
 
+struct FaultWord {
+    const char* word;
+    bool Board::*flag;
+};
+
+const FaultWord kFaultWords[] = {
+#define TOVEL_SIM_FAULT_WORD(id, number, flag, word) {word, &Board::flag},
+    TOVEL_SIM_SET_UP_FAULTS(TOVEL_SIM_FAULT_WORD)
+#undef TOVEL_SIM_FAULT_WORD
+};
+
 void ReadFaultList(Reader& r, int line, const std::string& value, Board& b)
 {
     std::string word;
@@ -117,14 +115,17 @@ void ReadFaultList(Reader& r, int line, const std::string& value, Board& b)
             word += static_cast<char>(tolower(static_cast<unsigned char>(c)));
             continue;
         }
-        if (word == "create")
-            b.failCreate = true;
-        else if (word == "resource")
-            b.failResource = true;
-        else if (word == "switch")
-            b.failSwitchValue = true;
-        else if (!word.empty())
-            r.Problem(line, "fail", "'" + word + "' is none of create, resource, switch");
+        const FaultWord* known = nullptr;
+        for (const FaultWord& f : kFaultWords)
+            known = word == f.word ? &f : known;
+        if (known) {
+            b.*known->flag = true;
+        } else if (!word.empty()) {
+            std::string words;
+            for (const FaultWord& f : kFaultWords)
+                words += std::string(words.empty() ? "" : ", ") + f.word;
+            r.Problem(line, "fail", "'" + word + "' is none of " + words);
+        }
         word.clear();
     }
 }
@@ -139,40 +140,36 @@ void ReadBoardKey(Reader& r, int line, const std::string& key, const std::string
         return;
     }
     uint32_t v = 0;
-    auto number = [&](uint64_t low, uint64_t high, const char* wanted) {
-        if (Number(value, low, high, &v))
+    auto number = [&](int64_t least, int64_t most) {
+        std::string problem;
+        if (sim::ReadWhole(value, {least, most, sim::Digits::kDecimalOrHex}, &v, &problem))
             return true;
-        r.Problem(line, key, "'" + value + "' is not " + wanted);
+        r.Problem(line, key, problem);
         return false;
     };
-    if (key == "present" && number(0, 1, "0 or 1")) {
+    if (key == "present" && number(0, 1)) {
         b.present = v == 1;
-    } else if (key == "address" && number(0, 0xFFFF, "an I/O address from 0 to 0xFFFF")) {
+    } else if (key == "address" && number(0, 0xFFFF)) {
         memcpy(b.resource + kTovelResourceIoAddress, &v, 4);
         r.addressLine[r.board] = line;
-    } else if (key == "length" && number(1, 0xFFFF, "a length from 1 to 0xFFFF")) {
+    } else if (key == "length" && number(1, 0xFFFF)) {
         memcpy(b.resource + kTovelResourceIoLength, &v, 4);
-    } else if (key == "switch" && number(0, 0xFF, "a switch value from 0 to 0xFF")) {
+    } else if (key == "switch" && number(0, 0xFF)) {
         b.switchValue = v;
     } else if (key == "in0" || key == "in1") {
         Input& in = b.input[key[2] - '0'];
         if (Lower(value) == "counter")
             in.pattern = kTovelSimCounter;
-        else if (number(0, 0xFF, "a byte from 0 to 0xFF, or counter"))
+        else if (number(0, 0xFF))
             in.value = static_cast<uint8_t>(v);
     } else if (key == "fail") {
         ReadFaultList(r, line, value, b);
-    } else if ((key == "fail_out_at" || key == "fail_in_at") && number(0, 0xFFFFFFFF, "a count from 0 on")) {
+    } else if ((key == "fail_out_at" || key == "fail_in_at") && number(0, UINT32_MAX)) {
         (key == "fail_out_at" ? b.failOut : b.failIn).nth = v;
-    } else if ((key == "fail_out_persistent" || key == "fail_in_persistent") && number(0, 1, "0 or 1")) {
+    } else if ((key == "fail_out_persistent" || key == "fail_in_persistent") && number(0, 1)) {
         (key == "fail_out_persistent" ? b.failOut : b.failIn).persistent = v == 1;
-    } else if (key == "error") {
-        // Decimal, with a sign, or 0x hex for the code's 32 bits.
-        const bool negative = value[0] == '-';
-        if (Number(negative ? value.substr(1) : value, 0, negative ? 0x80000000u : 0xFFFFFFFFu, &v))
-            b.faultError = static_cast<int32_t>(negative ? 0u - v : v);
-        else
-            r.Problem(line, key, "'" + value + "' is not an error code");
+    } else if (key == "error" && number(INT32_MIN, UINT32_MAX)) {
+        b.faultError = static_cast<int32_t>(v);  // decimal with its sign, or the code's 32 bits in 0x hex
     }
 }
 
@@ -263,8 +260,8 @@ uint32_t Address(const Board& b)
 // No two boards answer at one I/O address, given or the default.
 void CheckAddresses(Reader& r)
 {
-    for (int s = 0; s < kSlots; ++s) {
-        for (int t = 0; t < s && r.boards[s].present; ++t) {
+    for (uint32_t s = 0; s < kSlots; ++s) {
+        for (uint32_t t = 0; t < s && r.boards[s].present; ++t) {
             if (!r.boards[t].present || Address(r.boards[t]) != Address(r.boards[s]))
                 continue;
             char address[16];

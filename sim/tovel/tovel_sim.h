@@ -12,11 +12,21 @@
 
 #define TOVEL_SIM_CALL __cdecl
 
+// The faults a slot's set-up calls can be given, listed once: the fault's
+// number for TovelSimInjectFault, its flag in TovelSimBoardInfo and in the
+// driver's own board, and the word a board file's fail= takes for it. The
+// enum, the fields, the board-file words and their error text, clearing and
+// the report are made from it.
+#define TOVEL_SIM_SET_UP_FAULTS(X) \
+    X(kTovelSimFailCreate, 1, failCreate, "create")               /* TovelCreate answers 0 */ \
+    X(kTovelSimFailResource, 2, failResource, "resource")         /* TovelGetResource answers 0 */ \
+    X(kTovelSimFailSwitchValue, 3, failSwitchValue, "switch")     /* TovelGetSwitchValue answers 0 */
+
 enum TovelSimFault {
     kTovelSimClearFaults = 0,      // the slot's faults are all gone again
-    kTovelSimFailCreate = 1,       // TovelCreate answers 0
-    kTovelSimFailResource = 2,     // TovelGetResource answers 0
-    kTovelSimFailSwitchValue = 3,  // TovelGetSwitchValue answers 0
+#define TOVEL_SIM_FAULT_NUMBER(id, number, flag, word) id = number,
+    TOVEL_SIM_SET_UP_FAULTS(TOVEL_SIM_FAULT_NUMBER)
+#undef TOVEL_SIM_FAULT_NUMBER
     kTovelSimFailOutPort = 4,      // the nth TovelOutPort of the slot fails
     kTovelSimFailInPort = 5,       // the nth TovelInPort of the slot fails
 };
@@ -63,9 +73,9 @@ struct TovelSimBoardInfo {
     uint32_t switchValue;
     uint32_t output[2];            // the last byte written to each output port
     struct TovelSimInputSource input[2];
-    int32_t failCreate;
-    int32_t failResource;
-    int32_t failSwitchValue;
+#define TOVEL_SIM_FAULT_FIELD(id, number, flag, word) int32_t flag;
+    TOVEL_SIM_SET_UP_FAULTS(TOVEL_SIM_FAULT_FIELD)
+#undef TOVEL_SIM_FAULT_FIELD
     struct TovelSimTransferFault failOut;
     struct TovelSimTransferFault failIn;
     int32_t faultError;            // the error code of the injected faults

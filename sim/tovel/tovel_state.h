@@ -11,7 +11,7 @@
 
 namespace tovel {
 
-enum { kSlots = 16, kPorts = 2 };
+constexpr uint32_t kSlots = 16, kPorts = 2;
 
 struct TransferFault {
     uint32_t nth = 0;            // 0: none armed
@@ -39,9 +39,9 @@ struct Board {
     int32_t resourceAnswer = 1;  // succeed: a driver may say 2 or -1 for yes
     bool rewritesSlotWord = false;
     uint32_t slotWord = 0;       // what TovelCreate leaves in the caller's word
-    bool failCreate = false;
-    bool failResource = false;
-    bool failSwitchValue = false;
+#define TOVEL_SIM_BOARD_FAULT(id, number, flag, word) bool flag = false;
+    TOVEL_SIM_SET_UP_FAULTS(TOVEL_SIM_BOARD_FAULT)
+#undef TOVEL_SIM_BOARD_FAULT
     TransferFault failOut;
     TransferFault failIn;
     int32_t faultError = 0;
@@ -82,11 +82,9 @@ bool CheckIni(const char* path, std::vector<std::string>* problems);  // changes
 void SetCsvAtUnload(const std::string& path);  // empty: none
 
 // Error codes the simulated driver reports on its own account.
-enum {
-    kErrorNoBoard = 1,       // slot out of range, or no board there
-    kErrorNotOpen = 2,       // transfer on a board that was never opened
-    kErrorBadPort = 3,       // port other than 0 or 1
-    kErrorInjected = 100,    // an injected fault without an error code of its own
-};
+constexpr int32_t kErrorNoBoard = 1;     // slot out of range, or no board there
+constexpr int32_t kErrorNotOpen = 2;     // transfer on a board that was never opened
+constexpr int32_t kErrorBadPort = 3;     // port other than 0 or 1
+constexpr int32_t kErrorInjected = 100;  // an injected fault without an error code of its own
 
 }  // namespace tovel

@@ -108,7 +108,7 @@ BenchModule* PlaceModule(Bench& bench, Kind kind)
     std::unique_ptr<BenchModule> m = NewModule(kind);
     if (!m)
         return nullptr;
-    if (m->module.handler(m->module.record, 101, 0, nullptr) != 1) {
+    if (m->module.handler(m->module.record, kMsgCreate, 0, nullptr) != 1) {
         sim::DestroyModule(m->module);
         return nullptr;
     }
@@ -119,7 +119,7 @@ BenchModule* PlaceModule(Bench& bench, Kind kind)
 void OpenModule(Bench&, BenchModule& m)
 {
     sim::SetCurrentModulePtr(m.module.record);
-    m.module.handler(m.module.record, 103, 0, nullptr);
+    m.module.handler(m.module.record, kMsgSettings, 0, nullptr);
 }
 
 bool RemoveModule(Bench& bench, size_t index)
@@ -127,7 +127,7 @@ bool RemoveModule(Bench& bench, size_t index)
     if (bench.running || index >= bench.modules.size())
         return false;
     BenchModule& m = *bench.modules[index];
-    m.module.handler(m.module.record, 102, 0, nullptr);
+    m.module.handler(m.module.record, kMsgRemove, 0, nullptr);
     if (sim::CurrentModulePtr() == m.module.record)
         sim::SetCurrentModulePtr(nullptr);
     sim::DestroyModule(m.module);
@@ -159,7 +159,7 @@ BenchModule* RestoreModule(Bench& bench, Kind kind, const std::string& name, con
     CopyField(r->szDescription, sizeof r->szDescription, description);
     (kind == Kind::kOut ? r->uiNumberOfInputs : r->uiNumberOfOutputs) = channels;
     memcpy(m->module.instanceData, instance.data(), instance.size());
-    m->module.handler(r, 105, 0, nullptr);  // a missing board is the plug-in's to warn about
+    m->module.handler(r, kMsgReattach, 0, nullptr);  // a missing board is the plug-in's to warn about
     bench.modules.push_back(std::move(m));
     return bench.modules.back().get();
 }

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "sim/engine/experiment.h"
-#include "sim/harness/sim_driver.h"
-#include "sim/harness/test_clock.h"
+#include "sim/driver/sim_driver.h"
+#include "sim/clock/test_clock.h"
 #include "sim/host/sim_host.h"
 
 namespace workbench {

@@ -1,14 +1,16 @@
 #include "sim/workbench/bench_dialogs.h"
 
+#include "sim/common/utf8.h"
 #include "sim/workbench/form.h"
 
 namespace workbench {
 
 namespace {
 
-void Refuse(HWND dialog, const wchar_t* what)
+// "Block size: '0' is not a whole number from 1 to 65535."
+void Refuse(HWND dialog, const std::string& field, const std::string& problem)
 {
-    MessageBoxW(dialog, what, L"Bench", MB_OK | MB_ICONWARNING);
+    MessageBoxW(dialog, Widen(field + ": " + problem + ".").c_str(), L"Bench", MB_OK | MB_ICONWARNING);
 }
 
 INT_PTR CALLBACK RunSettingsProc(HWND d, UINT message, WPARAM wParam, LPARAM lParam)
@@ -26,15 +28,15 @@ INT_PTR CALLBACK RunSettingsProc(HWND d, UINT message, WPARAM wParam, LPARAM lPa
     if (message != WM_COMMAND || (LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL))
         return FALSE;
     if (LOWORD(wParam) == IDOK) {
-        bool msOk = false, sizeOk = false;
-        const double ms = ItemReal(d, kIdMsPerSample, &msOk);
-        const int size = ItemNumber(d, kIdBlockSize, &sizeOk);
-        if (!msOk || !(ms > 0) || ms > engine::kMostMsPerSample) {
-            Refuse(d, L"The sample distance is a number of milliseconds above 0, at most 1e9.");
+        double ms = 0;
+        int size = 0;
+        std::string problem;
+        if (!ItemReal(d, kIdMsPerSample, engine::kMsPerSampleRange, &ms, &problem)) {
+            Refuse(d, "Milliseconds per sample", problem);
             return TRUE;
         }
-        if (!sizeOk || size < 1 || size > 65535) {
-            Refuse(d, L"The block size is a whole number of samples from 1 to 65535.");
+        if (!ItemWhole(d, kIdBlockSize, engine::kBlockSizeRange, &size, &problem)) {
+            Refuse(d, "Samples per block", problem);
             return TRUE;
         }
         bench->msPerSample = ms;
@@ -46,11 +48,6 @@ INT_PTR CALLBACK RunSettingsProc(HWND d, UINT message, WPARAM wParam, LPARAM lPa
 
 const wchar_t* const kSignalKinds[] = {L"square wave, half period in blocks", L"0 V", L"5 V",
                                        L"counter bit, bit number"};
-
-void RefuseOnChannel(HWND dialog, size_t channel, const std::wstring& what)
-{
-    Refuse(dialog, (L"Channel " + std::to_wstring(channel) + L": " + what).c_str());
-}
 
 INT_PTR CALLBACK SignalsProc(HWND d, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -76,22 +73,16 @@ INT_PTR CALLBACK SignalsProc(HWND d, UINT message, WPARAM wParam, LPARAM lParam)
         for (size_t c = 0; c < Channels(*m); ++c) {
             const int id = static_cast<int>(c);
             const int kind = static_cast<int>(SendDlgItemMessageW(d, kIdSignalKind + id, CB_GETCURSEL, 0, 0));
-            bool ok = false;
-            const int n = ItemNumber(d, kIdSignalNumber + id, &ok);
             engine::SignalSource& s = sources[c];
             s.kind = static_cast<engine::SignalKind>(kind < 0 ? 0 : kind);
-            if (s.kind == engine::SignalKind::kSquareWave) {
-                if (!ok || n < 1 || n > 1000000) {
-                    RefuseOnChannel(d, c, L"a square wave's half period is a whole number of blocks from 1 to 1000000.");
-                    return TRUE;
-                }
-                s.halfPeriodBlocks = n;
-            } else if (s.kind == engine::SignalKind::kCounterBit) {
-                if (!ok || n < 0 || n > 31) {
-                    RefuseOnChannel(d, c, L"a counter bit is a whole number from 0 to 31.");
-                    return TRUE;
-                }
-                s.bit = n;
+            const bool square = s.kind == engine::SignalKind::kSquareWave;
+            if (!square && s.kind != engine::SignalKind::kCounterBit)
+                continue;
+            std::string problem;
+            if (!ItemWhole(d, kIdSignalNumber + id, square ? engine::kHalfPeriodRange : engine::kCounterBitRange,
+                           square ? &s.halfPeriodBlocks : &s.bit, &problem)) {
+                Refuse(d, "Channel " + std::to_string(c) + (square ? ", half period" : ", bit"), problem);
+                return TRUE;
             }
         }
         m->sources = sources;

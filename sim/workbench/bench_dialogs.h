@@ -7,12 +7,10 @@
 namespace workbench {
 
 // Control ids, for whoever fills the dialogs in.
-enum {
-    kIdMsPerSample = 100,
-    kIdBlockSize = 101,
-    kIdSignalKind = 200,    // + channel
-    kIdSignalNumber = 220,  // + channel: the half period in blocks, or the bit
-};
+constexpr int kIdMsPerSample = 100;
+constexpr int kIdBlockSize = 101;
+constexpr int kIdSignalKind = 200;    // + channel
+constexpr int kIdSignalNumber = 220;  // + channel: the half period in blocks, or the bit
 
 // Changes bench.msPerSample and bench.blockSize on OK; not during a run.
 bool EditRunSettings(HWND owner, Bench& bench);

@@ -1,12 +1,14 @@
 #include "sim/workbench/bench_file.h"
 
-#include "sim/common/utf8.h"
-
+#include <ctype.h>
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 
+#include <charconv>
 #include <vector>
+
+#include "sim/common/numbers.h"
+#include "sim/common/utf8.h"
 
 namespace workbench {
 
@@ -34,21 +36,26 @@ std::string SignalText(const engine::SignalSource& s)
     return "low";
 }
 
-bool ParseSignal(const std::string& text, engine::SignalSource* s)
+// "low", "high", "square N" or "bit N"; else false and *problem says why.
+bool ParseSignal(const std::string& text, engine::SignalSource* s, std::string* problem)
 {
-    int n = 0, used = 0;
     if (text == "low" || text == "high") {
         s->kind = text == "low" ? engine::SignalKind::kLow : engine::SignalKind::kHigh;
         return true;
     }
-    if (sscanf(text.c_str(), "square %d%n", &n, &used) == 1 && used == static_cast<int>(text.size()) && n >= 1) {
-        *s = {engine::SignalKind::kSquareWave, n, 0};
-        return true;
+    if (text.compare(0, 7, "square ") == 0) {
+        s->kind = engine::SignalKind::kSquareWave;
+        const bool read = sim::ReadWhole(text.substr(7), engine::kHalfPeriodRange, &s->halfPeriodBlocks, problem);
+        *problem = "square " + *problem;
+        return read;
     }
-    if (sscanf(text.c_str(), "bit %d%n", &n, &used) == 1 && used == static_cast<int>(text.size()) && n >= 0 && n < 32) {
-        *s = {engine::SignalKind::kCounterBit, 1, n};
-        return true;
+    if (text.compare(0, 4, "bit ") == 0) {
+        s->kind = engine::SignalKind::kCounterBit;
+        const bool read = sim::ReadWhole(text.substr(4), engine::kCounterBitRange, &s->bit, problem);
+        *problem = "bit " + *problem;
+        return read;
     }
+    *problem = "'" + text + "' is none of: square N, low, high, bit N";
     return false;
 }
 
@@ -79,43 +86,32 @@ struct Plan {
     }
 };
 
-bool WholeNumber(const std::string& text, long low, long high, long* value)
-{
-    char* end = nullptr;
-    *value = strtol(text.c_str(), &end, 10);
-    return !text.empty() && !*end && *value >= low && *value <= high;
-}
-
 bool HexBytes(const std::string& text, std::vector<uint8_t>* bytes)
 {
     if (text.size() % 2)
         return false;
     for (size_t i = 0; i < text.size(); i += 2) {
-        char* end = nullptr;
-        const std::string pair = text.substr(i, 2);
-        const unsigned long b = strtoul(pair.c_str(), &end, 16);
-        if (*end || !isxdigit(static_cast<unsigned char>(pair[0])))
+        uint8_t b = 0;
+        const char* pair = text.data() + i;
+        if (!isxdigit(static_cast<unsigned char>(pair[0])) || std::from_chars(pair, pair + 2, b, 16).ptr != pair + 2)
             return false;
-        bytes->push_back(static_cast<uint8_t>(b));
+        bytes->push_back(b);
     }
     return true;
 }
 
 void ReadBenchKey(Plan& p, int line, const std::string& key, const std::string& value)
 {
-    long n = 0;
-    char* end = nullptr;
+    std::string problem;
     if (key == "board_file") {
         p.boardFile = value;
         p.boardFileLine = line;
     } else if (key == "ms_per_sample") {
-        p.msPerSample = strtod(value.c_str(), &end);
-        if (value.empty() || *end || !(p.msPerSample > 0) || p.msPerSample > engine::kMostMsPerSample)
-            p.Problem(line, "ms_per_sample '" + value + "' is not a number of milliseconds above 0, at most 1e9");
+        if (!sim::ReadReal(value, engine::kMsPerSampleRange, &p.msPerSample, &problem))
+            p.Problem(line, key + ": " + problem);
     } else if (key == "block_size") {
-        if (!WholeNumber(value, 1, 65535, &n))
-            p.Problem(line, "block_size '" + value + "' is not a whole number from 1 to 65535");
-        p.blockSize = static_cast<int>(n);
+        if (!sim::ReadWhole(value, engine::kBlockSizeRange, &p.blockSize, &problem))
+            p.Problem(line, key + ": " + problem);
     } else {
         p.Problem(line, "no such key in [bench]: " + key);
     }
@@ -130,9 +126,9 @@ void ReadSignals(Plan& p, int line, const std::string& value, Planned& m)
         if (comma == std::string::npos)
             comma = value.size();
         engine::SignalSource s;
-        const std::string one = value.substr(from, comma - from);
-        if (!ParseSignal(one, &s)) {
-            p.Problem(line, "signal '" + one + "' is none of: square N (N from 1), low, high, bit N (N 0 to 31)");
+        std::string problem;
+        if (!ParseSignal(value.substr(from, comma - from), &s, &problem)) {
+            p.Problem(line, "signals: " + problem);
             return;
         }
         m.sources.push_back(s);
@@ -144,7 +140,7 @@ void ReadSignals(Plan& p, int line, const std::string& value, Planned& m)
 void ReadModuleKey(Plan& p, int line, const std::string& key, const std::string& value)
 {
     Planned& m = p.modules.back();
-    long n = 0;
+    std::string problem;
     if (key == "kind") {
         m.kindGiven = value == KindName(Kind::kOut) || value == KindName(Kind::kIn);
         m.kind = value == KindName(Kind::kIn) ? Kind::kIn : Kind::kOut;
@@ -155,9 +151,8 @@ void ReadModuleKey(Plan& p, int line, const std::string& key, const std::string&
     } else if (key == "description") {
         m.description = value;
     } else if (key == "channels") {
-        if (!WholeNumber(value, 1, kMaxModuleChannels, &n))
-            p.Problem(line, "channels '" + value + "' is not a whole number from 1 to 8");
-        m.channels = static_cast<uint32_t>(n);
+        if (!sim::ReadWhole(value, {1, kMaxModuleChannels}, &m.channels, &problem))
+            p.Problem(line, key + ": " + problem);
     } else if (key == "instance") {
         if (!HexBytes(value, &m.instance))
             p.Problem(line, "instance is not two hex digits a byte");

@@ -24,7 +24,7 @@ enum BenchCommand {
     kCmdSave,
     kCmdOpen,
 };
-enum { kIdModuleList = 6100 };
+constexpr int kIdModuleList = 6100;
 
 // With `paced`, a timer makes the host's calls on the wall clock; without,
 // whoever drives the bench calls Advance (tests, on their own clock).

@@ -22,7 +22,7 @@ RECT PullButtonRect(int index);
 extern const COLORREF kLampOff, kOutputLampOn, kInputLampOn;
 
 // A pulled board fails every transfer with this code until it is put back.
-enum { kPulledBoardError = 99 };
+constexpr int32_t kPulledBoardError = 99;
 bool BoardPulled(SimDriver& driver, uint32_t slot);
 void PullBoard(SimDriver& driver, uint32_t slot, bool pulled);
 

@@ -1,7 +1,6 @@
 #include "sim/workbench/form.h"
 
-#include <math.h>
-#include <stdlib.h>
+#include "sim/common/utf8.h"
 
 namespace workbench {
 
@@ -59,22 +58,14 @@ std::wstring ItemText(HWND dialog, int id)
     return text;
 }
 
-int ItemNumber(HWND dialog, int id, bool* ok)
+bool ItemWhole(HWND dialog, int id, const sim::WholeRange& range, int* value, std::string* problem)
 {
-    const std::wstring text = ItemText(dialog, id);
-    wchar_t* end = nullptr;
-    const long v = wcstol(text.c_str(), &end, 10);
-    *ok = !text.empty() && !*end && v > -1000000000 && v < 1000000000;
-    return static_cast<int>(v);
+    return sim::ReadWhole(Narrow(ItemText(dialog, id)), range, value, problem);
 }
 
-double ItemReal(HWND dialog, int id, bool* ok)
+bool ItemReal(HWND dialog, int id, const sim::RealRange& range, double* value, std::string* problem)
 {
-    const std::wstring text = ItemText(dialog, id);
-    wchar_t* end = nullptr;
-    const double v = wcstod(text.c_str(), &end);
-    *ok = !text.empty() && !*end && isfinite(v);
-    return v;
+    return sim::ReadReal(Narrow(ItemText(dialog, id)), range, value, problem);
 }
 
 }  // namespace workbench

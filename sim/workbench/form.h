@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "sim/common/numbers.h"
+
 namespace workbench {
 
 struct FormItem {
@@ -23,7 +25,10 @@ INT_PTR RunForm(HWND owner, const wchar_t* title, short cx, short cy, const std:
                 DLGPROC proc, LPARAM param);
 
 std::wstring ItemText(HWND dialog, int id);
-int ItemNumber(HWND dialog, int id, bool* ok);     // a whole decimal number, nothing else
-double ItemReal(HWND dialog, int id, bool* ok);    // a finite number
+
+// The item's text as a number in the range, read as the bench's files and
+// the host program's options are; else false and *problem says why.
+bool ItemWhole(HWND dialog, int id, const sim::WholeRange& range, int* value, std::string* problem);
+bool ItemReal(HWND dialog, int id, const sim::RealRange& range, double* value, std::string* problem);
 
 }  // namespace workbench

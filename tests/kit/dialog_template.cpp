@@ -1,5 +1,7 @@
 #include "tests/kit/dialog_template.h"
 
+#include <gtest/gtest.h>
+
 namespace {
 
 struct Reader {
@@ -99,4 +101,56 @@ DialogTemplateInfo ReadDialogTemplate(HMODULE module, const char* name)
         info.items.push_back(item);
     }
     return info;
+}
+
+void ExpectShownAsItsTemplate(HWND dialog, HMODULE module, const char* name)
+{
+    const DialogTemplateInfo t = ReadDialogTemplate(module, name);
+    ASSERT_TRUE(t.found) << name << " in language 1041";
+    wchar_t caption[256] = L"";
+    GetWindowTextW(dialog, caption, 256);
+    EXPECT_EQ(t.caption, caption);
+    std::vector<HWND> shown;
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        shown.push_back(c);
+    ASSERT_EQ(t.items.size(), shown.size()) << name;
+    for (size_t i = 0; i < shown.size(); ++i) {
+        const TemplateItem& e = t.items[i];
+        HWND c = shown[i];
+        SCOPED_TRACE(testing::Message() << name << " control " << i << " id " << e.id);
+        EXPECT_EQ(e.id == -1 ? 0xFFFF : e.id, GetDlgCtrlID(c));
+        wchar_t cls[64] = L"";
+        GetClassNameW(c, cls, 64);
+        EXPECT_EQ(0, _wcsicmp(e.className.c_str(), cls)) << "class " << cls;
+        const bool pushButton = !_wcsicmp(cls, L"Button") && (e.style & BS_TYPEMASK) <= BS_DEFPUSHBUTTON;
+        const bool combo = !_wcsicmp(cls, L"ComboBox");
+        const bool ownClass = e.className.find(L':') != std::wstring::npos;
+        RECT designed = {e.x, e.y, e.cx, e.cy}, placed;  // the corner and the size mapped each, as created
+        MapDialogRect(dialog, &designed);
+        designed.right += designed.left;
+        designed.bottom += designed.top;
+        GetWindowRect(c, &placed);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&placed), 2);
+        if (ownClass)  // the plug-in's controls take the size of their pictures
+            placed.right = designed.right, placed.bottom = designed.bottom;
+        if (combo)  // a drop-down list's window is its closed box
+            placed.bottom = designed.bottom;
+        EXPECT_EQ(std::vector<LONG>({designed.left, designed.top, designed.right, designed.bottom}),
+                  std::vector<LONG>({placed.left, placed.top, placed.right, placed.bottom}));
+
+        const DWORD style = static_cast<DWORD>(GetWindowLongW(c, GWL_STYLE));
+        const DWORD exStyle = static_cast<DWORD>(GetWindowLongW(c, GWL_EXSTYLE));
+        if (e.style & WS_BORDER) {  // a sunken edge instead, on the dialog manager's account
+            EXPECT_TRUE((style & WS_BORDER) || (exStyle & WS_EX_CLIENTEDGE));
+        }
+        const DWORD theDialogs = WS_VISIBLE | WS_DISABLED | WS_BORDER | (pushButton ? BS_DEFPUSHBUTTON : 0) |
+                                 (combo ? WS_VSCROLL : 0);
+        EXPECT_EQ(e.style & ~theDialogs, style & ~theDialogs)
+            << std::hex << "template 0x" << e.style << ", shown 0x" << style;
+        if (e.id == -1) {
+            wchar_t text[256] = L"";
+            GetWindowTextW(c, text, 256);
+            EXPECT_EQ(e.text, text);
+        }
+    }
 }

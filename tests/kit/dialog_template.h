@@ -29,3 +29,10 @@ struct DialogTemplateInfo {
 
 // Reads the classic (not extended) DIALOG template of that name, in language 1041.
 DialogTemplateInfo ReadDialogTemplate(HMODULE module, const char* name);
+
+// The dialog as the plug-in shows it holds its template's controls, in the
+// template's order: each with its id, class, place (dialog units mapped with
+// the dialog's font) and style, a label with its text. Which controls are
+// visible or enabled is the dialog's to change, the default button moves
+// with the focus, and a border may become a sunken edge.
+void ExpectShownAsItsTemplate(HWND dialog, HMODULE module, const char* name);

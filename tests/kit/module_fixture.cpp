@@ -40,7 +40,7 @@ int32_t ModuleTest::Send(sim::Module& module, uint32_t code, int32_t argument, v
 int32_t ModuleTest::Create(sim::Module& module, DialogScript& selection)
 {
     ArmedScripts armed({&selection});
-    return Send(module, 101);
+    return Send(module, kMsgCreate);
 }
 
 int32_t ModuleTest::CreateOn(sim::Module& module, int row, int portRow)
@@ -67,8 +67,8 @@ void RunTest::SetUp()
 void RunTest::TearDown()
 {
     for (sim::Module* m : modules_) {
-        Send(*m, 107);
-        Send(*m, 102);
+        Send(*m, kMsgEndRun);
+        Send(*m, kMsgRemove);
     }
     ModuleTest::TearDown();
 }
@@ -87,7 +87,7 @@ sim::Module& RunTest::Bound(TestKind kind, uint16_t slot, uint16_t port, uint32_
         in->wPort = port;
         m.record->uiNumberOfOutputs = channels;
     }
-    EXPECT_EQ(1, Send(m, 105)) << "re-attach to slot " << slot << " port " << port;
+    EXPECT_EQ(1, Send(m, kMsgReattach)) << "re-attach to slot " << slot << " port " << port;
     return m;
 }
 

@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "sim/harness/dialog_script.h"
+#include "sim/user/dialog_script.h"
 #include "tests/kit/plugin_fixture.h"
 
 enum TestKind { kOut, kIn };

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "sim/host/sim_host.h"
-#include "sim/harness/sim_driver.h"
+#include "sim/driver/sim_driver.h"
 
 class PluginTest : public testing::Test {
 protected:

@@ -1,0 +1,30 @@
+// The host program's options: one table gives their parsing, their ranges
+// and defaults, and --help.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct HostOptions {
+    int blocks = 200;             // input blocks per channel in the scripted run
+    int blockSize = 10;           // samples per block
+    double msPerSample = 80.0;    // the least the output module takes with eight channels
+    std::string ini;              // the simulated boards, instead of the built-in one
+    int failAfterWrites = 0;      // remove the board after this many port writes; 0: never
+    int slot = 0;                 // where the scripted run's modules go
+    int port = 0;                 // OUT on this output port, IN on this input port
+    int channels = 8;             // of each module
+    int diagramFirstBlock = 0;    // the timing diagram's window, in blocks
+    int diagramBlocks = 24;
+    int traceLimit = 1 << 20;     // transfers the driver keeps
+    std::string outDir;           // report and pictures, a full Windows path
+    std::string outDirShown;      // the same as the user knows it
+    bool interactive = false;
+    std::string benchFile;        // a saved bench to open, a full Windows path
+};
+
+enum class ParseResult { kRun, kHelp, kRefused };
+
+// The arguments after the program's name; a refusal is printed, saying why.
+ParseResult ParseOptions(const std::vector<std::string>& args, HostOptions* options);
+void PrintUsage();

@@ -1,0 +1,118 @@
+// The host simulator as a program: loads Korvu_ux1.dll as the host does,
+// binds it, and runs a scripted experiment on the simulated board (or, with
+// --interactive, turns the host window into a bench for a person to use).
+
+#include <windows.h>
+#include <shellapi.h>
+#include <stdio.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "sim/common/utf8.h"
+#include "sim/pictures/screenshot.h"
+#include "sim/program/host_options.h"
+#include "sim/program/host_session.h"
+#include "sim/program/interactive.h"
+#include "sim/program/scripted_run.h"
+#include "sim/workbench/bench_file.h"
+
+namespace {
+
+// The arguments as typed, in UTF-8: main's argv would have every path
+// through the ANSI code page already.
+std::vector<std::string> Arguments()
+{
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> args;
+    for (int i = 1; i < count; ++i)  // after the program's name
+        args.push_back(Narrow(wide[i]));
+    LocalFree(wide);
+    return args;
+}
+
+std::string FullPath(const std::string& path)
+{
+    wchar_t full[MAX_PATH];
+    DWORD n = GetFullPathNameW(Widen(path).c_str(), MAX_PATH, full, nullptr);
+    return n > 0 && n < MAX_PATH ? Narrow(full) : path;
+}
+
+// The path as the user knows it: a Unix path when run under Wine.
+std::string AsTheUserKnowsIt(const std::string& path)
+{
+    const std::string unix = UnixPath(path);
+    return unix.empty() ? path : unix;
+}
+
+// Makes the folder and its parents, or says why not.
+bool MakeFolder(const std::string& folder, std::string* error)
+{
+    const std::filesystem::path path(Widen(folder));
+    std::error_code failed;
+    if (std::filesystem::exists(path, failed) && !std::filesystem::is_directory(path, failed)) {
+        *error = AsTheUserKnowsIt(folder) + " is a file, not a folder";
+        return false;
+    }
+    std::filesystem::create_directories(path, failed);
+    if (!std::filesystem::is_directory(path, failed)) {
+        *error = "cannot make the folder " + AsTheUserKnowsIt(folder);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int main()
+{
+    setvbuf(stdout, nullptr, _IONBF, 0);
+    HostOptions options;
+    switch (ParseOptions(Arguments(), &options)) {
+    case ParseResult::kHelp:
+        PrintUsage();
+        return 0;
+    case ParseResult::kRefused:
+        return 2;
+    case ParseResult::kRun:
+        break;
+    }
+    options.outDir = FullPath(options.outDir.empty() ? sim::PluginPathBesideExe("korvu_host_output")
+                                                     : options.outDir);
+    if (!options.ini.empty())
+        options.ini = FullPath(options.ini);
+    if (!options.benchFile.empty()) {
+        options.benchFile = FullPath(options.benchFile);
+        if (options.ini.empty())
+            options.ini = workbench::BenchBoardFile(options.benchFile);  // the bench's boards, before the plug-in
+    }  // the driver would look in the Windows folder for a bare name
+    std::string error;
+    if (!MakeFolder(options.outDir, &error)) {
+        printf("korvu_host: --out: %s\n", error.c_str());
+        return 1;
+    }
+    options.outDirShown = AsTheUserKnowsIt(options.outDir);
+    if (!options.interactive)
+        ClearRunFiles(options);  // nothing of an earlier run stays beside this one, refused or not
+
+    if (!sim::StartHost()) {
+        printf("the host window could not be created\n");
+        return 1;
+    }
+    HostSession session;
+    if (!session.LoadDriver(options, &error) || !session.LoadPlugin(&error)) {
+        printf("%s\n", error.c_str());
+        if (!options.interactive)
+            WriteRefusal(options, error);
+        return 1;
+    }
+    int result = options.interactive ? RunInteractive(session, options) : RunScriptedExperiment(session, options);
+    session.Finish();
+    for (const std::string& p : sim::TakeProblems()) {
+        printf("host simulator: %s\n", p.c_str());
+        result = 1;
+    }
+    return result;
+}

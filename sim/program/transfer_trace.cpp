@@ -1,0 +1,66 @@
+#include "sim/program/transfer_trace.h"
+
+#include "sim/common/utf8.h"
+
+namespace {
+
+const uint32_t kTakenAtOnce = 65536;
+
+}  // namespace
+
+bool TransferTrace::Open(const std::string& path, uint64_t limit, long long windowFirst, long long windowCount)
+{
+    limit_ = limit;
+    windowFirst_ = windowFirst;
+    windowCount_ = windowCount;
+    file_ = _wfopen(Widen(path).c_str(), L"w");
+    if (file_)
+        fprintf(file_, "sequence,experiment_ms,slot,port,direction,value,result,error\n");
+    return file_ != nullptr;
+}
+
+void TransferTrace::Drain(SimDriver& driver, long long ms, const WriteOrder& order)
+{
+    taken_.resize(kTakenAtOnce);
+    uint64_t writes = 0;  // of this host call
+    for (uint32_t n; (n = driver.TovelSimTakeTrace(taken_.data(), kTakenAtOnce)) > 0;) {
+        for (uint32_t i = 0; i < n; ++i) {
+            const TovelSimTransfer& t = taken_[i];
+            if (t.direction == 0) {
+                if (t.result == 0 && ms >= 0) {
+                    const FailedWrite f = {static_cast<uint64_t>(ms), static_cast<int>(writes / order.perChannel),
+                                           order.block * order.perChannel + static_cast<long long>(writes % order.perChannel)};
+                    if (failedWrites++ == 0)
+                        firstFailure = f;
+                    if (f.sample >= windowFirst_ && f.sample < windowFirst_ + windowCount_)
+                        inWindow.push_back(f);
+                }
+                ++writes;
+            }
+            if (!file_ || kept >= limit_) {
+                ++dropped;
+                continue;
+            }
+            char at[24] = "";
+            if (ms >= 0)
+                snprintf(at, sizeof at, "%lld", ms);
+            fprintf(file_, "%u,%s,%u,%u,%s,0x%02X,%d,%d\n", t.sequence, at, t.slot, t.port,
+                    t.direction == 0 ? "out" : "in", t.value, t.result, t.error);
+            ++kept;
+        }
+    }
+}
+
+bool TransferTrace::Close(SimDriver& driver)
+{
+    dropped += driver.TovelSimTraceDropped();  // more in one host call than the driver holds
+    if (!file_)
+        return false;
+    if (dropped > 0)
+        fprintf(file_, "# cut short: the first %llu transfers are here; %llu later ones are not\n",
+                static_cast<unsigned long long>(kept), static_cast<unsigned long long>(dropped));
+    failed_ = ferror(file_) != 0;
+    const bool closed = fclose(file_) == 0;
+    file_ = nullptr;
+    return closed && !failed_;
+}
