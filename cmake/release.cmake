@@ -1,7 +1,7 @@
 # The release package: cmake --build <build> --target package makes a ZIP
 # with the plug-in, its separate debug symbols, the install text, the
-# simulated driver in a folder of its own, the host simulator, and the
-# SHA-256 sums of them all.
+# simulated driver in a folder of its own, the trace driver in another, the
+# host simulator, and the SHA-256 sums of them all.
 
 # INSTALL.txt with Windows line ends: old Notepad shows a file with bare
 # line feeds as one line.
@@ -11,6 +11,13 @@ if(MINGW AND CMAKE_OBJCOPY)
     install(FILES $<TARGET_FILE:korvu_ux1>.debug DESTINATION .)
 endif()
 install(FILES $<TARGET_FILE:tovel_sim_full> sim/tovel/tovel.ini.example DESTINATION simulated-tovel-driver)
+# The trace driver, to put in front of the maker's driver on a PC with the board.
+configure_file(packaging/trace-driver-INSTALL.txt ${CMAKE_BINARY_DIR}/package-files/trace-driver/INSTALL.txt @ONLY
+               NEWLINE_STYLE CRLF)
+configure_file(tracer/tovel_trace.ini.example ${CMAKE_BINARY_DIR}/package-files/trace-driver/tovel_trace.ini.example
+               @ONLY NEWLINE_STYLE CRLF)
+install(FILES $<TARGET_FILE:tovel_trace> ${CMAKE_BINARY_DIR}/package-files/trace-driver/INSTALL.txt
+              ${CMAKE_BINARY_DIR}/package-files/trace-driver/tovel_trace.ini.example DESTINATION trace-driver)
 # The host simulator reads tovel.ini beside korvu_host.exe and writes its
 # output to korvu_host_output beside it.
 install(FILES $<TARGET_FILE:korvu_host> $<TARGET_FILE:korvu_ux1> sim/tovel/tovel.ini.example DESTINATION host-simulator)

@@ -20,7 +20,9 @@
 # What makes a mutant cheap: a mutant whose file does not compile costs one
 # compile of that file; one whose object is byte for byte the original's is
 # equivalent and costs no more; the suite stops at its first failing test;
-# the stress test, the slowest, runs only for a mutant that passed the rest.
+# the test programs run first, the host program's cases and the programs'
+# second runs after them, and the stress test, the slowest, only for a
+# mutant that passed the rest; the build makes only what the tests run.
 set -u
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 count=100 from=""
@@ -75,18 +77,30 @@ source "$src/scripts/wine-session.sh"
 wine_session_start "$KORVU_BUILD" || exit 1
 
 # The suite but for the two clean builds of the reproducibility check (a
-# mutant changes no build rule), first without the stress test.
-suite() { (cd "$KORVU_BUILD" && ctest -LE build -E '^stress_tests$' --stop-on-failure --timeout 900 >"$work/ctest.log" 2>&1); }
-stress() { (cd "$KORVU_BUILD" && ctest -R '^stress_tests$' --timeout 1500 >"$work/stress.log" 2>&1); }
+# mutant changes no build rule), in three passes from the quickest to kill:
+# the test programs once; the rest but the stress test (the host program's
+# cases, the programs again on another host and through the trace driver);
+# the stress test.
+programs='_tests$'
+slow='^stress_tests$'
+ctest_pass() {  # log, ctest arguments
+    local log=$1
+    shift
+    (cd "$KORVU_BUILD" && ctest -LE build --stop-on-failure --timeout 900 "$@" >"$work/$log" 2>&1)
+}
+suite() { ctest_pass ctest.log -R "$programs" -E "$slow" && ctest_pass ctest-rest.log -E "$programs|$slow"; }
+stress() { ctest_pass stress.log -R "$slow" --timeout 1500; }
+first_failure() { grep -h -m1 -oE '[0-9]+ - [A-Za-z0-9_]+' "$work/ctest.log" "$work/ctest-rest.log" 2>/dev/null | head -1 | sed 's/.* - //'; }
 if [ ! -s "$results" ]; then
-    { suite && stress; } || { echo "mutation: the unmutated suite fails; see $work/ctest.log" >&2; exit 1; }
+    { suite && stress; } || { echo "mutation: the unmutated suite fails; see $work/ctest*.log" >&2; exit 1; }
 fi
 
 # Every mutant of every source, once per tree; then the seeded order.
 mutants="$work/mutants"
-stamp=$(cd "$src" && cat $(find frame modules dialogs controls board host -name '*.cpp' | sort) | sha1sum | cut -c1-12)
+stamp=$(cd "$src" && cat $(find frame modules dialogs controls board host -name '*.cpp' -o -name '*.h' | sort) |
+        sha1sum | cut -c1-12)
 if [ "$(cat "$mutants/stamp" 2>/dev/null)" != "$stamp" ]; then
-    rm -rf "$mutants"
+    rm -rf "$mutants" "$work/objects"  # the originals' objects too: a header may have changed
     mkdir -p "$mutants"
     for f in $(cd "$src" && find frame modules dialogs controls board host -name '*.cpp' | sort); do
         mkdir -p "$mutants/$(dirname "$f")"
@@ -133,10 +147,10 @@ while [ "$compiled" -lt "$count" ] && [ "$index" -lt "$total" ]; do
         verdict="does not compile"
     elif cmp -s "$work/mutant.o" "$work/objects/$target.o"; then
         verdict="equivalent (the same object)"
-    elif ! cmake --build "$KORVU_BUILD" -j "$(nproc)" >/dev/null 2>&1; then
+    elif ! cmake --build "$KORVU_BUILD" --target korvu_tests -j "$(nproc)" >/dev/null 2>&1; then
         verdict="does not build"
-    elif ! suite; then
-        verdict="killed by $(grep -m1 -oE '[0-9]+ - [A-Za-z0-9_]+' "$work/ctest.log" | sed 's/.* - //')"
+    elif rm -f "$work/ctest-rest.log" && ! suite; then
+        verdict="killed by $(first_failure)"
     elif ! stress; then
         verdict="killed by stress_tests"
     else
@@ -149,7 +163,7 @@ while [ "$compiled" -lt "$count" ] && [ "$index" -lt "$total" ]; do
     judged=$((judged + 1))
     echo "$index $m: $verdict" | tee -a "$results"
 done
-cmake --build "$KORVU_BUILD" -j "$(nproc)" >/dev/null 2>&1
+cmake --build "$KORVU_BUILD" --target korvu_tests -j "$(nproc)" >/dev/null 2>&1
 seconds=$(($(date +%s) - began))
 
 # The whole result file, every slice of this seed.

@@ -10,7 +10,7 @@ foreach(copy first-copy the-second-one)
     set(dir ${WORK}/${copy})
     file(REMOVE_RECURSE ${dir})
     file(MAKE_DIRECTORY ${dir}/src)
-    foreach(part CMakeLists.txt cmake host frame board modules dialogs controls resources sim bench tests packaging)
+    foreach(part CMakeLists.txt cmake tracer host frame board modules dialogs controls resources sim bench tests packaging)
         file(COPY ${SOURCE}/${part} DESTINATION ${dir}/src)
     endforeach()
     execute_process(COMMAND ${CMAKE_COMMAND} -S ${dir}/src -B ${dir}/out-${copy} -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN}

@@ -1,5 +1,7 @@
 #include "sim/driver/sim_driver.h"
 
+#include "sim/driver/traced_driver.h"
+
 #include "host/proc_address.h"
 #include "sim/common/utf8.h"
 #include "sim/host/host_behaviour.h"
@@ -22,9 +24,27 @@ bool DriverLoaded()
 
 bool SimDriver::Load(const char* variant)
 {
+    variant = variant ? variant : WholeDriver();
+    if (!TracedRun(variant))
+        return LoadFile(DriverFolder(variant) + "\\tovel.dll");
+    // The trace driver first, so that the plug-in's load by bare name finds
+    // it; the simulated driver behind it, for the controls.
     Unload();
-    std::string path = DriverFolder(variant ? variant : WholeDriver()) + "\\tovel.dll";
-    dll_ = LoadLibraryW(Widen(path).c_str());
+    const std::string folder = PrepareTracedFolder(variant);
+    tracer_ = LoadLibraryW(Widen(folder + "\\tovel.dll").c_str());
+    return tracer_ && Bind(LoadLibraryW(Widen(folder + "\\tovel_maker.dll").c_str()));
+}
+
+bool SimDriver::LoadFile(const std::string& path)
+{
+    Unload();
+    return Bind(LoadLibraryW(Widen(path).c_str()));
+}
+
+bool SimDriver::Bind(HMODULE dll)
+{
+    taken_.clear();
+    dll_ = dll;
     if (!dll_)
         return false;
     // Every control must be there: a driver built from another list is refused.
@@ -42,9 +62,29 @@ bool SimDriver::Load(const char* variant)
 
 bool SimDriver::Unload()
 {
+    std::vector<TovelSimTransfer> transfers;
+    uint32_t dropped = 0;
+    if (tracer_ && dll_) {
+        transfers.swap(taken_);
+        const std::vector<TovelSimTransfer> rest = Trace();
+        transfers.insert(transfers.end(), rest.begin(), rest.end());
+        dropped = TovelSimTraceDropped();
+    }
     if (dll_) {
         FreeLibrary(dll_);
         dll_ = nullptr;
+    }
+    if (tracer_) {
+        FreeLibrary(tracer_);
+        tracer_ = nullptr;
+        // Gone with its file written, unless the plug-in still holds it.
+        if (!DriverLoaded()) {
+            const std::string difference = CompareTrace(TracedCsvPath(), transfers, dropped);
+            if (!difference.empty())
+                sim::ReportProblem("trace driver: " + difference);  // the file stays, to be looked at
+            else
+                DeleteFileW(Widen(TracedCsvPath()).c_str());
+        }
     }
     return !DriverLoaded();
 }
@@ -55,6 +95,14 @@ std::vector<TovelSimTransfer> SimDriver::Trace() const
     for (uint32_t i = 0; i < trace.size(); ++i)
         TovelSimTraceEntry(i, &trace[i]);
     return trace;
+}
+
+uint32_t SimDriver::TakeTrace(TovelSimTransfer* entries, uint32_t most)
+{
+    const uint32_t n = TovelSimTakeTrace(entries, most);
+    if (tracer_)
+        taken_.insert(taken_.end(), entries, entries + n);
+    return n;
 }
 
 void UseDefaultBoard(SimDriver& driver)

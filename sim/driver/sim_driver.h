@@ -26,10 +26,13 @@ public:
     // Loads the variant (the whole driver when null) and resets it: no
     // boards, no wiring, no faults.
     bool Load(const char* variant = nullptr);
+    // A simulated driver by its full path, under any file name.
+    bool LoadFile(const std::string& path);
     // Drops the test's reference; true when no tovel.dll is loaded any more,
     // that is when nobody else still holds the driver.
     bool Unload();
-    HMODULE Module() const { return dll_; }
+    // The module that answers as tovel.dll: the trace driver in a traced run.
+    HMODULE Module() const { return tracer_ ? tracer_ : dll_; }
 
 #define SIM_DRIVER_DECLARE(result, name, parameters) decltype(&::name) name = nullptr;
     TOVEL_SIM_CONTROLS(SIM_DRIVER_DECLARE)
@@ -37,9 +40,15 @@ public:
 
     // The whole trace, oldest first.
     std::vector<TovelSimTransfer> Trace() const;
+    // Takes the oldest transfers out of the trace, as TovelSimTakeTrace does;
+    // in a traced run they are kept to hold the trace driver's file against.
+    uint32_t TakeTrace(TovelSimTransfer* entries, uint32_t most);
 
 private:
+    bool Bind(HMODULE dll);
+    std::vector<TovelSimTransfer> taken_;
     HMODULE dll_ = nullptr;
+    HMODULE tracer_ = nullptr;  // the trace driver in front of it, in a traced run
 };
 
 // Points the plug-in's bare-name load at one folder for a scope.

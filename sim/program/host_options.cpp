@@ -24,7 +24,7 @@ struct Option {
     int HostOptions::*number = nullptr;      // Takes::kWhole
     std::string HostOptions::*path = nullptr;  // Takes::kPath
     const char* fallback = nullptr;          // the default in words, where the field's own does not say it
-    bool interactive = false;                // the option opens the bench
+    bool HostOptions::*flag = nullptr;       // Takes::kNothing, and a path that implies one
 };
 
 Option Whole(const char* name, const char* what, sim::WholeRange range, int HostOptions::*number,
@@ -34,9 +34,14 @@ Option Whole(const char* name, const char* what, sim::WholeRange range, int Host
 }
 
 Option Path(const char* name, const char* value, const char* what, std::string HostOptions::*path,
-            const char* fallback = nullptr, bool interactive = false)
+            const char* fallback = nullptr, bool HostOptions::*implies = nullptr)
 {
-    return {name, value, Takes::kPath, what, {}, nullptr, path, fallback, interactive};
+    return {name, value, Takes::kPath, what, {}, nullptr, path, fallback, implies};
+}
+
+Option Flag(const char* name, const char* what, bool HostOptions::*flag)
+{
+    return {name, "", Takes::kNothing, what, {}, nullptr, nullptr, nullptr, flag};
 }
 
 const Option kOptions[] = {
@@ -56,15 +61,24 @@ const Option kOptions[] = {
           {1, 16777216}, &HostOptions::traceLimit),
     Path("--out", "DIR", "where the report and pictures go, made with its parents", &HostOptions::outDir,
          "korvu_host_output beside this program"),
-    {"--interactive", "", Takes::kNothing,
-     "the host window as a bench: place modules, run them by hand, watch\n"
-     "                        the board", {}, nullptr, nullptr, nullptr, true},
+    Flag("--interactive",
+         "the host window as a bench: place modules, run them by hand, watch\n"
+         "                        the board",
+         &HostOptions::interactive),
     Path("--bench", "FILE", "open the bench saved in FILE (implies --interactive)", &HostOptions::benchFile, nullptr,
-         true),
+         &HostOptions::interactive),
+    Flag("--watch",
+         "the lines of a real board, live, as the trace driver in a running\n"
+         "                        host publishes them (trace-driver\\INSTALL.txt)",
+         &HostOptions::watch),
+    Flag("--watch-once",
+         "watch one host to its end, then leave watch.png, watch_end.png and\n"
+         "                        watch.txt in --out",
+         &HostOptions::watchOnce),
     {"--host-behaviour", "LIST", Takes::kBehaviours,
      "a host less polite than the simulated one: names from the list below,\n"
      "                        separated by commas (at most one fpu-...)"},
-    {"--help", "", Takes::kNothing, "this text"},
+    Flag("--help", "this text", nullptr),
 };
 
 // "1 to 1000000; default 200": what --help and the README's table give in brackets.
@@ -104,9 +118,12 @@ ParseResult ParseOption(const std::vector<std::string>& args, size_t& i, HostOpt
         printf("korvu_host: unknown option '%s' (--help lists them)\n", args[i].c_str());
         return ParseResult::kRefused;
     }
-    o->interactive = o->interactive || option->interactive;
+    if (option->takes == Takes::kNothing && !option->flag)
+        return ParseResult::kHelp;
+    if (option->flag)
+        o->*option->flag = true;
     if (option->takes == Takes::kNothing)
-        return option->name == std::string("--help") ? ParseResult::kHelp : ParseResult::kRun;
+        return ParseResult::kRun;
     if (i + 1 >= args.size())
         return Refuse(option->name, "needs a value");
     const std::string& v = args[++i];
@@ -148,6 +165,7 @@ ParseResult ParseOptions(const std::vector<std::string>& args, HostOptions* o)
         return Refuse("--blocks x --block-size", std::to_string(o->blocks) + " x " + std::to_string(o->blockSize) +
                                                      " is more than " + std::to_string(kMostSamples) +
                                                      " samples per channel, which the input module counts in 32 bits");
+    o->watch = o->watch || o->watchOnce;
     if (o->diagramFirstBlock >= o->blocks)
         return Refuse("--diagram-from", "'" + std::to_string(o->diagramFirstBlock) + "' is past the run's last block (" +
                                             std::to_string(o->blocks - 1) + ")");

@@ -20,6 +20,8 @@ struct HostOptions {
     std::string outDir;           // report and pictures, a full Windows path
     std::string outDirShown;      // the same as the user knows it
     bool interactive = false;
+    bool watch = false;           // a real board through the trace driver, from outside the host
+    bool watchOnce = false;       // one host, then the pictures and watch.txt
     std::string benchFile;        // a saved bench to open, a full Windows path
 };
 

@@ -16,6 +16,7 @@
 #include "sim/program/host_session.h"
 #include "sim/program/interactive.h"
 #include "sim/program/scripted_run.h"
+#include "sim/program/watch.h"
 #include "sim/workbench/bench_file.h"
 
 namespace {
@@ -94,6 +95,8 @@ int main()
         return 1;
     }
     options.outDirShown = AsTheUserKnowsIt(options.outDir);
+    if (options.watch)
+        return RunWatch(options);  // another process's host: nothing here is loaded
     if (!options.interactive)
         ClearRunFiles(options);  // nothing of an earlier run stays beside this one, refused or not
 

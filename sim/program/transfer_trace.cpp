@@ -23,7 +23,7 @@ void TransferTrace::Drain(SimDriver& driver, long long ms, const WriteOrder& ord
 {
     taken_.resize(kTakenAtOnce);
     uint64_t writes = 0;  // of this host call
-    for (uint32_t n; (n = driver.TovelSimTakeTrace(taken_.data(), kTakenAtOnce)) > 0;) {
+    for (uint32_t n; (n = driver.TakeTrace(taken_.data(), kTakenAtOnce)) > 0;) {
         for (uint32_t i = 0; i < n; ++i) {
             const TovelSimTransfer& t = taken_[i];
             if (t.direction == 0) {

@@ -6,15 +6,14 @@
 
 #include <vector>
 
+#include "sim/workbench/board_lamps.h"
 #include "sim/workbench/live_window.h"
 
 namespace workbench {
 
-const COLORREF kLampOff = RGB(60, 60, 60), kOutputLampOn = RGB(230, 30, 30), kInputLampOn = RGB(30, 200, 30);
-
 namespace {
 
-const int kBoardHeight = 96, kLampLeft = 50, kLampStep = 24, kLampSize = 18, kWidth = 540, kHintHeight = 22;
+const int kHintHeight = 22;
 
 Bench* g_bench;
 std::string g_hint = "Click an input lamp with a white rim to toggle that line.";
@@ -30,32 +29,10 @@ std::vector<uint32_t> Boards(SimDriver& driver)
     return slots;
 }
 
-RECT Lamp(int index, int line, int row)
+// The byte a read of the input port would return now.
+uint8_t InputByte(SimDriver& driver, const TovelSimInputSource& in)
 {
-    const int x = kLampLeft + line * kLampStep + (line >= 8 ? 10 : 0);
-    const int y = index * kBoardHeight + 28 + row * 30;
-    return {x, y, x + kLampSize, y + kLampSize};
-}
-
-// The level a read of the input line would return now.
-bool InputLevel(SimDriver& driver, const TovelSimBoardInfo& b, int line)
-{
-    const TovelSimInputSource& in = b.input[line / 8];
-    uint32_t byte = in.value;
-    if (in.wired)
-        byte = driver.TovelSimGetOutput(in.sourceSlot, in.sourcePort);
-    return (byte >> (line % 8)) & 1;
-}
-
-void PaintLamp(HDC dc, const RECT& r, COLORREF colour, bool clickable)
-{
-    HBRUSH brush = CreateSolidBrush(colour);
-    HGDIOBJ oldBrush = SelectObject(dc, brush);
-    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(clickable ? WHITE_PEN : BLACK_PEN));
-    Ellipse(dc, r.left, r.top, r.right, r.bottom);
-    SelectObject(dc, oldPen);
-    SelectObject(dc, oldBrush);
-    DeleteObject(brush);
+    return static_cast<uint8_t>(in.wired ? driver.TovelSimGetOutput(in.sourceSlot, in.sourcePort) : in.value);
 }
 
 void PaintBoard(HDC dc, int index, uint32_t slot)
@@ -63,28 +40,18 @@ void PaintBoard(HDC dc, int index, uint32_t slot)
     SimDriver& driver = *g_bench->driver;
     TovelSimBoardInfo b;
     driver.TovelSimGetBoardInfo(slot, &b);
+    LampBoard lamps;
     char title[96];
     snprintf(title, sizeof title, "slot %u  address 0x%X  switch 0x%X", slot, b.ioAddress, b.switchValue);
-    TextOutA(dc, 8, index * kBoardHeight + 6, title, lstrlenA(title));
-    if (b.failOut.everyOne) {  // left of the button, where nothing covers it
-        SIZE size;
-        GetTextExtentPoint32A(dc, "PULLED", 6, &size);
-        const COLORREF old = SetTextColor(dc, RGB(200, 0, 0));
-        TextOutA(dc, PullButtonRect(index).left - size.cx - 10, index * kBoardHeight + 6, "PULLED", 6);
-        SetTextColor(dc, old);
+    lamps.title = title;
+    for (int port = 0; port < 2; ++port) {
+        lamps.output[port] = static_cast<uint8_t>(b.output[port]);
+        lamps.input[port] = InputByte(driver, b.input[port]);
+        lamps.inputClickable[port] = !b.input[port].wired;
     }
-    const RECT button = PullButtonRect(index);
-    DrawEdge(dc, const_cast<RECT*>(&button), EDGE_RAISED, BF_RECT);
-    const char* label = b.failOut.everyOne ? "Put back" : "Pull board";
-    TextOutA(dc, button.left + 8, button.top + 4, label, lstrlenA(label));
-    TextOutA(dc, 8, Lamp(index, 0, 0).top + 2, "OUT", 3);
-    TextOutA(dc, 8, Lamp(index, 0, 1).top + 2, "IN", 2);
-    for (int line = 0; line < 16; ++line) {
-        const bool out = (b.output[line / 8] >> (line % 8)) & 1;
-        PaintLamp(dc, OutputLampRect(index, line), out ? kOutputLampOn : kLampOff, false);
-        PaintLamp(dc, InputLampRect(index, line), InputLevel(driver, b, line) ? kInputLampOn : kLampOff,
-                  !b.input[line / 8].wired);
-    }
+    lamps.badge = b.failOut.everyOne ? "PULLED" : nullptr;
+    lamps.button = b.failOut.everyOne ? "Put back" : "Pull board";
+    PaintLampBoard(dc, index, lamps);
 }
 
 void Paint(HWND panel, HDC dc)
@@ -135,9 +102,7 @@ LiveWindow g_panel = {L"KorvuBenchBoardPanel", L"Board panel", Paint, Click};
 
 }  // namespace
 
-RECT OutputLampRect(int index, int line) { return Lamp(index, line, 0); }
-RECT InputLampRect(int index, int line) { return Lamp(index, line, 1); }
-RECT PullButtonRect(int index) { return {kWidth - 100, index * kBoardHeight + 2, kWidth - 10, index * kBoardHeight + 24}; }
+RECT PullButtonRect(int index) { return LampBoardButtonRect(index); }
 
 const std::string& BoardPanelHint() { return g_hint; }
 
@@ -160,11 +125,7 @@ void PullBoard(SimDriver& driver, uint32_t slot, bool pulled)
 HWND OpenBoardPanel(Bench& bench)
 {
     g_bench = &bench;
-    const int boards = std::max<int>(1, static_cast<int>(Boards(*bench.driver).size()));
-    RECT frame = {0, 0, kWidth, std::min(boards, 6) * kBoardHeight + kHintHeight};
-    AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
-    const int width = frame.right - frame.left, left = std::max(0, GetSystemMetrics(SM_CXSCREEN) - width - 8);
-    return ShowLiveWindow(g_panel, {left, 8, left + width, 8 + frame.bottom - frame.top});
+    return ShowLiveWindow(g_panel, LampPanelFrame(static_cast<int>(Boards(*bench.driver).size()), kHintHeight));
 }
 
 void CloseBoardPanel()

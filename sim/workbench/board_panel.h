@@ -8,18 +8,15 @@
 #include <windows.h>
 
 #include "sim/workbench/bench.h"
+#include "sim/workbench/board_lamps.h"
 
 namespace workbench {
 
 HWND OpenBoardPanel(Bench& bench);  // shows the panel, making it on first use
 void CloseBoardPanel();
 
-// Where things are drawn, for a person's or a test's click: the `index`th
-// board shown, line 0..15 (port 0 bits 0..7, then port 1).
-RECT OutputLampRect(int index, int line);
-RECT InputLampRect(int index, int line);
+// The `index`th board's pull button (its lamps: board_lamps.h).
 RECT PullButtonRect(int index);
-extern const COLORREF kLampOff, kOutputLampOn, kInputLampOn;
 
 // A pulled board fails every transfer with this code until it is put back.
 constexpr int32_t kPulledBoardError = 99;

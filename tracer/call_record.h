@@ -1,0 +1,33 @@
+// One call through the trace driver as the ring holds it, until the
+// background writer turns it into a line of the trace file.
+#pragma once
+
+#include <stdint.h>
+
+enum class Entry : uint8_t {
+    kGetVersion,
+    kCreate,
+    kClose,
+    kGetResource,
+    kInPort,
+    kOutPort,
+    kGetLastError,
+    kGetSwitchValue,
+};
+
+// Which of slot, port and value the call has.
+constexpr uint8_t kHasSlot = 1, kHasPort = 2, kHasValue = 4;
+
+struct CallRecord {
+    uint32_t sequence;       // 1, 2, 3 ... over every call, dropped ones too
+    uint32_t ticks;          // GetTickCount at the call
+    uint64_t stamp;          // the processor's time stamp counter after it
+    uint32_t thread;
+    uint32_t slot;
+    uint32_t port;
+    uint32_t value;          // written or read; the switch value; the I/O address
+    int32_t result;
+    uint32_t droppedBefore;  // calls just before this one that found the ring full
+    Entry entry;
+    uint8_t has;             // kHas... bits
+};

@@ -1,0 +1,19 @@
+// What the trace driver reads from tovel_trace.ini beside it, with the
+// defaults of a driver installed with no INI at all.
+#pragma once
+
+#include <stdint.h>
+
+constexpr uint32_t kLeastRing = 16, kMostRing = 1u << 24, kDefaultRing = 1u << 16;
+
+struct TraceSettings {
+    wchar_t makerPath[260];   // [driver] path: tovel_maker.dll beside the trace driver
+    wchar_t tracePath[260];   // [trace] file: tovel_trace_<date>_<time>_<process>.csv in the temporary folder
+    uint32_t ringCalls;       // [trace] ring: calls held in memory between two writes
+    uint32_t flushMs;         // [trace] flush_ms: how often the background writer empties the ring
+    uint64_t limitBytes;      // [trace] limit_kb: recording stops when the file would grow past it; 0 none
+};
+
+// Read once, at the first call; paths in the INI are taken from the trace
+// driver's own folder unless they are full paths.
+void ReadTraceSettings(TraceSettings* settings);
