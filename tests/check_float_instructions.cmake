@@ -2,8 +2,8 @@ cmake_minimum_required(VERSION 3.16)
 # The plug-in's own code runs no x87 instruction outside its time arithmetic:
 # the unit is the host's, and an instruction elsewhere (a sample compared as
 # a float, a level stored as one) could raise under the host's masks or change
-# its status word. The same holds for the trace driver's calls. OBJECTS lists
-# the object files; ALLOWED matches the names of those that may.
+# its status word. The same holds for the trace driver. OBJECTS lists the
+# object files; ALLOWED matches the names of those that may.
 set(checked 0)
 foreach(object IN LISTS OBJECTS)
     get_filename_component(name ${object} NAME)

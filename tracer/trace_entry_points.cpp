@@ -80,7 +80,7 @@ int32_t TOVEL_CALL TovelInPort(uint32_t slot, uint32_t port, uint8_t* value)
     const MakerEntries* maker = Maker();
     CallRecord r = Call(Entry::kInPort, kHasSlot | kHasPort, slot, port);
     const int32_t result = maker ? CallAnyConvention(maker->inPort, slot, port, value) : 0;
-    if (value) {
+    if (result && value) {  // a failed read may leave the caller's byte as it was
         r.value = *value;
         r.has |= kHasValue;
     }
@@ -107,7 +107,7 @@ int32_t TOVEL_CALL TovelGetSwitchValue(uint32_t slot, uint32_t* value)
     const MakerEntries* maker = Maker();
     CallRecord r = Call(Entry::kGetSwitchValue, kHasSlot, slot);
     const int32_t result = maker ? CallAnyConvention(maker->getSwitchValue, slot, value) : 0;
-    if (value) {
+    if (result && value) {
         r.value = *value;
         r.has |= kHasValue;
     }

@@ -26,29 +26,58 @@ void Put(TraceFile& f, const char* text, uint32_t length)
     f.used += length;
 }
 
-// The time stamp counter's rate, taken at each write against the
-// performance counter over all the time since the load. The writer is no
-// caller's thread, so its floating point is its own.
-double StampsPerTenthMicrosecond()
+// a * b / c, whole, without the product overflowing: long division of the
+// 128-bit product, a bit at a time (once a write).
+uint64_t MulDiv(uint64_t a, uint64_t b, uint64_t c)
+{
+    const uint64_t aLow = a & 0xFFFFFFFFu, aHigh = a >> 32, bLow = b & 0xFFFFFFFFu, bHigh = b >> 32;
+    const uint64_t lowLow = aLow * bLow, lowHigh = aLow * bHigh, highLow = aHigh * bLow;
+    const uint64_t middle = (lowLow >> 32) + (lowHigh & 0xFFFFFFFFu) + (highLow & 0xFFFFFFFFu);
+    uint64_t high = aHigh * bHigh + (lowHigh >> 32) + (highLow >> 32) + (middle >> 32);
+    uint64_t low = (middle << 32) | (lowLow & 0xFFFFFFFFu);
+    uint64_t quotient = 0, remainder = 0;
+    for (int bit = 127; bit >= 0; --bit) {
+        const uint64_t next = bit >= 64 ? (high >> (bit - 64)) & 1 : (low >> bit) & 1;
+        const bool carry = remainder >> 63;
+        remainder = (remainder << 1) | next;
+        quotient <<= 1;
+        if (carry || remainder >= c) {
+            remainder -= c;
+            quotient |= 1;
+        }
+    }
+    return quotient;
+}
+
+}  // namespace
+
+// Tenths of a microsecond per time stamp, in 32.32 fixed point, measured
+// against the performance counter over all the time since the load. Whole
+// numbers only: the last write runs on the host's thread, in its x87 state.
+uint64_t TenthsPerStamp()
 {
     LARGE_INTEGER frequency, now;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&now);
-    const double seconds = static_cast<double>(now.QuadPart - LoadedAtCounter()) / frequency.QuadPart;
-    return seconds > 0 ? (__rdtsc() - LoadedAtStamp()) / seconds / 1e7 : 0;
+    const uint64_t ticks = static_cast<uint64_t>(now.QuadPart - LoadedAtCounter());
+    const uint64_t perSecond = static_cast<uint64_t>(frequency.QuadPart ? frequency.QuadPart : 1);
+    const uint64_t tenths = ticks / perSecond * 10000000 + ticks % perSecond * 10000000 / perSecond;
+    const uint64_t stamps = __rdtsc() - LoadedAtStamp();
+    return stamps ? MulDiv(tenths, uint64_t(1) << 32, stamps) : 0;
 }
 
-// Tenths of a microsecond since the trace driver was loaded.
-uint64_t Tenths(uint64_t stamp, double stampsPerTenth)
+uint64_t TenthsSinceLoad(uint64_t stamp, uint64_t tenthsPerStamp)
 {
-    const double tenths = stampsPerTenth > 0 && stamp > LoadedAtStamp() ? (stamp - LoadedAtStamp()) / stampsPerTenth : 0;
-    return static_cast<uint64_t>(tenths + 0.5);
+    const uint64_t since = stamp > LoadedAtStamp() ? stamp - LoadedAtStamp() : 0;
+    return (since >> 32) * tenthsPerStamp + (((since & 0xFFFFFFFFu) * tenthsPerStamp) >> 32);
 }
+
+namespace {
 
 // One call as a line of the file.
-int FormatRecord(const CallRecord& r, double stampsPerTenth, char* line, size_t size)
+int FormatRecord(const CallRecord& r, uint64_t tenthsPerStamp, char* line, size_t size)
 {
-    const uint64_t tenths = Tenths(r.stamp, stampsPerTenth);
+    const uint64_t tenths = TenthsSinceLoad(r.stamp, tenthsPerStamp);
     char slot[12] = "", port[12] = "", value[12] = "", error[12] = "";
     const bool transfer = r.entry == Entry::kInPort || r.entry == Entry::kOutPort;
     if (r.has & kHasSlot)
@@ -101,9 +130,10 @@ void Stop(TraceFile& f, const char* why)
 
 }  // namespace
 
-bool OpenTraceFile(TraceFile& f, const wchar_t* path, uint64_t limitBytes)
+bool OpenTraceFile(TraceFile& f, const wchar_t* path, bool fresh, uint64_t limitBytes)
 {
-    f.handle = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    f.handle = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, fresh ? CREATE_NEW : CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f.handle == INVALID_HANDLE_VALUE)
         return false;
     f.limit = limitBytes;
@@ -125,13 +155,13 @@ void WriteNote(TraceFile& f, const char* text)
 void WriteRecords(TraceFile& f, const TakenRecords& taken, bool last)
 {
     char line[200];
-    const double stampsPerTenth = StampsPerTenthMicrosecond();
+    const uint64_t tenthsPerStamp = TenthsPerStamp();
     for (int run = 0; run < 2; ++run) {
         for (uint32_t i = 0; i < taken.lengths[run] && f.recording; ++i) {
             const CallRecord& r = taken.runs[run][i];
             if (r.droppedBefore)
                 WriteDropped(f, r.droppedBefore, r.sequence - r.droppedBefore);
-            const int n = FormatRecord(r, stampsPerTenth, line, sizeof line);
+            const int n = FormatRecord(r, tenthsPerStamp, line, sizeof line);
             WriteLine(f, line, static_cast<uint32_t>(n));
         }
     }

@@ -1,7 +1,7 @@
 // The trace file: CSV, one line per call, written only by the background
 // writer (and by the trace driver's unload, once the writer is gone). A
 // write that fails, or a file that reaches its limit, stops the recording,
-// never the calls: the file ends with a line that says why.
+// never the calls; at the limit the file ends with a line that says why.
 #pragma once
 
 #include <windows.h>
@@ -18,9 +18,9 @@ struct TraceFile {
     uint32_t used = 0;
 };
 
-// Makes the file anew and writes its header; false (recording off) when it
-// cannot be made.
-bool OpenTraceFile(TraceFile& f, const wchar_t* path, uint64_t limitBytes);
+// Makes the file (anew, or only when there is none with `fresh`) and writes
+// its header; false (recording off) when it cannot be made.
+bool OpenTraceFile(TraceFile& f, const wchar_t* path, bool fresh, uint64_t limitBytes);
 // "# <text>": a line of its own that no CSV reader takes for a call.
 void WriteNote(TraceFile& f, const char* text);
 // The records as lines; with `last`, the calls dropped after them too.
@@ -30,3 +30,8 @@ void CloseTraceFile(TraceFile& f);
 
 // The columns, as the header line gives them.
 extern const char kTraceColumns[];
+
+// The time of a call, from its time stamp: tenths of a microsecond since
+// the trace driver was loaded, at the rate TenthsPerStamp measures now.
+uint64_t TenthsPerStamp();
+uint64_t TenthsSinceLoad(uint64_t stamp, uint64_t tenthsPerStamp);

@@ -1,11 +1,11 @@
 // The trace driver's live section: the last value written to or read from
 // each port of each slot, in named shared memory, for a view in another
-// process (korvu_host --watch). One writer, the trace driver in the host's
-// process; any number of readers, which never block it.
+// process (korvu_host --watch). Written by the trace driver in one host's
+// process; any number of readers, which never hold it up.
 //
-// A reader takes a port's `sequence`, then its fields, then `sequence` again,
-// and keeps what it read when the two agree: the driver writes the fields
-// first and the sequence last.
+// A port's `generation` is odd while the driver writes the port. A reader
+// takes the generation, the fields, and the generation again, and keeps what
+// it read when the two are even and equal.
 #pragma once
 
 #include <stddef.h>
@@ -13,28 +13,30 @@
 
 #define TOVEL_TRACE_LIVE_NAME L"Local\\TovelTraceLive"
 
-constexpr uint32_t kTraceLiveSlots = 16, kTraceLivePorts = 2, kTraceLiveLayout = 1;
+constexpr uint32_t kTraceLiveSlots = 16, kTraceLivePorts = 2, kTraceLiveLayout = 2;
 
 #pragma pack(push, 1)
 
 struct TraceLivePort {
-    uint32_t sequence;  // of the last transfer on the port; 0: none yet
-    uint32_t value;     // the byte written, or the byte read
-    int32_t result;     // what the maker's driver answered
-    uint32_t ticks;     // GetTickCount at the transfer
+    uint32_t generation;  // odd while being written
+    uint32_t sequence;    // of the last transfer on the port; 0: none yet
+    uint32_t value;       // the byte written, or the byte read (0 when a read failed)
+    int32_t result;       // what the maker's driver answered
+    uint32_t ticks;       // GetTickCount at the transfer
 };
-static_assert(offsetof(TraceLivePort, value) == 4 && offsetof(TraceLivePort, result) == 8 &&
-                  offsetof(TraceLivePort, ticks) == 12 && sizeof(TraceLivePort) == 16,
-              "a port is four words");
+static_assert(offsetof(TraceLivePort, sequence) == 4 && offsetof(TraceLivePort, value) == 8 &&
+                  offsetof(TraceLivePort, result) == 12 && offsetof(TraceLivePort, ticks) == 16 &&
+                  sizeof(TraceLivePort) == 20,
+              "a port is five words");
 
 struct TraceLiveSlot {
-    uint32_t opened;    // 1 from a TovelCreate that succeeded to the TovelClose after it
-    uint32_t sequence;  // of the last TovelCreate or TovelClose of the slot
+    uint32_t opened;    // 1 from a TovelCreate that succeeded to a TovelClose that succeeded
+    uint32_t sequence;  // of that TovelCreate or TovelClose
     TraceLivePort output[kTraceLivePorts];
     TraceLivePort input[kTraceLivePorts];
 };
 static_assert(offsetof(TraceLiveSlot, sequence) == 4 && offsetof(TraceLiveSlot, output) == 8 &&
-                  offsetof(TraceLiveSlot, input) == 40 && sizeof(TraceLiveSlot) == 72,
+                  offsetof(TraceLiveSlot, input) == 48 && sizeof(TraceLiveSlot) == 88,
               "a slot is two words and four ports");
 
 struct TraceLiveSection {
@@ -47,7 +49,7 @@ struct TraceLiveSection {
 };
 static_assert(offsetof(TraceLiveSection, layout) == 8 && offsetof(TraceLiveSection, processId) == 12 &&
                   offsetof(TraceLiveSection, sequence) == 16 && offsetof(TraceLiveSection, bound) == 20 &&
-                  offsetof(TraceLiveSection, slots) == 24 && sizeof(TraceLiveSection) == 24 + 16 * 72,
+                  offsetof(TraceLiveSection, slots) == 24 && sizeof(TraceLiveSection) == 24 + 16 * 88,
               "the section as readers of any build see it");
 
 #pragma pack(pop)

@@ -12,8 +12,10 @@ void Lock(volatile LONG& lock)
     for (int spins = 0; !TryLock(lock); ++spins) {
         if (spins < 64)
             YieldProcessor();
-        else
+        else if (spins < 128)
             SwitchToThread();  // the holder may be a thread this one keeps from running
+        else
+            Sleep(1);  // or one of lower priority, which a yield would not let run
     }
 }
 

@@ -39,8 +39,8 @@ void DefaultTracePath(wchar_t* path, size_t size)
         temp[0] = L'\0';
     SYSTEMTIME now;
     GetLocalTime(&now);
-    _snwprintf(path, size, L"%lstovel_trace_%04u%02u%02u_%02u%02u%02u_%lu.csv", temp, now.wYear, now.wMonth,
-               now.wDay, now.wHour, now.wMinute, now.wSecond, GetCurrentProcessId());
+    _snwprintf(path, size, L"%lstovel_trace_%04u%02u%02u_%02u%02u%02u_%03u_%lu.csv", temp, now.wYear, now.wMonth,
+               now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds, GetCurrentProcessId());
     path[size - 1] = L'\0';
 }
 
@@ -61,6 +61,7 @@ void ReadTraceSettings(TraceSettings* s)
     GetPrivateProfileStringW(L"driver", L"path", L"tovel_maker.dll", value, MAX_PATH, ini);
     PathFrom(folder, value[0] ? value : L"tovel_maker.dll", s->makerPath, MAX_PATH);
     GetPrivateProfileStringW(L"trace", L"file", L"", value, MAX_PATH, ini);
+    s->freshFile = !value[0];
     if (value[0])
         PathFrom(folder, value, s->tracePath, MAX_PATH);
     else

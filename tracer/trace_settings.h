@@ -8,7 +8,8 @@ constexpr uint32_t kLeastRing = 16, kMostRing = 1u << 24, kDefaultRing = 1u << 1
 
 struct TraceSettings {
     wchar_t makerPath[260];   // [driver] path: tovel_maker.dll beside the trace driver
-    wchar_t tracePath[260];   // [trace] file: tovel_trace_<date>_<time>_<process>.csv in the temporary folder
+    wchar_t tracePath[260];   // [trace] file: tovel_trace_<date>_<time>_<ms>_<process>.csv in the temporary folder
+    bool freshFile;           // the default: never one that is there already
     uint32_t ringCalls;       // [trace] ring: calls held in memory between two writes
     uint32_t flushMs;         // [trace] flush_ms: how often the background writer empties the ring
     uint64_t limitBytes;      // [trace] limit_kb: recording stops when the file would grow past it; 0 none

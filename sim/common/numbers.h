@@ -7,6 +7,7 @@
 
 #include <stdint.h>
 
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -32,13 +33,19 @@ std::string Wanted(const RealRange& range);
 bool ReadWhole(std::string_view text, const WholeRange& range, int64_t* value, std::string* problem);
 bool ReadReal(std::string_view text, const RealRange& range, double* value, std::string* problem);
 
-// The same for the narrower integer types the readers keep.
+// The same for the narrower integer types the readers keep; a number the
+// type cannot hold is refused too, never wrapped.
 template <typename Int>
 bool ReadWhole(std::string_view text, const WholeRange& range, Int* value, std::string* problem)
 {
     int64_t v = 0;
     if (!ReadWhole(text, range, &v, problem))
         return false;
+    if (v < static_cast<int64_t>(std::numeric_limits<Int>::min()) ||
+        static_cast<uint64_t>(v) > static_cast<uint64_t>(std::numeric_limits<Int>::max())) {
+        *problem = "'" + std::string(text) + "' is not " + Wanted(range);
+        return false;
+    }
     *value = static_cast<Int>(v);
     return true;
 }

@@ -25,18 +25,20 @@ struct Seen {
 const TraceLiveSection* g_section;
 Seen g_seen;
 
+// The port as one transfer left it; as last seen when the driver keeps
+// writing it (the next look tries again).
 void CopyPort(const TraceLivePort& from, TraceLivePort& to)
 {
     for (int tries = 0; tries < 100; ++tries) {
-        const uint32_t before = from.sequence;
+        const uint32_t before = from.generation;
         MemoryBarrier();
-        TraceLivePort copy = from;
+        const TraceLivePort copy = from;
         MemoryBarrier();
-        if (from.sequence == before) {  // no transfer changed it meanwhile
-            copy.sequence = before;
+        if (before % 2 == 0 && from.generation == before) {
             to = copy;
             return;
         }
+        YieldProcessor();
     }
 }
 
@@ -198,9 +200,14 @@ int WatchOnce(const HostOptions& options)
     }
     Look();
     HANDLE host = OpenProcess(SYNCHRONIZE, FALSE, g_seen.live.processId);
+    if (!host) {
+        printf("korvu_host: --watch-once: the host process %u that the section names is gone\n",
+               g_seen.live.processId);
+        return 1;
+    }
     uint32_t frames = 0, changes = 0, last = g_seen.live.sequence, first = last;
     bool pictured = false;
-    while (host && WaitForSingleObject(host, 0) == WAIT_TIMEOUT) {
+    while (WaitForSingleObject(host, 0) == WAIT_TIMEOUT) {
         Turn();
         InvalidateRect(window, nullptr, FALSE);
         UpdateWindow(window);
@@ -210,8 +217,7 @@ int WatchOnce(const HostOptions& options)
         if (!pictured && changes >= 3 && g_seen.live.slots[0].opened)  // a frame in the middle of the run
             pictured = !SaveScreenshotTo(window, options.outDir + "\\watch.png").empty();
     }
-    if (host)
-        CloseHandle(host);
+    CloseHandle(host);
     Look();
     InvalidateRect(window, nullptr, FALSE);
     UpdateWindow(window);

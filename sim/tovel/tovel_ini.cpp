@@ -168,8 +168,14 @@ void ReadBoardKey(Reader& r, int line, const std::string& key, const std::string
         (key == "fail_out_at" ? b.failOut : b.failIn).nth = v;
     } else if ((key == "fail_out_persistent" || key == "fail_in_persistent") && number(0, 1)) {
         (key == "fail_out_persistent" ? b.failOut : b.failIn).persistent = v == 1;
-    } else if (key == "error" && number(INT32_MIN, UINT32_MAX)) {
-        b.faultError = static_cast<int32_t>(v);  // decimal with its sign, or the code's 32 bits in 0x hex
+    } else if (key == "error") {
+        // Decimal with its sign, or the code's 32 bits in 0x hex.
+        int64_t code = 0;
+        std::string problem;
+        if (sim::ReadWhole(value, {INT32_MIN, UINT32_MAX, sim::Digits::kDecimalOrHex}, &code, &problem))
+            b.faultError = static_cast<int32_t>(static_cast<uint32_t>(code));
+        else
+            r.Problem(line, key, problem);
     }
 }
 
