@@ -6,7 +6,10 @@ function(korvu_target_settings target)
     if(MSVC)
         target_compile_options(${target} PRIVATE /W4 /utf-8 $<$<BOOL:${KORVU_WARNINGS_AS_ERRORS}>:/WX>)
     else()
-        target_compile_options(${target} PRIVATE -Wall -Wextra $<$<BOOL:${KORVU_WARNINGS_AS_ERRORS}>:-Werror>)
+        # A function that falls off its end without its value is undefined
+        # behaviour, and GCC then drops the checks on the way there: never a warning only.
+        target_compile_options(${target} PRIVATE -Wall -Wextra -Werror=return-type
+                               $<$<BOOL:${KORVU_WARNINGS_AS_ERRORS}>:-Werror>)
     endif()
     target_compile_definitions(${target} PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
 endfunction()

@@ -7,7 +7,7 @@
 #
 #   bash scripts/mutation.sh [N] [--from K]
 #
-# N mutants that compile (default 100), from the K-th of the seeded order on
+# N mutants that compile (default 100), after the K-th of the seeded order
 # (default: after the last one already judged). Each verdict goes to a result
 # file that slices run on different days add up in:
 # build-mutation/results-seed<S>.txt. KORVU_MUTATION_SEED picks the order
@@ -107,6 +107,13 @@ if [ "$(cat "$mutants/stamp" 2>/dev/null)" != "$stamp" ]; then
         (cd "$mutants/$(dirname "$f")" && mutate "$src/$f" cpp --noCheck --mutantDir . >/dev/null 2>&1)
     done
     echo "$stamp" >"$mutants/stamp"
+fi
+# The originals' objects hold only while the compile commands do.
+commands=$(sha1sum <"$KORVU_BUILD/compile_commands.json" | cut -c1-12)
+if [ "$(cat "$work/objects/stamp" 2>/dev/null)" != "$commands" ]; then
+    rm -rf "$work/objects"
+    mkdir -p "$work/objects"
+    echo "$commands" >"$work/objects/stamp"
 fi
 order="$work/order-seed$seed.txt"
 (cd "$mutants" && find . -name '*.mutant.*' | sed 's|^\./||' | sort |

@@ -98,19 +98,23 @@ TEST_F(HardwareSelectionTest, BoardWithBothOutputPortsTakenIsOfferedOnlyToInputM
 
 TEST_F(HardwareSelectionTest, BoardWithOnlyPortOneFreeOffersOnlyPortOne)
 {
-    Driver().TovelSimSetBoard(0, 1, 0x300, 16, 0);
-    SetupKorvuOrFail();
-    ASSERT_EQ(1, CreateOn(NewModule(kIn), 0, 0));
+    SetupTwoBoards();
+    ASSERT_EQ(1, CreateOn(NewModule(kIn), 0, 0));  // slot 2, port 0
 
     sim::Module& m = NewModule(kIn);
-    std::vector<std::wstring> ports;
+    std::vector<std::wstring> ports, otherBoardsPorts;
     DialogScript script;
     script.Then([&](HWND d) {
+        ClickListRow(d, IDC_BOARD_LIST, 1);
+        otherBoardsPorts = ComboRows(d, IDC_PORT_LIST);  // the one row shown before is gone
+        ClickListRow(d, IDC_BOARD_LIST, 0);
         ports = ComboRows(d, IDC_PORT_LIST);
         Click(d, IDOK);
     });
     ASSERT_EQ(1, Create(m, script));
     EXPECT_THAT(ports, ElementsAre(L"入力ﾎﾟｰﾄ 1 ( 8 - 15 )"));
+    EXPECT_THAT(otherBoardsPorts, ElementsAre(L"入力ﾎﾟｰﾄ 0 ( 0 - 7 )", L"入力ﾎﾟｰﾄ 1 ( 8 - 15 )"));
+    EXPECT_EQ(2, In(m)->wLogSlot);
     EXPECT_EQ(1, In(m)->wPort);
 }
 

@@ -343,7 +343,7 @@ TEST_F(SettingsTest, WhatItDoesNotAnswerChangesNothing)
     sim::Module& m = Named(kOut, 3);
     const std::vector<uint8_t> before = Bytes(m);
     DialogScript script;
-    script.Then([](HWND d) {
+    script.Then([this](HWND d) {
         const WPARAM commands[] = {0, 3, 4, 5, 8, 10, 1005, 1007, 1008, IDC_SHOWN_SLOT, IDC_SHOWN_PORT, 22999,
                                    IDC_CHANNEL_0, IDC_CHANNEL_0 + 15, IDC_SELECTED_CHANNEL, 23022, 0xFFFF,
                                    MAKEWPARAM(IDC_MODULE_NAME, EN_CHANGE), MAKEWPARAM(IDC_CHANNEL_NAME, EN_KILLFOCUS)};
@@ -353,6 +353,9 @@ TEST_F(SettingsTest, WhatItDoesNotAnswerChangesNothing)
                                  CTL_SETSTATE, WM_USER + 6, WM_USER + 9, WM_USER + 100};
         for (UINT message : messages)
             SendMessageA(d, message, reinterpret_cast<WPARAM>(GetDlgItem(d, IDC_CHANNEL_0 + 1)), kChannelInUse);
+        // Its template opened with its procedure by anyone but the plug-in has no state: it ends at once.
+        const auto procedure = reinterpret_cast<DLGPROC>(GetWindowLongPtrA(d, DWLP_DLGPROC));
+        EXPECT_EQ(0, DialogBoxParamA(Dll(), "TOVEL_OUT", d, procedure, 0));
         EXPECT_TRUE(IsWindow(d));
         EXPECT_THAT(ButtonStates(d), ElementsAre(kSel, kUse, kUse, kOff, kOff, kOff, kOff, kOff));
         EXPECT_EQ(L"ch0", ControlText(d, IDC_CHANNEL_NAME));
@@ -374,7 +377,13 @@ TEST_F(SettingsTest, CopyingTheSelectedNameRespectsTheFocusMarkerAndTheChannelsI
         Press(d, IDC_CHANNEL_0);
         SetFocus(GetDlgItem(d, IDC_CHANNEL_NAME));
         Type(d, IDC_CHANNEL_NAME, L"same");
-        SendMessageA(d, kCopySelectedNameIfEdited, 0, 0);  // now it has: copies
+        SetFocus(GetDlgItem(d, IDC_DESCRIPTION));
+        SendMessageA(d, kCopySelectedNameIfEdited, 0, 0);  // the description had it last: no copy
+        Press(d, IDC_CHANNEL_0 + 1);
+        EXPECT_EQ(L"ch1", ControlText(d, IDC_CHANNEL_NAME));
+        Press(d, IDC_CHANNEL_0);
+        SetFocus(GetDlgItem(d, IDC_CHANNEL_NAME));
+        SendMessageA(d, kCopySelectedNameIfEdited, 0, 0);  // the name edit had it last: copies
         Click(d, IDOK);
     });
     Open(m, script);

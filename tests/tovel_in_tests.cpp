@@ -58,10 +58,10 @@ TEST_F(TovelInRun, BlocksAreStampedNominallyAndReleasedAtTheEndOfTheirSpan)
     EXPECT_EQ(100u, m.record->pChannelRecord[0]->ulSampleCount);
     EXPECT_EQ(100u, Driver().TovelSimCalls("TovelInPort")) << "all reads of a block at once";
     clock.Set(kStart + 999);
-    Process(m);
+    EXPECT_EQ(1, Process(m)) << "a process call answers 1 whether or not it releases";
     EXPECT_TRUE(Released(m).empty()) << "not at 999 ms";
     clock.Set(kStart + 1000);
-    Process(m);
+    EXPECT_EQ(1, Process(m));
     ASSERT_EQ(1u, Released(m).size());
     EXPECT_EQ(0.0, Released(m)[0].startTime);
     EXPECT_DOUBLE_EQ(0.01, Released(m)[0].sampleDistance);
