@@ -148,6 +148,8 @@ TEST_F(BoardTableTest, FailedSwitchReadLeavesTheBoardAbsentKeptAndOpen)
 TEST_F(BoardTableTest, UndeliveredResourceLeavesThePresentBoardWithoutAddress)
 {
     driver_.TovelSimSetBoard(7, 1, 0x360, 16, 0x1);
+    ASSERT_EQ(1, InitBoardTable());  // an earlier set-up that got the address
+    ASSERT_EQ(1, ExitBoardTable());
     driver_.TovelSimInjectFault(7, kTovelSimFailResource, 0, 0, 0);
 
     ASSERT_EQ(1, InitBoardTable());
