@@ -116,7 +116,7 @@ TEST_F(TovelInRun, PauseHoldsCountsAndReleases)
     clock.Set(kStart + 3000);
     size_t calls = sim::HostCalls().size();
     m.record->pOutputChannel[0]->wHostWord14 = 0x1234;
-    Process(m);
+    EXPECT_EQ(1, Process(m));
     EXPECT_EQ(calls, sim::HostCalls().size());
     EXPECT_TRUE(Released(m).empty());
     EXPECT_EQ(100u, m.record->pChannelRecord[0]->ulSampleCount);
@@ -136,7 +136,7 @@ TEST_F(TovelInRun, InactiveModuleDoesNothingAtAll)
     m.record->pOutputChannel[0]->wHostWord14 = 0xBEEF;
     m.record->pOutputChannel[1]->wHostWord14 = 0xBEEF;
     size_t calls = sim::HostCalls().size();
-    Process(m);
+    EXPECT_EQ(1, Process(m));
     EXPECT_EQ(calls, sim::HostCalls().size());
     EXPECT_EQ(0xBEEF, m.record->pOutputChannel[0]->wHostWord14);
     EXPECT_EQ(0xBEEF, m.record->pOutputChannel[1]->wHostWord14);
