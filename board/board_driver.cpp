@@ -9,7 +9,7 @@
 #include "board/driver_entries.h"
 #include "host/proc_address.h"
 
-DriverEntries g_driverEntries;
+TovelEntries g_driverEntries;
 
 namespace {
 
@@ -56,7 +56,7 @@ int32_t UnloadBoardDriver()
     int32_t freed = FreeLibrary(g_driver);
     if (freed == 1) {
         g_driver = nullptr;
-        g_driverEntries = DriverEntries();  // no call may reach a library that is gone
+        g_driverEntries = TovelEntries();  // no call may reach a library that is gone
     }
     return freed;
 }

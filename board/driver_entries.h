@@ -8,19 +8,8 @@
 #include "board/tovel_api.h"
 #include "host/any_convention.h"
 
-struct DriverEntries {
-    TovelGetVersionFn getVersion;
-    TovelCreateFn create;
-    TovelCloseFn close;
-    TovelGetResourceFn getResource;
-    TovelInPortFn inPort;
-    TovelOutPortFn outPort;
-    TovelGetLastErrorFn getLastError;
-    TovelGetSwitchValueFn getSwitchValue;
-};
-
 // All null while no driver is bound.
-extern DriverEntries g_driverEntries;
+extern TovelEntries g_driverEntries;
 
 // The driver takes the slot as its low 16 bits and a port value as its low 8.
 inline uint32_t Low16(uint32_t slot)

@@ -20,3 +20,15 @@ typedef int32_t(TOVEL_CALL* TovelInPortFn)(uint32_t slot, uint32_t port, uint8_t
 typedef int32_t(TOVEL_CALL* TovelOutPortFn)(uint32_t slot, uint32_t port, uint32_t value);
 typedef int32_t(TOVEL_CALL* TovelGetLastErrorFn)(uint32_t slot);
 typedef int32_t(TOVEL_CALL* TovelGetSwitchValueFn)(uint32_t slot, uint32_t* value);
+
+// The eight entry points of a driver as bound from it.
+struct TovelEntries {
+    TovelGetVersionFn getVersion;
+    TovelCreateFn create;
+    TovelCloseFn close;
+    TovelGetResourceFn getResource;
+    TovelInPortFn inPort;
+    TovelOutPortFn outPort;
+    TovelGetLastErrorFn getLastError;
+    TovelGetSwitchValueFn getSwitchValue;
+};

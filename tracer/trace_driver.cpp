@@ -16,7 +16,7 @@ namespace {
 struct Tracing {
     TraceSettings settings;
     HMODULE maker = nullptr;
-    MakerEntries entries;
+    TovelEntries entries;
     bool bound = false;
     TraceRing ring;
     TraceFile file;
@@ -63,7 +63,7 @@ void LoadMaker(Tracing& t)
         t.maker = nullptr;
     } else {
         char missing[40] = "";
-        MakerEntries& e = t.entries;
+        TovelEntries& e = t.entries;
         // Every one is looked up, so that the first one missing is named.
         bool all = Bind(&e.getVersion, "TovelGetVersion", missing, sizeof missing);
         all = Bind(&e.create, "TovelCreate", missing, sizeof missing) && all;
@@ -234,7 +234,7 @@ void Publish(TraceLiveSection* live, const CallRecord& r)
 
 }  // namespace
 
-const MakerEntries* Maker()
+const TovelEntries* Maker()
 {
     Started();
     return g_tracing.bound ? &g_tracing.entries : nullptr;

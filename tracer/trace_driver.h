@@ -10,20 +10,9 @@
 #include "board/tovel_api.h"
 #include "tracer/call_record.h"
 
-struct MakerEntries {
-    TovelGetVersionFn getVersion;
-    TovelCreateFn create;
-    TovelCloseFn close;
-    TovelGetResourceFn getResource;
-    TovelInPortFn inPort;
-    TovelOutPortFn outPort;
-    TovelGetLastErrorFn getLastError;
-    TovelGetSwitchValueFn getSwitchValue;
-};
-
 // The maker's entry points, all bound, or null when the maker's driver could
 // not be loaded or lacks one: then the trace driver is a driver with no board.
-const MakerEntries* Maker();
+const TovelEntries* Maker();
 
 // A call as it returned; `record` has its entry, slot, port, value and result.
 void RecordCall(CallRecord record);

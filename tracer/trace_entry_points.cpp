@@ -44,28 +44,28 @@ extern "C" {
 
 int32_t TOVEL_CALL TovelGetVersion(void)
 {
-    const MakerEntries* maker = Maker();
+    const TovelEntries* maker = Maker();
     const CallRecord r = Call(Entry::kGetVersion);
     return Recorded(r, maker ? CallAnyConvention(maker->getVersion) : 0);
 }
 
 int32_t TOVEL_CALL TovelCreate(uint32_t* slot)
 {
-    const MakerEntries* maker = Maker();
+    const TovelEntries* maker = Maker();
     const CallRecord r = Call(Entry::kCreate, slot ? kHasSlot : 0, slot ? *slot : 0);
     return Recorded(r, maker ? CallAnyConvention(maker->create, slot) : 0);
 }
 
 int32_t TOVEL_CALL TovelClose(uint32_t slot)
 {
-    const MakerEntries* maker = Maker();
+    const TovelEntries* maker = Maker();
     const CallRecord r = Call(Entry::kClose, kHasSlot, slot);
     return Recorded(r, maker ? CallAnyConvention(maker->close, slot) : 0);
 }
 
 int32_t TOVEL_CALL TovelGetResource(uint32_t slot, void* resource)
 {
-    const MakerEntries* maker = Maker();
+    const TovelEntries* maker = Maker();
     CallRecord r = Call(Entry::kGetResource, kHasSlot, slot);
     const int32_t result = maker ? CallAnyConvention(maker->getResource, slot, resource) : 0;
     if (result && resource) {  // the I/O address, the word a field engineer checks first
@@ -77,7 +77,7 @@ int32_t TOVEL_CALL TovelGetResource(uint32_t slot, void* resource)
 
 int32_t TOVEL_CALL TovelInPort(uint32_t slot, uint32_t port, uint8_t* value)
 {
-    const MakerEntries* maker = Maker();
+    const TovelEntries* maker = Maker();
     CallRecord r = Call(Entry::kInPort, kHasSlot | kHasPort, slot, port);
     const int32_t result = maker ? CallAnyConvention(maker->inPort, slot, port, value) : 0;
     if (result && value) {  // a failed read may leave the caller's byte as it was
@@ -89,7 +89,7 @@ int32_t TOVEL_CALL TovelInPort(uint32_t slot, uint32_t port, uint8_t* value)
 
 int32_t TOVEL_CALL TovelOutPort(uint32_t slot, uint32_t port, uint32_t value)
 {
-    const MakerEntries* maker = Maker();
+    const TovelEntries* maker = Maker();
     CallRecord r = Call(Entry::kOutPort, kHasSlot | kHasPort | kHasValue, slot, port);
     r.value = value;
     return Recorded(r, maker ? CallAnyConvention(maker->outPort, slot, port, value) : 0);
@@ -97,14 +97,14 @@ int32_t TOVEL_CALL TovelOutPort(uint32_t slot, uint32_t port, uint32_t value)
 
 int32_t TOVEL_CALL TovelGetLastError(uint32_t slot)
 {
-    const MakerEntries* maker = Maker();
+    const TovelEntries* maker = Maker();
     const CallRecord r = Call(Entry::kGetLastError, kHasSlot, slot);
     return Recorded(r, maker ? CallAnyConvention(maker->getLastError, slot) : 0);
 }
 
 int32_t TOVEL_CALL TovelGetSwitchValue(uint32_t slot, uint32_t* value)
 {
-    const MakerEntries* maker = Maker();
+    const TovelEntries* maker = Maker();
     CallRecord r = Call(Entry::kGetSwitchValue, kHasSlot, slot);
     const int32_t result = maker ? CallAnyConvention(maker->getSwitchValue, slot, value) : 0;
     if (result && value) {
