@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-bool BenchSession::Start()
+bool BenchSession::Start(const char* path)
 {
     sim::StartHost();
     sim::ResetHost();
@@ -13,7 +13,8 @@ bool BenchSession::Start()
     }
     driver.TovelSimSetBoard(0, 1, 0x300, 16, 0);
     driver.TovelSimSetTraceLimit(0);  // the driver's trace would dominate what is measured
-    if (!sim::LoadPlugin(sim::PluginPathBesideExe("Korvu_ux1.dll").c_str(), &plugin) ||
+    const std::string beside = sim::PluginPathBesideExe("Korvu_ux1.dll");
+    if (!sim::LoadPlugin(path ? path : beside.c_str(), &plugin) ||
         plugin.setup(sim::HostWindow()) != 1) {
         printf("the plug-in did not set up\n");
         return false;

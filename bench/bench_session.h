@@ -12,8 +12,9 @@ struct BenchSession {
     sim::Plugin plugin;
     SimDriver driver;
 
-    // Loads driver and plug-in, puts a board at slot 0 and binds.
-    bool Start();
+    // Loads driver and plug-in (the one beside the program, or the one at
+    // `plugin`, UTF-8), puts a board at slot 0 and binds.
+    bool Start(const char* plugin = nullptr);
     void Stop();
     const ModuleClassDescriptor* Class(const char* name) const;
 };

@@ -3,6 +3,10 @@
 // are timed in many short alternating rounds (one process call, then as many
 // bare writes) and the fastest round of each is kept, so that what else the
 // machine does, which only ever adds time, does not decide the ratio.
+//
+// Arguments: the plug-ins to measure, one after the other in this run (say,
+// the one built here and one built from an earlier commit); none: the one
+// beside this program.
 
 #include <algorithm>
 #include <vector>
@@ -14,29 +18,26 @@
 namespace {
 
 const uint32_t kChannels = 8;
-const uint32_t kBlockSize = 1000;
-const int kRounds = 1000;  // each: one process call of kChannels * kBlockSize writes, then as many bare ones
+const uint32_t kBlockSizes[] = {1000, 4096};
+const int kWritesPerShape = 8000000;  // the rounds of each shape come to this many writes of each kind
 
-}  // namespace
+struct Shape {
+    double processNs, bareNs;
+};
 
-int main()
+Shape Measure(BenchSession& session, uint32_t blockSize)
 {
-    setvbuf(stdout, nullptr, _IONBF, 0);
-    BenchSession session;
-    if (!session.Start())
-        return 1;
-
-    sim::SetBlockSize(kBlockSize);
+    sim::SetBlockSize(blockSize);
     sim::SetMilliSecondsPerSample(10.0 * kChannels);
     sim::SetExperimentRunning(true);
     sim::Module m = sim::CreateModule(*session.Class("Tovel OUT"), sim::HostWindow());
     m.record->uiNumberOfInputs = kChannels;
     if (m.handler(m.record, kMsgReattach, 0, nullptr) != 1 || m.handler(m.record, kMsgPrepareRun, 0, nullptr) != 1) {
         printf("the module would not prepare\n");
-        return 1;
+        return Shape{0, 0};
     }
-    std::vector<float> samples(kBlockSize);
-    for (uint32_t j = 0; j < kBlockSize; ++j)
+    std::vector<float> samples(blockSize);
+    for (uint32_t j = 0; j < blockSize; ++j)
         samples[j] = (j / 7) % 2 ? 5.0f : 0.0f;
     for (uint32_t c = 0; c < kChannels; ++c)
         sim::SetEndlessInputBlock(m.record, c, samples);
@@ -44,9 +45,9 @@ int main()
     TovelOutPortFn outPort = ProcAddress<TovelOutPortFn>(session.driver.Module(), "TovelOutPort");
     CRITICAL_SECTION lock;
     InitializeCriticalSection(&lock);
-    const uint32_t writes = kChannels * kBlockSize;
+    const uint32_t writes = kChannels * blockSize;
     double processSeconds = 1e9, bareSeconds = 1e9;
-    for (int round = 0; round < kRounds; ++round) {
+    for (int round = 0; round < kWritesPerShape / static_cast<int>(writes); ++round) {
         double start = SecondsNow();
         m.process(m.record);
         processSeconds = std::min(processSeconds, SecondsNow() - start);
@@ -60,16 +61,33 @@ int main()
         bareSeconds = std::min(bareSeconds, SecondsNow() - start);
     }
     DeleteCriticalSection(&lock);
-
-    printf("output module process function, %u channels x %u samples = %u port writes a call, "
-           "fastest of %d rounds\n", kChannels, kBlockSize, writes, kRounds);
-    printf("  process function: %8.1f ns per write\n", processSeconds / writes * 1e9);
-    printf("  bare locked loop: %8.1f ns per write\n", bareSeconds / writes * 1e9);
-    printf("  ratio           : %8.3f\n", processSeconds / bareSeconds);
-
     m.handler(m.record, kMsgEndRun, 0, nullptr);
     m.handler(m.record, kMsgRemove, 0, nullptr);
     sim::DestroyModule(m);
-    session.Stop();
+    return Shape{processSeconds / writes * 1e9, bareSeconds / writes * 1e9};
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    setvbuf(stdout, nullptr, _IONBF, 0);
+    std::vector<const char*> plugins(argv + 1, argv + argc);
+    if (plugins.empty())
+        plugins.push_back(nullptr);
+    for (const char* plugin : plugins) {
+        BenchSession session;
+        if (!session.Start(plugin))
+            return 1;
+        printf("%s\n", plugin ? plugin : "Korvu_ux1.dll beside this program");
+        for (uint32_t blockSize : kBlockSizes) {
+            const Shape s = Measure(session, blockSize);
+            printf("  %u channels x %4u samples, fastest of %d rounds: process function %6.1f ns a write, "
+                   "bare locked loop %6.1f ns, ratio %.3f\n",
+                   kChannels, blockSize, kWritesPerShape / static_cast<int>(kChannels * blockSize), s.processNs,
+                   s.bareNs, s.processNs / s.bareNs);
+        }
+        session.Stop();
+    }
     return 0;
 }

@@ -95,6 +95,20 @@ int32_t BoardPortIO(uint32_t slot, uint32_t port, uint16_t direction, uint8_t* d
     return result;
 }
 
+uint32_t BoardWriteEach(uint32_t slot, uint32_t port, const uint8_t* bytes, uint32_t count)
+{
+    if (!g_boardLockExists)
+        return 0;
+    for (uint32_t j = 0; j < count; ++j) {
+        EnterCriticalSection(&BoardLock);
+        const int32_t result = DriverOutPort(slot, port, bytes[j]);
+        LeaveCriticalSection(&BoardLock);
+        if (result == 0)
+            return j;
+    }
+    return count;
+}
+
 BoardInfo* BoardAt(uint32_t slot)
 {
     return slot < kBoardSlots ? &BoardTable[slot] : nullptr;

@@ -30,6 +30,13 @@ constexpr uint32_t kPortWrite = 0, kPortRead = 1;
 // board lock. The driver's result: non-zero for success.
 int32_t BoardPortIO(uint32_t slot, uint32_t port, uint16_t direction, uint8_t* data);
 
+// bytes[0], bytes[1] ... written to a port in order, each as BoardPortIO
+// writes one: a driver call of its own under the lock, so that other
+// modules' transfers may come between any two. Stops after the first write
+// that fails. The number of writes that succeeded before it: `count` when
+// none failed.
+uint32_t BoardWriteEach(uint32_t slot, uint32_t port, const uint8_t* bytes, uint32_t count);
+
 // The board record of a slot that came from a stored worksheet or the host,
 // or null when the slot is out of range.
 BoardInfo* BoardAt(uint32_t slot);

@@ -1,6 +1,5 @@
 #include "dialogs/hardware_selection.h"
 
-#include <stdio.h>
 
 #include "dialogs/dialog_state.h"
 #include "host/host_services.h"
@@ -29,9 +28,9 @@ bool HasFreePort(const ModuleKind& kind, const BoardInfo& board)
 
 void SetText(HWND dialog, int id, const char* format, uint32_t value)
 {
-    char text[32];
-    snprintf(text, sizeof text, format, value);
-    SetDlgItemTextA(dialog, id, text);
+    char shown[32];
+    text::Format(shown, sizeof shown, format, value);
+    SetDlgItemTextA(dialog, id, shown);
 }
 
 void ShowSlot(Selection& s, HWND dialog, int slot)
@@ -73,7 +72,7 @@ BOOL Initialise(Selection& s, HWND dialog)
     for (int slot = 0; slot < kBoardSlots; ++slot) {
         if (BoardTable[slot].bPresent == 1 && HasFreePort(*s.kind, BoardTable[slot])) {
             char row[32];
-            snprintf(row, sizeof row, text::kBoardRowFormat, slot);
+            text::Format(row, sizeof row, text::kBoardRowFormat, slot);
             SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row));
             s.rowSlot[s.boardRows++] = static_cast<uint16_t>(slot);
         }

@@ -1,6 +1,5 @@
 #include "dialogs/settings_dialog.h"
 
-#include <stdio.h>
 #include <string.h>
 
 #include "controls/controls.h"
@@ -23,17 +22,16 @@ const int kDescriptionChars = 40;
 struct Settings {
     HWND dialog;
     const ModuleKind* kind;
+    // The host's current module when the dialog opened: the host may move its
+    // selection while the dialog is open (a timer, another module's dialog),
+    // and the edits belong to the module the user opened.
+    ModuleRecord* module;
     uint8_t* workingCopy;  // null before it is allocated and after OK or Cancel took it
     UINT selected;
     UINT inUse;
     UINT limit;
     int marker;  // the edit that took the focus last, 23002 after a channel operation, or 0
 };
-
-ModuleRecord* Module()
-{
-    return host::CurrentModule();
-}
 
 char* WorkingName(const Settings& s, UINT channel)
 {
@@ -58,9 +56,9 @@ void SetTextFrom(HWND dialog, int id, const char* field, size_t size)
 
 void SetNumber(HWND dialog, int id, unsigned value)
 {
-    char text[16];
-    snprintf(text, sizeof text, text::kDecimalFormat, value);
-    SetDlgItemTextA(dialog, id, text);
+    char digits[16];
+    text::Format(digits, sizeof digits, text::kDecimalFormat, value);
+    SetDlgItemTextA(dialog, id, digits);
 }
 
 void SaveSelected(Settings& s)
@@ -92,7 +90,7 @@ void SetControlStates(Settings& s)
 BOOL Initialise(Settings& s)
 {
     const ModuleKind& kind = *s.kind;
-    ModuleRecord* module = Module();
+    ModuleRecord* module = s.module;
     uint8_t* copy = static_cast<uint8_t*>(host::NewMemAlloc(kind.instanceDataSize, kind.tag, kind.lines.settingsAllocate));
     if (!copy) {
         EndDialog(s.dialog, 0);
@@ -213,7 +211,7 @@ uint8_t* TakeWorkingCopy(Settings& s)
 void Accept(Settings& s)
 {
     const ModuleKind& kind = *s.kind;
-    ModuleRecord* module = Module();
+    ModuleRecord* module = s.module;
     SaveSelected(s);
     GetDlgItemTextA(s.dialog, IDC_MODULE_NAME, module->szModuleName, kModuleNameChars + 1);
     GetDlgItemTextA(s.dialog, IDC_DESCRIPTION, module->szDescription, kDescriptionChars + 1);
@@ -299,5 +297,8 @@ INT_PTR RunSettingsDialog(const ModuleKind& kind, HWND owner)
 {
     Settings settings = {};
     settings.kind = &kind;
+    settings.module = host::CurrentModule();
+    if (!settings.module)
+        return 0;  // no module to edit
     return RunDialogWithState(kind.settingsTemplate, owner, SettingsDlgProc, &settings);
 }

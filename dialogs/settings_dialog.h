@@ -14,7 +14,8 @@ static_assert(IDC_CHANNEL_0 + 15 == 23017 && IDC_MODULE_NAME == IDC_CHANNEL_0 + 
 static_assert(IDC_LESS == kCommandLess && IDC_MORE == kCommandMore, "the arrows' commands are their ids");
 
 // Modal over the module's window; 1 after OK, 0 after Cancel or when the
-// working copy could not be allocated. Works on the host's current module.
+// working copy could not be allocated. Edits the host's current module as it
+// is when the dialog opens; 0 at once without one.
 INT_PTR RunSettingsDialog(const ModuleKind& kind, HWND owner);
 
 

@@ -10,6 +10,8 @@
 // as UTF-8, stored as Unicode and turned into code page 932 as they load.
 #pragma once
 
+#include "host/format_text.h"
+
 namespace text {
 
 extern const char kSetupEntryText[];

@@ -1,6 +1,6 @@
 #include "modules/double_precision.h"
 
-#include <math.h>
+#include <string.h>
 
 namespace {
 
@@ -82,16 +82,27 @@ void Done(T&)
 
 #endif
 
-// The low 32 bits of x truncated toward zero: trunc and fmod are exact, so m
-// is a whole number of magnitude below 2^32 (or a NaN), and the conversions
-// through 64 bits keep its low 32 bits for either sign.
+// The low 32 bits of x truncated toward zero, in two's complement, read off
+// the bits of the double: no floating-point instruction, exact for every
+// value, 0 for a NaN or an infinity.
 uint32_t LowBitsOfTruncated(double x)
 {
-    const double kTwo32 = 4294967296.0;
-    const double m = fmod(trunc(x), kTwo32);
-    if (m != m)
+    uint64_t bits;
+    memcpy(&bits, &x, sizeof bits);
+    const uint32_t biased = static_cast<uint32_t>(bits >> 52) & 0x7FF;
+    if (biased == 0x7FF)
         return 0;
-    return static_cast<uint32_t>(static_cast<int64_t>(m));
+    // x = mantissa x 2^shift; a denormal is below 1 and truncates to 0.
+    const uint64_t mantissa = (bits & 0xFFFFFFFFFFFFFull) | (static_cast<uint64_t>(biased != 0) << 52);
+    const int shift = static_cast<int>(biased) - 1075;
+    uint32_t low = 0;
+    if (shift <= -53)
+        low = 0;
+    else if (shift < 0)
+        low = static_cast<uint32_t>(mantissa >> -shift);
+    else if (shift < 32)
+        low = static_cast<uint32_t>(mantissa << shift);  // from 2^32 on, a multiple of it
+    return bits >> 63 ? 0u - low : low;
 }
 
 }  // namespace
@@ -120,8 +131,8 @@ uint32_t DueOffset(uint32_t samples, const volatile double* msPerSample)
 {
     X87Environment host;
     Enter(&host);
-    uint32_t offset = LowBitsOfTruncated(samples * *msPerSample);
-    Done(offset);
+    double product = samples * *msPerSample;
+    Done(product);
     Leave(&host);
-    return offset;
+    return LowBitsOfTruncated(product);
 }

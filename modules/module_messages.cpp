@@ -1,6 +1,5 @@
 #include "modules/module_messages.h"
 
-#include <stdio.h>
 
 #include "board/board_driver.h"
 #include "board/tovel_api.h"
@@ -57,7 +56,7 @@ int32_t CreateInstance(const ModuleKind& kind, ModuleRecord* module, int32_t, vo
         SetChannelCount(kind, module, 1);
 
     for (int c = 0; c < kMaxModuleChannels; ++c) {
-        snprintf(ChannelName(module, c), kChannelNameSize, "%s %d", kind.shortName, c);
+        text::Format(ChannelName(module, c), kChannelNameSize, "%s %d", kind.shortName, c);
         SetChannelWord(kind, module, c, 1);
         if (module->pChannelRecord[c])
             module->pChannelRecord[c]->iAnimationPhase = 0;

@@ -1,6 +1,5 @@
 #include "modules/module_run.h"
 
-#include <stdio.h>
 
 #include "board/board_driver.h"
 #include "host/host_services.h"
@@ -10,6 +9,15 @@ static_assert(__builtin_bit_cast(uint32_t, 5.0f) == kHighLevelBits && __builtin_
               "the levels' bits");
 
 static_assert(__builtin_bit_cast(uint32_t, __builtin_inff()) == kInfinityBits, "the bits of +infinity");
+
+PreparedRun* FindPreparedRun(PreparedRun (&runs)[kPreparedRuns], const ModuleRecord* module)
+{
+    for (PreparedRun& run : runs) {
+        if (run.module == module)
+            return &run;
+    }
+    return nullptr;
+}
 
 void ResetChannelRecords(ModuleRecord* module, uint32_t count)
 {
@@ -28,7 +36,7 @@ void ReportTransferFailure(const char* caption, uint16_t slot, uint32_t channel)
     host::StopExperiment();
     int32_t error = BoardGetLastError(slot);
     char message[96];
-    snprintf(message, sizeof message, text::kTransferErrorFormat, static_cast<int>(slot), static_cast<int>(channel),
+    text::Format(message, sizeof message, text::kTransferErrorFormat, static_cast<int>(slot), static_cast<int>(channel),
              static_cast<int>(error));
     host::ShowWarning(caption, message);
 }

@@ -32,6 +32,26 @@ inline void PutLevel(DataBlock* block, uint32_t j, bool set)
     memcpy(reinterpret_cast<uint8_t*>(BlockSamples(block)) + j * sizeof bits, &bits, sizeof bits);
 }
 
+// What a module's run was prepared with, kept by the plug-in for each module
+// from its run preparation on: the block size the host's blocks of that run
+// hold, and the output module's port buffer of that size. A module is known
+// by its record, which the host keeps in place for the module's life. The
+// host changes uiGlobalBlockSize when it likes; a block is never filled or
+// written past what the run was prepared with.
+struct PreparedRun {
+    const ModuleRecord* module;  // null while the entry is free
+    uint32_t blockSize;
+    uint8_t* portBuffer;         // the output module's; null for the input module
+};
+
+// Sixteen slots with two ports of each kind: every module of a kind that can
+// hold a port fits twice.
+constexpr int kPreparedRuns = 64;
+
+// The entry of the module in a kind's table; with no module, a free one.
+// Null when there is none.
+PreparedRun* FindPreparedRun(PreparedRun (&runs)[kPreparedRuns], const ModuleRecord* module);
+
 // Zeroes the three words of the channel records of the first `count` channels.
 void ResetChannelRecords(ModuleRecord* module, uint32_t count);
 

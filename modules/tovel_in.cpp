@@ -29,8 +29,60 @@ InInstanceData* Data(ModuleRecord* module)
     return static_cast<InInstanceData*>(module->pInstanceData);
 }
 
+// Each module's block size from its run preparation on: the host hands out
+// that run's blocks at that size, so no block gets more samples, whatever
+// uiGlobalBlockSize becomes. A module with no entry (never prepared, or
+// prepared while every entry was taken) has no size its blocks are known to
+// hold, and its process function does nothing, as the output module's does
+// without a buffer.
+PreparedRun g_runs[kPreparedRuns];
+
+// A block's samples are counted in 16 bits.
+const uint32_t kMostSamplesPerBlock = 0xFFFF;
+
+void RememberBlockSize(const ModuleRecord* module, uint32_t blockSize)
+{
+    PreparedRun* run = FindPreparedRun(g_runs, module);
+    if (!run)
+        run = FindPreparedRun(g_runs, nullptr);
+    if (!run)
+        return;
+    run->blockSize = blockSize;  // before the module: a process call may be looking for its entry
+    run->module = module;
+}
+
+void ForgetBlockSize(const ModuleRecord* module)
+{
+    if (PreparedRun* run = FindPreparedRun(g_runs, module))
+        *run = PreparedRun{};
+}
+
+// The samples of the module's next block: the host's block size now, but no
+// more than a block of the run's preparation holds, nor than 16 bits count.
+uint32_t SamplesPerBlock(const PreparedRun& run)
+{
+    uint32_t n = uiGlobalBlockSize;
+    n = n < run.blockSize ? n : run.blockSize;
+    return n < kMostSamplesPerBlock ? n : kMostSamplesPerBlock;
+}
+
+int32_t Create(const ModuleKind& kind, ModuleRecord* module, int32_t argument, void* pointer)
+{
+    if (!CreateInstance(kind, module, argument, pointer))
+        return 0;
+    ForgetBlockSize(module);  // a new module has no run yet
+    return 1;
+}
+
+int32_t Remove(const ModuleKind& kind, ModuleRecord* module, int32_t argument, void* pointer)
+{
+    ForgetBlockSize(module);
+    return ReleaseReservation(kind, module, argument, pointer);
+}
+
 int32_t PrepareRun(const ModuleKind&, ModuleRecord* module, int32_t, void*)
 {
+    RememberBlockSize(module, uiGlobalBlockSize);
     InInstanceData* data = Data(module);
     const uint32_t channels = module->uiNumberOfOutputs;
     if (channels > 0)
@@ -86,8 +138,8 @@ int32_t Describe(const ModuleKind& kind, ModuleRecord*, int32_t, void* pointer)
 
 const MessageEntry kMessages[] = {
     {kMsgCheck, AnswerOne},
-    {kMsgCreate, CreateInstance},
-    {kMsgRemove, ReleaseReservation},
+    {kMsgCreate, Create},
+    {kMsgRemove, Remove},
     {kMsgSettings, OpenSettings},
     {kMsgIdle104, AnswerOne},
     {kMsgReattach, ReattachInstance},
@@ -108,9 +160,10 @@ const MessageEntry kMessages[] = {
 // and marks the block pending. False when a host call on a failed read
 // interrupted the process call: the block stays unfinished and uncounted,
 // and the channel record is left to whoever reset it.
-bool FillBlock(const ProcessCall& call, ModuleRecord* module, uint32_t channel, ChannelRecord* record,
-               DataBlock* block, uint32_t n)
+bool FillBlock(const ProcessCall& call, ModuleRecord* module, const PreparedRun& run, uint32_t channel,
+               ChannelRecord* record, DataBlock* block)
 {
+    const uint32_t n = SamplesPerBlock(run);
     const InInstanceData* data = Data(module);
     const uint16_t slot = data->wLogSlot;
     const uint16_t port = data->wPort;
@@ -165,7 +218,9 @@ int32_t HOST_CALL TovelInProcess(ModuleRecord* module)
     const ProcessCall call(module);
     if (!call.Entered())
         return 1;
-    const uint32_t n = uiGlobalBlockSize;
+    const PreparedRun* run = FindPreparedRun(g_runs, module);
+    if (!run)
+        return 1;
     // The record has handles for sixteen channels, whatever count the host gives.
     for (uint32_t c = 0; c < module->uiNumberOfOutputs && c < kMaxHostChannels; ++c) {
         OutputChannel* channel = module->pOutputChannel[c];
@@ -175,10 +230,10 @@ int32_t HOST_CALL TovelInProcess(ModuleRecord* module)
         channel->wHostWord14 = 0;
         if (record->bBlockPending != 1) {
             DataBlock* block = host::GetCurrentOutputBlock(channel);
-            if (call.Interrupted() || (block && !FillBlock(call, module, c, record, block, n)))
+            if (call.Interrupted() || (block && !FillBlock(call, module, *run, c, record, block)))
                 return 1;
         }
-        if (record->bBlockPending == 1 && bExperimentIsPaused == 0 && !ReleaseIfDue(call, channel, record))
+        if (record->bBlockPending == 1 && bExperimentIsPaused != 1 && !ReleaseIfDue(call, channel, record))
             return 1;
     }
     return 1;

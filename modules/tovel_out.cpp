@@ -6,7 +6,7 @@
 
 #include <string.h>
 
-#include "board/board_driver.h"
+#include "board/board_table.h"
 #include "host/binding.h"
 #include "host/host_services.h"
 #include "host/texts.h"
@@ -34,38 +34,28 @@ OutInstanceData* Data(ModuleRecord* module)
 // of the module that allocated it, so a pointer stored in a worksheet, or one
 // copied from another module, is never written to, freed or adopted, and a
 // block is never written past its buffer, whatever the host's block size has
-// become since. A module is known by its record, which the host keeps in
-// place for the module's life. Sixteen slots with two output ports each:
-// every module that can hold a port fits twice.
+// become since.
 //
 // The table is brought up to date before each host call that may come back:
 // whatever the host runs inside the call finds each buffer either held by
 // its module or already gone.
-struct PortBuffer {
-    const ModuleRecord* owner;
-    uint8_t* bytes;
-    uint32_t size;
-};
+PreparedRun g_runs[kPreparedRuns];
 
-PortBuffer g_portBuffers[64];
-
-// The module's entry; with no module, a free one.
-PortBuffer* HeldBuffer(const ModuleRecord* module)
-{
-    for (PortBuffer& entry : g_portBuffers) {
-        if (module ? entry.bytes && entry.owner == module : !entry.bytes)
-            return &entry;
-    }
-    return nullptr;
-}
+// A host whose every free runs another preparation is followed this far.
+const int kFreesInARow = 16;
 
 // Hands back the buffer the module holds, if any; forgets any other pointer.
+// A preparation that the host runs inside the free gets the module a new
+// buffer; that goes back too: what began first and ends last has the last word.
 void FreePortBuffer(ModuleRecord* module)
 {
-    Data(module)->pPortBuffer = nullptr;
-    if (PortBuffer* held = HeldBuffer(module)) {
-        uint8_t* bytes = held->bytes;
-        *held = PortBuffer{};
+    for (int round = 0; round < kFreesInARow; ++round) {
+        Data(module)->pPortBuffer = nullptr;
+        PreparedRun* held = FindPreparedRun(g_runs, module);
+        if (!held)
+            return;
+        uint8_t* bytes = held->portBuffer;
+        *held = PreparedRun{};
         host::NewDoMemFree(bytes, Kind().tag, Kind().lines.portBufferFree);
     }
 }
@@ -75,13 +65,13 @@ void FreePortBuffer(ModuleRecord* module)
 // replaced and handed back. False when the table is full.
 bool HoldBuffer(ModuleRecord* module, uint8_t* bytes, uint32_t size)
 {
-    PortBuffer* entry = HeldBuffer(module);
-    uint8_t* replaced = entry ? entry->bytes : nullptr;
+    PreparedRun* entry = FindPreparedRun(g_runs, module);
+    uint8_t* replaced = entry ? entry->portBuffer : nullptr;
     if (!entry)
-        entry = HeldBuffer(nullptr);
+        entry = FindPreparedRun(g_runs, nullptr);
     if (!entry)
         return false;
-    *entry = PortBuffer{module, bytes, size};
+    *entry = PreparedRun{module, size, bytes};
     Data(module)->pPortBuffer = bytes;
     if (replaced)
         host::NewDoMemFree(replaced, Kind().tag, Kind().lines.portBufferFree);
@@ -146,10 +136,12 @@ const MessageEntry kMessages[] = {
 };
 
 // Sets the channel's bit in each of the block's positions and writes each
-// byte to the port. False when a host call on a failed write interrupted the
-// process call: the buffer may be gone, and nothing more is written.
+// byte to the port, position 0 first. Every bit is set before the first
+// write, which changes no byte written: a position's byte carries only its
+// own bits. False when a host call on a failed write interrupted the process
+// call: the buffer may be gone, and nothing more is written.
 bool WriteBlock(const ProcessCall& call, ModuleRecord* module, uint32_t channel, const DataBlock* block,
-                const PortBuffer& buffer)
+                const PreparedRun& run)
 {
     OutInstanceData* data = Data(module);
     const uint16_t slot = data->wLogSlot;
@@ -157,19 +149,19 @@ bool WriteBlock(const ProcessCall& call, ModuleRecord* module, uint32_t channel,
     uint32_t n = block->wNumberOfSamples;
     if (n > uiGlobalBlockSize)
         n = uiGlobalBlockSize;
-    if (n > buffer.size)
-        n = buffer.size;
+    if (n > run.blockSize)
+        n = run.blockSize;
+    uint8_t* const bytes = run.portBuffer;
     const uint8_t bit = static_cast<uint8_t>(channel < kPortBits ? 1u << channel : 0u);
+    for (uint32_t j = 0; j < n; ++j)
+        bytes[j] = SetsBit(block, j) ? bytes[j] | bit : bytes[j] & static_cast<uint8_t>(~bit);
     for (uint32_t j = 0; j < n; ++j) {
-        if (SetsBit(block, j))
-            buffer.bytes[j] |= bit;
-        else
-            buffer.bytes[j] &= static_cast<uint8_t>(~bit);
-        if (BoardPortIO(slot, port, kPortWrite, &buffer.bytes[j]) == 0) {
-            ReportTransferFailure(text::kSendErrorCaption, slot, channel);
-            if (call.Interrupted())
-                return false;
-        }
+        j += BoardWriteEach(slot, port, bytes + j, n - j);
+        if (j == n)
+            break;
+        ReportTransferFailure(text::kSendErrorCaption, slot, channel);  // then on with the next position
+        if (call.Interrupted())
+            return false;
     }
     return true;
 }
@@ -188,17 +180,17 @@ int32_t HOST_CALL TovelOutProcess(ModuleRecord* module)
     const ProcessCall call(module);
     if (!call.Entered())
         return 1;
-    const PortBuffer* held = HeldBuffer(module);
+    const PreparedRun* held = FindPreparedRun(g_runs, module);
     if (!held)
         return 1;  // no run preparation succeeded: nothing to write from
     // Good until the call is interrupted: only then can the buffer go.
-    const PortBuffer buffer = *held;
+    const PreparedRun run = *held;
     // A module has at most sixteen inputs, whatever count the host gives.
     for (uint32_t c = 0; c < module->uiNumberOfInputs && c < kMaxHostChannels; ++c) {
         DataBlock* block = host::GetInputBlock(module, c);
         if (!block)
             continue;
-        const bool written = !call.Interrupted() && WriteBlock(call, module, c, block, buffer);
+        const bool written = !call.Interrupted() && WriteBlock(call, module, c, block, run);
         host::NewReleaseInputBlock(module, c, Kind().tag, Kind().lines.blockRelease);
         if (!written || call.Interrupted())
             return 1;

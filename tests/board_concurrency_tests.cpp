@@ -69,7 +69,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(driver_.Load());
-        for (uint32_t s = 0; s < 3; ++s)
+        for (uint32_t s = 0; s < 4; ++s)
             driver_.TovelSimSetBoard(s, 1, 0x300 + 0x20 * s, 16, s);
         driver_.TovelSimSetDwell(1);  // each transfer yields once inside the driver
         ASSERT_EQ(1, InitBoardTable());
@@ -118,4 +118,41 @@ TEST_F(BoardLockTest, TheOverlapCounterSeesUnlockedCallers)
         RunWorkers(RawWrite, RawRead);
     EXPECT_GT(driver_.TovelSimOverlaps(), 0u);
     EXPECT_GT(driver_.TovelSimMaxConcurrent(), 1u);
+}
+
+// A run of writes takes the lock for each write, as the single transfers
+// do: other threads' transfers come between the writes of one run, none
+// overlaps inside the driver, and the run's bytes go out in order.
+TEST_F(BoardLockTest, ARunOfWritesLetsOtherTransfersInBetweenItsWrites)
+{
+    const uint32_t kRun = 50;
+    DWORD runner = 0;
+    std::thread runs([&] {
+        runner = GetCurrentThreadId();
+        uint8_t bytes[kRun];
+        for (int r = 0; r < kTransfersPerThread / static_cast<int>(kRun); ++r) {
+            for (uint32_t j = 0; j < kRun; ++j)
+                bytes[j] = static_cast<uint8_t>(r * kRun + j);
+            EXPECT_EQ(kRun, BoardWriteEach(3, 0, bytes, kRun));
+        }
+    });
+    std::vector<Worker> others = RunWorkers(LockedWrite, LockedRead);
+    runs.join();
+
+    EXPECT_EQ(0u, driver_.TovelSimOverlaps());
+    std::vector<uint32_t> written;
+    size_t between = 0;  // other threads' transfers inside one run
+    bool inRun = false;
+    for (const TovelSimTransfer& t : driver_.Trace()) {
+        if (t.threadId == runner) {
+            written.push_back(t.value);
+            inRun = written.size() % kRun != 0;
+        } else {
+            between += inRun;
+        }
+    }
+    ASSERT_EQ(static_cast<size_t>(kTransfersPerThread), written.size());
+    for (int i = 0; i < kTransfersPerThread; ++i)
+        ASSERT_EQ(static_cast<uint32_t>(i & 0xFF), written[i]) << "write " << i;
+    EXPECT_GT(between, 0u) << "the lock is let go between the writes of a run";
 }

@@ -87,10 +87,36 @@ TEST_F(HostThatCallsBack, ProcessCallInsideItsOwnWarningDoesNothing)
 
     sim::Module& in = PreparedIn(3);
     Driver().TovelSimInjectFault(kSlot, kTovelSimFailInPort, 2, 0, 6);
+    std::vector<int32_t> nestedAnswers;
+    sim::SetPumpHook([&] { nestedAnswers.push_back(Process(in)); });
     Process(in);
     EXPECT_EQ(1u, ReleasedIn(in)) << "the block filled and handed on once";
     EXPECT_EQ(3u, in.record->pChannelRecord[0]->ulSampleCount);
+    EXPECT_THAT(nestedAnswers, ElementsAre(1)) << "a process call answers 1, nested or not";
     EXPECT_EQ(2u, sim::Warnings().size());
+}
+
+// A preparation on its own, with no run end before it, interrupts too.
+TEST_F(HostThatCallsBack, PreparationAloneInsideAWarningLeavesTheNewRunAlone)
+{
+    sim::HostBehaviourScope host("warnings-pump");
+    sim::TestClock clock(Dll(), kStart);
+    sim::Module& in = PreparedIn(4);
+    sim::Module& out = PreparedOut(1, 4);
+    Driver().TovelSimInjectFault(kSlot, kTovelSimFailInPort, 2, 0, 6);
+    Driver().TovelSimInjectFault(kSlot, kTovelSimFailOutPort, 2, 0, 7);
+    sim::SetPumpHook([&] {
+        for (sim::Module* m : {&in, &out})
+            Send(*m, kMsgPrepareRun);
+    });
+    Process(in);
+    EXPECT_EQ(0u, in.record->pChannelRecord[0]->ulSampleCount) << "as the new preparation left it";
+    EXPECT_EQ(2u, Driver().TovelSimCalls("TovelInPort"));
+
+    sim::QueueInputBlock(out.record, 0, {5, 5, 5, 5});
+    Process(out);  // the old buffer is gone now: a write through it faults
+    EXPECT_THAT(Written(), ElementsAre(1, 1));
+    EXPECT_EQ(1u, sim::LiveAllocations().size());
 }
 
 TEST_F(HostThatCallsBack, RunRestartedInsideAWarningLeavesTheNewRunAlone)
@@ -152,6 +178,24 @@ TEST_F(HostThatCallsBack, RunEndWhoseFreeRunsTheHostLeavesNothingToWriteThrough)
     EXPECT_EQ(0u, Driver().TovelSimCalls("TovelOutPort"));
     EXPECT_EQ(1u, sim::QueuedInputBlocks(m.record, 0));
     EXPECT_TRUE(sim::LiveAllocations().empty());
+}
+
+TEST_F(HostThatCallsBack, RunPreparedInsideTheRunEndsFreeEndsWithIt)
+{
+    sim::HostBehaviourScope host("services-pump");
+    sim::Module& m = PreparedOut(1, 3);
+    bool nested = false;
+    sim::SetPumpHook([&] {
+        if (!nested) {
+            nested = true;
+            Send(m, kMsgPrepareRun);  // inside the run end's NewDoMemFree
+        }
+    });
+    EXPECT_EQ(1, Send(m, kMsgEndRun));
+    sim::SetPumpHook(nullptr);
+    EXPECT_TRUE(nested);
+    EXPECT_TRUE(sim::LiveAllocations().empty()) << "the run end, begun first, ends last";
+    EXPECT_EQ(nullptr, Out(m)->pPortBuffer);
 }
 
 TEST_F(HostThatCallsBack, PreparationInsideAPreparationLeavesOneBuffer)
@@ -234,6 +278,48 @@ TEST_F(DialogThatComesBack, CommandsAfterOkOrCancelFindNothingToEdit)
         EXPECT_EQ(c.button == IDOK ? "renamed" : "Tovel OUT 0", std::string(Out(m)->szChannelName[0]));
         EXPECT_EQ("Tovel OUT 1", std::string(Out(m)->szChannelName[1])) << "no copy after the dialog closed";
         Send(m, kMsgRemove);
+    }
+}
+
+// ------------------------------------------------------------------ the host's selection moves
+
+// The host's current module moves at each of its services while the
+// dialog is open; the edits still go to the module the dialog opened for.
+TEST_F(DialogThatComesBack, TheDialogEditsTheModuleItWasOpenedFor)
+{
+    sim::HostBehaviourScope host("selection-moves");
+    for (TestKind kind : {kOut, kIn}) {
+        SCOPED_TRACE(kind == kOut ? "Tovel OUT" : "Tovel IN");
+        sim::Module& opened = NewModule(kind);
+        sim::Module& other = NewModule(kind);
+        ASSERT_EQ(1, CreateOn(opened, 0, 0));
+        ASSERT_EQ(1, CreateOn(other, 0, 1));
+        const std::vector<uint8_t> otherData(static_cast<uint8_t*>(other.instanceData),
+                                             static_cast<uint8_t*>(other.instanceData) + other.instanceDataSize);
+        const std::string otherName = other.record->szModuleName;
+        sim::SetCurrentModulePtr(opened.record);
+        const size_t changes = sim::SizeChanges().size();
+        DialogScript settings;
+        settings.Then([](HWND d) {
+            Type(d, IDC_MODULE_NAME, L"opened");
+            Type(d, IDC_CHANNEL_NAME, L"renamed");
+            SendMessageA(d, WM_COMMAND, kCommandMore, 0);
+            Click(d, IDOK);
+        });
+        {
+            ArmedScripts armed({&settings});
+            EXPECT_EQ(1, Send(opened, kMsgSettings));
+        }
+        EXPECT_TRUE(settings.Completed());
+        EXPECT_STREQ("opened", opened.record->szModuleName);
+        EXPECT_STREQ("renamed", static_cast<const char*>(opened.instanceData));
+        ASSERT_EQ(changes + 1, sim::SizeChanges().size());
+        EXPECT_EQ(opened.record, sim::SizeChanges().back().module);
+        EXPECT_EQ(otherName, other.record->szModuleName) << "the other module keeps everything";
+        EXPECT_EQ(otherData, std::vector<uint8_t>(static_cast<uint8_t*>(other.instanceData),
+                                                  static_cast<uint8_t*>(other.instanceData) + other.instanceDataSize));
+        Send(opened, kMsgRemove);
+        Send(other, kMsgRemove);
     }
 }
 

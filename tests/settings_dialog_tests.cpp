@@ -114,6 +114,30 @@ TEST_F(SettingsTest, ArrowsFollowTheChannelCount)
     Open(one, single);
 }
 
+// The arrows change state at the edges as the count crosses them.
+TEST_F(SettingsTest, ArrowsFollowTheCountAcrossItsEdges)
+{
+    const struct {
+        uint32_t stored;
+        int arrow;
+        WORD less, more;
+    } cases[] = {{2, IDC_LESS, kLessDisabled, kMoreUp}, {3, IDC_LESS, kLessUp, kMoreUp},
+                 {7, IDC_MORE, kLessUp, kMoreDisabled}, {6, IDC_MORE, kLessUp, kMoreUp},
+                 {1, IDC_MORE, kLessUp, kMoreUp}, {8, IDC_LESS, kLessUp, kMoreUp}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.stored << (c.arrow == IDC_LESS ? " less" : " more"));
+        sim::Module& m = Named(kOut, c.stored);
+        DialogScript script;
+        script.Then([&](HWND d) {
+            Press(d, c.arrow);
+            EXPECT_EQ(c.less, State(d, IDC_LESS));
+            EXPECT_EQ(c.more, State(d, IDC_MORE));
+            Click(d, IDCANCEL);
+        });
+        Open(m, script);
+    }
+}
+
 TEST_F(SettingsTest, ArrowsStayDisabledWhenAnExperimentRanAtOpening)
 {
     sim::Module& m = Named(kOut, 3);
@@ -410,6 +434,22 @@ TEST_F(SettingsTest, CopyingTheSelectedNameRespectsTheFocusMarkerAndTheChannelsI
     EXPECT_STREQ("two", Name(n, 0));
     EXPECT_STREQ("two", Name(n, 1));
     EXPECT_STREQ("ch2", Name(n, 2));
+}
+
+TEST_F(SettingsTest, CopyingFromAChannelAboveTheFirstReachesTheChannelsBelowIt)
+{
+    sim::Module& m = Named(kIn, 3);
+    DialogScript script;
+    script.Then([](HWND d) {
+        Press(d, IDC_CHANNEL_0 + 2);
+        SendMessageA(d, kCopySelectedName, 0, 0);
+        Click(d, IDOK);
+    });
+    Open(m, script);
+    EXPECT_STREQ("ch2", Name(m, 0));
+    EXPECT_STREQ("ch2", Name(m, 1));
+    EXPECT_STREQ("ch2", Name(m, 2));
+    EXPECT_STREQ("ch3", Name(m, 3));
 }
 
 TEST_F(SettingsTest, ShowsTheSlotAndThePortTextOfEveryPortValue)

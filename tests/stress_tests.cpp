@@ -125,8 +125,9 @@ std::string DrawBehaviours(std::mt19937& rng, const sim::FpuEnvironment& environ
     const struct {
         const char* name;
         uint32_t percent;
-    } drawn[] = {{"stop-at-once", 50}, {"warnings-pump", 50}, {"services-pump", 30},
-                 {"dialog-pump", 50},  {"stdcall-services", 50}, {"cdecl-driver", 50}};
+    } drawn[] = {{"stop-at-once", 50},     {"warnings-pump", 50},    {"services-pump", 30},
+                 {"dialog-pump", 50},      {"stdcall-services", 50}, {"cdecl-driver", 50},
+                 {"selection-moves", 50},  {"block-size-grows", 50}};
     for (const auto& d : drawn) {
         if (rng() % 100 < d.percent)
             names += std::string(",") + d.name;
@@ -355,10 +356,23 @@ void StressRun::DialogAction(HWND dialog, Live& m)
     }
 }
 
+// What the settings dialog of another module must leave as it was.
+std::string Edited(const Live& m)
+{
+    const ModuleRecord* r = m.module.record;
+    const size_t settings = m.kind == kOut ? offsetof(OutInstanceData, pPortBuffer) : offsetof(InInstanceData, dwRunWord200);
+    return std::string(r->szModuleName, sizeof r->szModuleName) + std::string(r->szDescription, sizeof r->szDescription) +
+           std::string(static_cast<const char*>(m.module.instanceData), settings) + std::to_string(ChannelCountOf(m));
+}
+
 // The settings dialog, opened on any module at any time, then OK or Cancel.
-// After OK the channel count is the stored one or within 1..8.
+// After OK the channel count is the stored one or within 1..8, and no other
+// module has changed, wherever the host's selection has moved meanwhile.
 void StressRun::Settings(Live& m)
 {
+    std::vector<std::string> others;
+    for (auto& each : live_)
+        others.push_back(each.get() == &m ? std::string() : Edited(*each));
     const uint32_t stored = ChannelCountOf(m);
     const bool ok = Chance(60);
     Note("settings", m.kind, stored);
@@ -378,6 +392,10 @@ void StressRun::Settings(Live& m)
         const uint32_t now = ChannelCountOf(m);
         if (now != stored && (now < 1 || now > 8))
             problem_ = "OK left " + std::to_string(now) + " channels, " + std::to_string(stored) + " stored";
+    }
+    for (size_t i = 0; i < live_.size() && i < others.size(); ++i) {
+        if (live_[i].get() != &m && Edited(*live_[i]) != others[i])
+            problem_ = "the settings dialog of one module changed another";
     }
 }
 

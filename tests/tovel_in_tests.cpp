@@ -128,6 +128,67 @@ TEST_F(TovelInRun, PauseHoldsCountsAndReleases)
     EXPECT_EQ(0, m.record->pOutputChannel[0]->wHostWord14);
 }
 
+// The host's flag is on at 1; any other value it may write is not a pause.
+TEST_F(TovelInRun, OnlyAPauseFlagOfOneHoldsTheBlocks)
+{
+    const struct {
+        uint32_t flag;
+        size_t released;
+    } cases[] = {{0, 1}, {1, 0}, {2, 1}, {0xFFFFFFFF, 1}};
+    sim::TestClock clock(Dll(), kStart + 1000);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.flag);
+        sim::Module& m = Prepared(1);
+        ASSERT_TRUE(sim::WriteStateVariable("bExperimentIsPaused", &c.flag, sizeof c.flag));
+        Process(m);  // fills the first block, due now, and hands it on
+        EXPECT_EQ(c.released, Released(m).size());
+        EXPECT_EQ(100 * c.released, m.record->pChannelRecord[0]->ulSampleCount);
+        sim::SetExperimentPaused(false);
+    }
+}
+
+// The run's blocks hold what its preparation set; the host's size may grow
+// past them, or past the 16 bits a block counts its samples in.
+TEST_F(TovelInRun, NoBlockIsFilledPastWhatTheRunsBlocksHold)
+{
+    const struct {
+        uint32_t prepared;
+        const char* host;   // behaviours
+        uint32_t samples;
+    } cases[] = {
+        {3, "block-size-grows", 3},        // the host's size one more, then 65536 more
+        {65535, "none", 65535},
+        {65536, "none", 65535},
+        {70000, "block-size-grows", 65535},
+    };
+    sim::TestClock clock(Dll(), kStart + 2 * 70000 * 10);  // two blocks of the largest due
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.prepared << ", " << c.host);
+        sim::HostBehaviourScope host(c.host);
+        sim::Module& m = Prepared(1, kStart, c.prepared);  // each block against a guard page
+        for (int call = 0; call < 2; ++call) {
+            Process(m);
+            ASSERT_EQ(call + 1u, Released(m).size());
+            EXPECT_EQ(c.samples, Released(m).back().numberOfSamples);
+            EXPECT_EQ(c.samples * (call + 1u), m.record->pChannelRecord[0]->ulSampleCount);
+        }
+        EXPECT_EQ(c.prepared, sim::HostBlockSize()) << "the host's own setting, as it was";
+        Send(m, kMsgRemove);
+    }
+}
+
+TEST_F(TovelInRun, ProcessWithoutRunPreparationDoesNothing)
+{
+    sim::TestClock clock(Dll(), kStart + 1000);
+    sim::Module& m = Bound(kIn, kSlot, 0, 1);
+    const size_t calls = sim::HostCalls().size();
+    EXPECT_EQ(1, Process(m));
+    EXPECT_EQ(calls, sim::HostCalls().size()) << "no block asked for: nothing says what it holds";
+    EXPECT_EQ(1, Send(m, kMsgPrepareRun));
+    Process(m);
+    EXPECT_EQ(1u, Released(m).size());
+}
+
 TEST_F(TovelInRun, InactiveModuleDoesNothingAtAll)
 {
     sim::TestClock clock(Dll(), kStart);

@@ -162,6 +162,26 @@ TEST_F(TovelOutRun, PauseLeavesTheBlocksWithTheHost)
     EXPECT_THAT(Written(), ElementsAre(1, 1, 1, 0, 0, 1));
 }
 
+// The host's flag is on at 1; any other value it may write is not a pause.
+TEST_F(TovelOutRun, OnlyAPauseFlagOfOneHoldsTheBlocks)
+{
+    const struct {
+        uint32_t flag;
+        size_t written;
+    } cases[] = {{0, 2}, {1, 0}, {2, 2}, {0xFFFFFFFF, 2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.flag);
+        sim::Module& m = Prepared(1, 2);
+        sim::QueueInputBlock(m.record, 0, {5, 5});
+        ASSERT_TRUE(sim::WriteStateVariable("bExperimentIsPaused", &c.flag, sizeof c.flag));
+        const size_t before = Written().size();
+        Process(m);
+        EXPECT_EQ(c.written, Written().size() - before);
+        sim::SetExperimentPaused(false);
+        Send(m, kMsgEndRun);
+    }
+}
+
 TEST_F(TovelOutRun, ProcessWithoutRunPreparationDoesNothing)
 {
     sim::Module& m = Bound(kOut, kSlot, 0, 1);

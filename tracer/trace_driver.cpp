@@ -1,9 +1,9 @@
 #include "tracer/trace_driver.h"
 
 #include <windows.h>
-#include <stdio.h>
 #include <x86intrin.h>
 
+#include "host/format_text.h"
 #include "host/proc_address.h"
 #include "tracer/trace_file.h"
 #include "tracer/trace_live.h"
@@ -43,7 +43,7 @@ bool Bind(Fn* entry, const char* name, char* missing, size_t size)
 {
     *entry = ProcAddress<Fn>(g_tracing.maker, name);
     if (!*entry && !missing[0])
-        snprintf(missing, size, "%s", name);
+        lstrcpynA(missing, name, static_cast<int>(size));
     return *entry != nullptr;
 }
 
@@ -53,12 +53,12 @@ void LoadMaker(Tracing& t)
     char why[1200] = "";
     char path[2 * MAX_PATH + 1];
     if (!WideCharToMultiByte(CP_ACP, 0, t.settings.makerPath, -1, path, sizeof path, nullptr, nullptr))
-        snprintf(path, sizeof path, "(a path this system's code page cannot show)");
+        lstrcpynA(path, "(a path this system's code page cannot show)", sizeof path);
     t.maker = LoadLibraryExW(t.settings.makerPath, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (!t.maker) {
-        snprintf(why, sizeof why, "the maker's driver %s could not be loaded (error %lu)", path, GetLastError());
+        text::Format(why, sizeof why, "the maker's driver %s could not be loaded (error %lu)", path, GetLastError());
     } else if (t.maker == TraceDriverModule()) {  // each call would call itself until the stack ran out
-        snprintf(why, sizeof why, "the maker's driver %s is this trace driver itself", path);
+        text::Format(why, sizeof why, "the maker's driver %s is this trace driver itself", path);
         FreeLibrary(t.maker);
         t.maker = nullptr;
     } else {
@@ -75,13 +75,13 @@ void LoadMaker(Tracing& t)
         all = Bind(&e.getSwitchValue, "TovelGetSwitchValue", missing, sizeof missing) && all;
         t.bound = all;
         if (!all) {
-            snprintf(why, sizeof why, "the maker's driver %s has no entry point %s", path, missing);
+            text::Format(why, sizeof why, "the maker's driver %s has no entry point %s", path, missing);
             FreeLibrary(t.maker);
             t.maker = nullptr;
         }
     }
     if (t.bound) {
-        snprintf(why, sizeof why, "the maker's driver: %s", path);
+        text::Format(why, sizeof why, "the maker's driver: %s", path);
         WriteNote(t.file, why);
     } else {
         WriteNote(t.file, why);
@@ -111,7 +111,7 @@ void OpenLiveSection(Tracing& t)
         MapViewOfFile(t.liveMapping, FILE_MAP_WRITE, 0, 0, sizeof(TraceLiveSection)));
     if (t.live && existed && t.live->processId != GetCurrentProcessId() && HostAlive(t.live->processId)) {
         char note[120];
-        snprintf(note, sizeof note, "the live view stays with process %u, which also runs the trace driver",
+        text::Format(note, sizeof note, "the live view stays with process %u, which also runs the trace driver",
                  t.live->processId);
         WriteNote(t.file, note);
         UnmapViewOfFile(t.live);

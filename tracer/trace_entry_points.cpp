@@ -129,4 +129,10 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
     return TRUE;
 }
 
+// The C runtime's thread callback would reset the x87 unit of a thread it is
+// told attached (_fpreset); the unit is the host's, so this one is empty.
+void _fpreset(void)
+{
+}
+
 }  // extern "C"

@@ -1,8 +1,8 @@
 #include "tracer/trace_file.h"
 
-#include <stdio.h>
 #include <x86intrin.h>
 
+#include "host/format_text.h"
 #include "tracer/trace_self.h"
 
 const char kTraceColumns[] = "sequence,microseconds,ticks,thread,entry,slot,port,direction,value,result,error";
@@ -78,27 +78,29 @@ namespace {
 int FormatRecord(const CallRecord& r, uint64_t tenthsPerStamp, char* line, size_t size)
 {
     const uint64_t tenths = TenthsSinceLoad(r.stamp, tenthsPerStamp);
-    char slot[12] = "", port[12] = "", value[12] = "", error[12] = "";
+    char microseconds[24], slot[12] = "", port[12] = "", value[12] = "", error[12] = "";
     const bool transfer = r.entry == Entry::kInPort || r.entry == Entry::kOutPort;
+    text::FormatUnsigned64(microseconds, sizeof microseconds, tenths / 10);
     if (r.has & kHasSlot)
-        snprintf(slot, sizeof slot, "%u", r.slot);
+        text::Format(slot, sizeof slot, "%u", r.slot);
     if (r.has & kHasPort)
-        snprintf(port, sizeof port, "%u", r.port);
+        text::Format(port, sizeof port, "%u", r.port);
     if (r.has & kHasValue)
-        snprintf(value, sizeof value, transfer ? "0x%02X" : "0x%X", r.value);
+        text::Format(value, sizeof value, transfer ? "0x%02X" : "0x%X", r.value);
     if (r.entry == Entry::kGetLastError)
-        snprintf(error, sizeof error, "%d", r.result);
+        text::Format(error, sizeof error, "%d", r.result);
     const char* direction = r.entry == Entry::kOutPort ? "out" : r.entry == Entry::kInPort ? "in" : "";
-    return snprintf(line, size, "%u,%llu.%u,%u,%u,%s,%s,%s,%s,%s,%d,%s\r\n", r.sequence,
-                    static_cast<unsigned long long>(tenths / 10), static_cast<unsigned>(tenths % 10), r.ticks, r.thread,
-                    kEntryNames[static_cast<int>(r.entry)], slot, port, direction, value, r.result, error);
+    text::Format(line, size, "%u,%s.%u,%u,%u,%s,%s,%s,%s,%s,%d,%s\r\n", r.sequence, microseconds,
+                 static_cast<unsigned>(tenths % 10), r.ticks, r.thread, kEntryNames[static_cast<int>(r.entry)], slot,
+                 port, direction, value, r.result, error);
+    return lstrlenA(line);
 }
 
 void WriteDropped(TraceFile& f, uint32_t count, uint32_t firstSequence)
 {
     char note[160];
-    snprintf(note, sizeof note, "dropped %u calls, sequence %u to %u: the ring was full (ring in tovel_trace.ini)",
-             count, firstSequence, firstSequence + count - 1);
+    text::Format(note, sizeof note, "dropped %u calls, sequence %u to %u: the ring was full (ring in tovel_trace.ini)",
+                 count, firstSequence, firstSequence + count - 1);
     WriteNote(f, note);
 }
 
@@ -106,9 +108,9 @@ void WriteLine(TraceFile& f, const char* line, uint32_t length)
 {
     // Room is kept for the line that says why the file ends here.
     if (f.limit && f.written + f.used + length + 200 > f.limit) {
-        char why[120];
-        snprintf(why, sizeof why, "the file reached its limit of %llu KB (limit_kb in tovel_trace.ini)",
-                 static_cast<unsigned long long>(f.limit / 1024));
+        char kilobytes[24], why[120];
+        text::FormatUnsigned64(kilobytes, sizeof kilobytes, f.limit / 1024);
+        text::Format(why, sizeof why, "the file reached its limit of %s KB (limit_kb in tovel_trace.ini)", kilobytes);
         Stop(f, why);
         return;
     }
@@ -120,8 +122,8 @@ void Stop(TraceFile& f, const char* why)
     if (!f.recording)
         return;
     char line[200];
-    const int n = snprintf(line, sizeof line, "# recording stopped: %s\r\n", why);
-    Put(f, line, static_cast<uint32_t>(n));
+    text::Format(line, sizeof line, "# recording stopped: %s\r\n", why);
+    Put(f, line, static_cast<uint32_t>(lstrlenA(line)));
     Flush(f);
     InterlockedExchange(&f.recording, 0);
     CloseHandle(f.handle);
@@ -148,8 +150,8 @@ bool OpenTraceFile(TraceFile& f, const wchar_t* path, bool fresh, uint64_t limit
 void WriteNote(TraceFile& f, const char* text)
 {
     char line[600];
-    const int n = snprintf(line, sizeof line, "# %s\r\n", text);
-    WriteLine(f, line, static_cast<uint32_t>(n < static_cast<int>(sizeof line) ? n : sizeof line - 1));
+    text::Format(line, sizeof line, "# %s\r\n", text);
+    WriteLine(f, line, static_cast<uint32_t>(lstrlenA(line)));
 }
 
 void WriteRecords(TraceFile& f, const TakenRecords& taken, bool last)

@@ -1,11 +1,22 @@
 #include "tracer/trace_settings.h"
 
 #include <windows.h>
-#include <stdio.h>
+#include <stdarg.h>
 
 #include "tracer/trace_self.h"
 
 namespace {
+
+// wsprintfW, whose output is never longer than 1024 characters, cut to `size`.
+void FormatPath(wchar_t* path, size_t size, const wchar_t* format, ...)
+{
+    wchar_t whole[1025];
+    va_list arguments;
+    va_start(arguments, format);
+    wvsprintfW(whole, format, arguments);
+    va_end(arguments);
+    lstrcpynW(path, whole, static_cast<int>(size));
+}
 
 // The folder the trace driver was loaded from, with its last backslash.
 void OwnFolder(wchar_t* folder, DWORD size)
@@ -26,10 +37,9 @@ bool IsFullPath(const wchar_t* path)
 void PathFrom(const wchar_t* folder, const wchar_t* value, wchar_t* path, size_t size)
 {
     if (IsFullPath(value))
-        _snwprintf(path, size, L"%ls", value);
+        FormatPath(path, size, L"%s", value);
     else
-        _snwprintf(path, size, L"%ls%ls", folder, value);
-    path[size - 1] = L'\0';
+        FormatPath(path, size, L"%s%s", folder, value);
 }
 
 void DefaultTracePath(wchar_t* path, size_t size)
@@ -39,9 +49,8 @@ void DefaultTracePath(wchar_t* path, size_t size)
         temp[0] = L'\0';
     SYSTEMTIME now;
     GetLocalTime(&now);
-    _snwprintf(path, size, L"%lstovel_trace_%04u%02u%02u_%02u%02u%02u_%03u_%lu.csv", temp, now.wYear, now.wMonth,
+    FormatPath(path, size, L"%stovel_trace_%04u%02u%02u_%02u%02u%02u_%03u_%lu.csv", temp, now.wYear, now.wMonth,
                now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds, GetCurrentProcessId());
-    path[size - 1] = L'\0';
 }
 
 uint32_t Clamped(uint32_t value, uint32_t least, uint32_t most)
@@ -55,8 +64,7 @@ void ReadTraceSettings(TraceSettings* s)
 {
     wchar_t folder[MAX_PATH], ini[MAX_PATH], value[MAX_PATH];
     OwnFolder(folder, MAX_PATH);
-    _snwprintf(ini, MAX_PATH, L"%lstovel_trace.ini", folder);
-    ini[MAX_PATH - 1] = L'\0';
+    FormatPath(ini, MAX_PATH, L"%stovel_trace.ini", folder);
 
     GetPrivateProfileStringW(L"driver", L"path", L"tovel_maker.dll", value, MAX_PATH, ini);
     PathFrom(folder, value[0] ? value : L"tovel_maker.dll", s->makerPath, MAX_PATH);

@@ -26,6 +26,12 @@ const Behaviour kBehaviours[] = {
      "copy the name, OK and Cancel"},
     {kStdcallServices, "stdcall-services", "the host's services are built stdcall: they pop their arguments"},
     {kCdeclDriver, "cdecl-driver", "the driver's entry points are built cdecl: the caller pops the arguments"},
+    {kSelectionMoves, "selection-moves",
+     "every host service moves the host's current module to the next module, or to none, as a timer or "
+     "another module's dialog may while a settings dialog is open"},
+    {kBlockSizeGrows, "block-size-grows",
+     "in every process call uiGlobalBlockSize is larger than the run's blocks (by 1, then by 65536, in turn): "
+     "the blocks keep the size the module's run was prepared with"},
 };
 
 uint32_t g_behaviours;

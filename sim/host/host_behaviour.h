@@ -21,6 +21,8 @@ enum HostBehaviour : uint32_t {
     kDialogPump = 1u << 3,          // ChangeModuleSize and NewDoMemFree send open dialogs queued commands
     kStdcallServices = 1u << 4,     // the host's services pop their own arguments
     kCdeclDriver = 1u << 5,         // the driver's entry points leave their arguments to the caller
+    kSelectionMoves = 1u << 6,      // every host service moves the host's current module to another
+    kBlockSizeGrows = 1u << 7,      // the block size outgrows the run's blocks at every process call
 };
 
 struct NamedBehaviour {

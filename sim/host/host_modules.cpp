@@ -41,10 +41,35 @@ int32_t HOST_CALL CallHandler(ModuleRecord* module, uint32_t code, int32_t argum
         return 0;
     }
     const ModuleHandlerFn handler = it->second.handler;
+    if (code == kMsgPrepareRun)
+        State().preparedBlockSize[module] = HostBlockSize();
     // Creation and settings open the plug-in's dialogs.
     const bool dialogs = code == kMsgCreate || code == kMsgSettings;
     IntoPlugin call("its message handler", dialogs ? kControlAndUnmaskedFlags : kControlAndStatus, code);
     return handler(module, code, argument, pointer);
+}
+
+// The host's block size grows past the run's blocks for the call, by one
+// sample and by 65536 in turn (the latter the same in 16 bits): the blocks it
+// hands out keep the size the module's run was prepared with.
+int32_t ProcessWithTheBlockSizeGrown(ModuleRecord* module, ModuleProcessFn process)
+{
+    HostState& s = State();
+    const uint32_t setting = HostBlockSize();
+    auto prepared = s.preparedBlockSize.find(module);
+    const uint32_t blocks = prepared == s.preparedBlockSize.end() ? setting : prepared->second;
+    const uint32_t growth = s.growths++ % 2 ? 65536 : 1;
+    const uint32_t outer = s.runBlockCapacity;
+    s.runBlockCapacity = blocks;
+    SetBlockSize(blocks > UINT32_MAX - growth ? UINT32_MAX : blocks + growth);
+    int32_t result;
+    {
+        IntoPlugin call("its process function", kControlAndStatus);
+        result = process(module);
+    }
+    SetBlockSize(setting);
+    s.runBlockCapacity = outer;
+    return result;
 }
 
 int32_t HOST_CALL CallProcess(ModuleRecord* module)
@@ -55,6 +80,8 @@ int32_t HOST_CALL CallProcess(ModuleRecord* module)
         return 0;
     }
     const ModuleProcessFn process = it->second.process;
+    if (Behaving(kBlockSizeGrows))
+        return ProcessWithTheBlockSizeGrown(module, process);
     IntoPlugin call("its process function", kControlAndStatus);
     return process(module);
 }
@@ -124,6 +151,18 @@ void PumpHostRun()
     g_pumping = false;
 }
 
+void MoveCurrentModule()
+{
+    const std::vector<ModuleRecord*> records = PlacedRecords();
+    ModuleRecord* current = CurrentModulePtr();
+    ModuleRecord* next = records.empty() ? nullptr : records[0];
+    for (size_t i = 0; i < records.size(); ++i) {
+        if (records[i] == current)
+            next = records.size() > 1 ? records[(i + 1) % records.size()] : nullptr;
+    }
+    SetCurrentModulePtr(next);
+}
+
 void EndRunOfEveryModule()
 {
     for (ModuleRecord* record : PlacedRecords()) {
@@ -138,6 +177,7 @@ void DestroyModule(Module& m)
         return;
     Placed().erase(m.record);
     HostState& s = State();
+    s.preparedBlockSize.erase(m.record);
     for (int c = 0; c < kMaxHostChannels; ++c) {
         auto in = s.inputs.find({m.record, static_cast<uint32_t>(c)});
         if (in != s.inputs.end()) {
@@ -241,7 +281,7 @@ DataBlock* HOST_CALL HostGetCurrentOutputBlock(OutputChannel* channel)
     if (!s.outputBlocksAvailable)
         return nullptr;
     OutputSlot& slot = s.outputs[channel];
-    uint32_t capacity = HostBlockSize();
+    const uint32_t capacity = s.runBlockCapacity ? s.runBlockCapacity : HostBlockSize();
     if (slot.block && slot.capacity != capacity) {
         GuardedFree(slot.block);
         slot.block = nullptr;

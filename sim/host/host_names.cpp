@@ -115,6 +115,8 @@ struct Published<Name, Implementation> {
         struct PumpAfter {
             ~PumpAfter()
             {
+                if (Behaving(kSelectionMoves))
+                    MoveCurrentModule();
                 if (Behaving(kServicesPumpTheRun))
                     PumpHostRun();
             }

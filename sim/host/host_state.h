@@ -66,6 +66,9 @@ struct HostState {
     std::map<std::pair<ModuleRecord*, uint32_t>, InputQueue> inputs;
     std::vector<InputRelease> inputReleases;
     std::map<OutputChannel*, OutputSlot> outputs;
+    std::map<ModuleRecord*, uint32_t> preparedBlockSize;  // uiGlobalBlockSize at each module's last 106
+    uint32_t runBlockCapacity = 0;   // while a module's process call runs with blocks of its run's size; else 0
+    uint32_t growths = 0;            // process calls in which the block size outgrew the blocks
     bool outputBlocksAvailable = true;
     bool captureOutputBlocks = true;
 
@@ -85,5 +88,8 @@ void ReleaseAllBlocks();
 
 // Run end (107) to every module the host has, as a host that stops at once.
 void EndRunOfEveryModule();
+
+// The host's current module moves on to the next module it has, or to none.
+void MoveCurrentModule();
 
 }  // namespace sim
