@@ -18,10 +18,19 @@ configure_file(tracer/tovel_trace.ini.example ${CMAKE_BINARY_DIR}/package-files/
                @ONLY NEWLINE_STYLE CRLF)
 install(FILES $<TARGET_FILE:tovel_trace> ${CMAKE_BINARY_DIR}/package-files/trace-driver/INSTALL.txt
               ${CMAKE_BINARY_DIR}/package-files/trace-driver/tovel_trace.ini.example DESTINATION trace-driver)
+# The host recorder, to put in front of the plug-in in a real host for a session.
+configure_file(packaging/host-recorder-INSTALL.txt ${CMAKE_BINARY_DIR}/package-files/host-recorder/INSTALL.txt @ONLY
+               NEWLINE_STYLE CRLF)
+configure_file(recorder/korvu_recorder.ini.example
+               ${CMAKE_BINARY_DIR}/package-files/host-recorder/korvu_recorder.ini.example @ONLY NEWLINE_STYLE CRLF)
+install(FILES $<TARGET_FILE:korvu_recorder> ${CMAKE_BINARY_DIR}/package-files/host-recorder/INSTALL.txt
+              ${CMAKE_BINARY_DIR}/package-files/host-recorder/korvu_recorder.ini.example DESTINATION host-recorder)
 # The host simulator reads tovel.ini beside korvu_host.exe and writes its
 # output to korvu_host_output beside it.
 install(FILES $<TARGET_FILE:korvu_host> $<TARGET_FILE:korvu_ux1> sim/tovel/tovel.ini.example DESTINATION host-simulator)
 install(FILES $<TARGET_FILE:tovel_sim_full> DESTINATION host-simulator/drivers/full)
+# For KORVU_TRACE_DRIVER=1, as in the build tree: the trace driver beside the program.
+install(FILES $<TARGET_FILE:tovel_trace> DESTINATION host-simulator/trace-driver)
 install(CODE [[
     set(root "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")
     file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE "${root}" "${root}/*")

@@ -171,6 +171,70 @@ inline uint32_t CallWords4(const void* callee, uint32_t w0, uint32_t w1, uint32_
 #error "the plug-in and its callers are 32-bit x86 code"
 #endif
 
+// A call made as CallWordArray makes it, for one that wants to learn the
+// callee's convention: how many bytes of its arguments the callee took off
+// the stack (0 for cdecl, four a word for stdcall).
+struct Measured {
+    uint32_t result;
+    uint32_t popped;
+};
+
+#if defined(__i386__) && defined(__GNUC__)
+
+inline Measured CallMeasuringPop(const void* callee, const uint32_t* words, uint32_t count)
+{
+    Measured m;
+    uint32_t left = count;
+    __asm__ volatile(
+        "movl %%esp, %%esi\n\t"
+        "1:\n\t"
+        "testl %%ecx, %%ecx\n\t"
+        "jz 2f\n\t"
+        "pushl -4(%%ebx,%%ecx,4)\n\t"
+        "decl %%ecx\n\t"
+        "jmp 1b\n"
+        "2:\n\t"
+        "movl %%esp, %%edi\n\t"
+        "call *%%edx\n\t"
+        "movl %%esp, %%ecx\n\t"
+        "subl %%edi, %%ecx\n\t"
+        "movl %%esi, %%esp"
+        : "=a"(m.result), "+c"(left), "+d"(callee)
+        : "b"(words)
+        : "esi", "edi", "memory", "cc", "st", "st(1)", "st(2)", "st(3)", "st(4)", "st(5)", "st(6)", "st(7)");
+    m.popped = left;
+    return m;
+}
+
+#elif defined(_MSC_VER) && defined(_M_IX86)
+
+inline Measured CallMeasuringPop(const void* callee, const uint32_t* words, uint32_t count)
+{
+    uint32_t result, popped;
+    __asm {
+        mov esi, esp
+        mov ecx, count
+        mov edx, words
+    push_next:
+        test ecx, ecx
+        jz pushed
+        push dword ptr [edx + ecx * 4 - 4]
+        dec ecx
+        jmp push_next
+    pushed:
+        mov edi, esp
+        call callee
+        mov ecx, esp
+        sub ecx, edi
+        mov esp, esi
+        mov result, eax
+        mov popped, ecx
+    }
+    return Measured{result, popped};
+}
+
+#endif
+
 // The call for the number of words; no host service or driver entry point
 // takes more than four.
 inline uint32_t CallWithWords(const void* callee)

@@ -7,7 +7,9 @@ cmake_minimum_required(VERSION 3.16)
 # runtime linked into it included: it runs no MMX or SSE instruction at all,
 # and no x87 instruction outside the functions of the one object file among
 # OBJECTS whose name begins with ALLOWED (none when ALLOWED is not given),
-# which save and give back the host's environment.
+# which save and give back the host's environment. With ONLY, a regex, the
+# allowed functions may run those instructions alone, SSE among them (the
+# host recorder's, which store the floating-point words and change nothing).
 execute_process(COMMAND ${OBJDUMP} -d --no-show-raw-insn ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
     message(FATAL_ERROR "objdump failed on ${DLL}")
@@ -59,7 +61,11 @@ foreach(line IN LISTS lines)
     endif()
     string(REGEX REPLACE "^\n *[0-9a-f]+:\t" "" instruction "${line}")
     math(EXPR instructions "${instructions} + 1")
-    if(instruction MATCHES "%mm[0-7]|^f?emms")
+    if(ONLY AND function IN_LIST allowed AND instruction MATCHES "${ONLY}")
+        math(EXPR x87 "${x87} + 1")
+    elseif(ONLY AND function IN_LIST allowed AND instruction MATCHES "^f|%[xy]?mm[0-9]|mxcsr")
+        string(APPEND outside "\n  ${function}: ${instruction} (not one of ${ONLY})")
+    elseif(instruction MATCHES "%mm[0-7]|^f?emms")
         math(EXPR mmx "${mmx} + 1")
         string(APPEND outside "\n  ${function}: ${instruction} (MMX)")
     elseif(instruction MATCHES "%[xy]mm[0-9]|mxcsr")

@@ -5,12 +5,16 @@
 #   cmake -DSOURCE=dir -DWORK=dir -DTOOLCHAIN=file -P check_reproducible.cmake
 cmake_minimum_required(VERSION 3.18)
 
+# The tree as a clone has it: everything at its top but build folders.
+file(GLOB parts LIST_DIRECTORIES true RELATIVE ${SOURCE} ${SOURCE}/*)
+list(FILTER parts EXCLUDE REGEX "^(build|\\.git)")
+
 set(digests "")
 foreach(copy first-copy the-second-one)
     set(dir ${WORK}/${copy})
     file(REMOVE_RECURSE ${dir})
     file(MAKE_DIRECTORY ${dir}/src)
-    foreach(part CMakeLists.txt cmake tracer host frame board modules dialogs controls resources sim bench tests packaging)
+    foreach(part IN LISTS parts)
         file(COPY ${SOURCE}/${part} DESTINATION ${dir}/src)
     endforeach()
     execute_process(COMMAND ${CMAKE_COMMAND} -S ${dir}/src -B ${dir}/out-${copy} -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN}

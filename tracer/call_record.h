@@ -4,6 +4,8 @@
 
 #include <stdint.h>
 
+#include "guest/guest_ring.h"
+
 enum class Entry : uint8_t {
     kGetVersion,
     kCreate,
@@ -19,7 +21,7 @@ enum class Entry : uint8_t {
 constexpr uint8_t kHasSlot = 1, kHasPort = 2, kHasValue = 4;
 
 struct CallRecord {
-    uint32_t sequence;       // 1, 2, 3 ... over every call, dropped ones too
+    RingHeader ring;         // its sequence number, and the calls dropped just before it
     uint32_t ticks;          // GetTickCount at the call
     uint64_t stamp;          // the processor's time stamp counter after it
     uint32_t thread;
@@ -27,7 +29,6 @@ struct CallRecord {
     uint32_t port;
     uint32_t value;          // written or read; the switch value; the I/O address
     int32_t result;
-    uint32_t droppedBefore;  // calls just before this one that found the ring full
     Entry entry;
     uint8_t has;             // kHas... bits
 };

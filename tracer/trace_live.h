@@ -6,6 +6,11 @@
 // A port's `generation` is odd while the driver writes the port. A reader
 // takes the generation, the fields, and the generation again, and keeps what
 // it read when the two are even and equal.
+//
+// One host publishes at a time: its trace driver claims the section by
+// writing its process id into `processId` in one compare-exchange, when the
+// word is 0 or names a process that has ended, and gives it back (0) when it
+// is unloaded.
 #pragma once
 
 #include <stddef.h>
@@ -42,7 +47,7 @@ static_assert(offsetof(TraceLiveSlot, sequence) == 4 && offsetof(TraceLiveSlot, 
 struct TraceLiveSection {
     char magic[8];       // "TOVTRACE"
     uint32_t layout;     // kTraceLiveLayout
-    uint32_t processId;  // the host's process
+    uint32_t processId;  // the host's process; 0 while no host holds the section
     uint32_t sequence;   // of the last call through the trace driver
     uint32_t bound;      // 1: the maker's driver is loaded and bound; 0: every TovelCreate answers 0
     TraceLiveSlot slots[kTraceLiveSlots];
@@ -53,3 +58,13 @@ static_assert(offsetof(TraceLiveSection, layout) == 8 && offsetof(TraceLiveSecti
               "the section as readers of any build see it");
 
 #pragma pack(pop)
+
+struct CallRecord;
+
+// The section, claimed for this process; null when another host that still
+// runs holds it (`holder` then names it) or it cannot be made.
+TraceLiveSection* ClaimLiveSection(void** mapping, uint32_t* holder);
+// Gives it back and lets it go.
+void ReleaseLiveSection(TraceLiveSection* live, void* mapping);
+// A call as it returned, in the section.
+void Publish(TraceLiveSection* live, const CallRecord& r);

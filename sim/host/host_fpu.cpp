@@ -117,6 +117,16 @@ const FpuEnvironment* FindFpuEnvironment(const char* name)
     return nullptr;
 }
 
+uint16_t ProcessControlWord()
+{
+    static const uint16_t word = [] {
+        uint8_t environment[28];
+        Store(environment);
+        return Word(environment, kControlAt);
+    }();
+    return word;
+}
+
 void UseFpuEnvironment(const FpuEnvironment* environment)
 {
     g_inUse = environment == &kEnvironments[0] ? nullptr : environment;

@@ -27,6 +27,10 @@ struct FpuEnvironment {
 const std::vector<FpuEnvironment>& FpuEnvironments();
 const FpuEnvironment* FindFpuEnvironment(const char* name);
 
+// The x87 control word this process's start-up left, which the plug-in
+// gets without an environment of its own.
+uint16_t ProcessControlWord();
+
 // The environment the plug-in gets from now on; null for the process's own.
 void UseFpuEnvironment(const FpuEnvironment* environment);
 const FpuEnvironment* FpuEnvironmentInUse();

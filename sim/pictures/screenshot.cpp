@@ -15,8 +15,6 @@
 
 namespace {
 
-typedef char*(CDECL* UnixFileNameFn)(const WCHAR* dosName);
-
 // Lets the window and its children finish painting.
 void Settle(HWND window)
 {
@@ -34,19 +32,6 @@ void Settle(HWND window)
 }
 
 }  // namespace
-
-std::string UnixPath(const std::string& windowsPath)
-{
-    UnixFileNameFn toUnix = ProcAddress<UnixFileNameFn>(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
-    if (!toUnix)
-        return std::string();  // not under Wine
-    char* unix = toUnix(Widen(windowsPath).c_str());
-    if (!unix)
-        return std::string();
-    std::string path = unix;
-    HeapFree(GetProcessHeap(), 0, unix);
-    return path;
-}
 
 std::string SaveScreenshot(HWND window, const char* name)
 {

@@ -10,6 +10,3 @@
 // The path written, or an empty string when the capture failed.
 std::string SaveScreenshot(HWND window, const char* name);  // build/screenshots/<name>.png
 std::string SaveScreenshotTo(HWND window, const std::string& path);
-
-// The Unix path of a Windows path (both UTF-8) under Wine; empty elsewhere.
-std::string UnixPath(const std::string& windowsPath);

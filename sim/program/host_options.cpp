@@ -6,6 +6,7 @@
 #include "sim/common/numbers.h"
 #include "sim/engine/experiment.h"
 #include "sim/host/host_behaviour.h"
+#include "sim/host/host_profile.h"
 
 namespace {
 
@@ -51,7 +52,14 @@ const Option kOptions[] = {
     Whole("--slot", "the board the modules are placed on", {0, 15}, &HostOptions::slot),
     Whole("--port", "OUT on output port N, IN on input port N", {0, 1}, &HostOptions::port),
     Whole("--channels", "channels of each module", {1, 8}, &HostOptions::channels),
-    Path("--ini", "FILE", "the simulated boards and wiring (see drivers\\tovel.ini.example)", &HostOptions::ini),
+    Path("--ini", "FILE", "the simulated boards and wiring (see tovel.ini.example)", &HostOptions::ini),
+    Path("--driver", "FILE",
+         "the tovel.dll to load: the simulated driver, or the trace driver in\n"
+         "                        front of it (trace-driver\\INSTALL.txt)",
+         &HostOptions::driver, "tovel.dll beside this program, else the simulated driver"),
+    Path("--plugin", "FILE", "the Korvu_ux1.dll to load: the host recorder in front of the plug-in, say\n"
+                             "                        (host-recorder\\INSTALL.txt)",
+         &HostOptions::plugin, "Korvu_ux1.dll beside this program"),
     Whole("--fail-after-writes", "pull the board after N port writes", {1, INT_MAX}, &HostOptions::failAfterWrites,
           "never"),
     Whole("--diagram-from", "the timing diagram starts at block N", {0, 999999}, &HostOptions::diagramFirstBlock),
@@ -78,6 +86,10 @@ const Option kOptions[] = {
     {"--host-behaviour", "LIST", Takes::kBehaviours,
      "a host less polite than the simulated one: names from the list below,\n"
      "                        separated by commas (at most one fpu-...)"},
+    Path("--host-profile", "FILE",
+         "the host a host recorder's profile describes, as far as the behaviours\n"
+         "                        below go (instead of --host-behaviour)",
+         &HostOptions::hostProfile),
     Flag("--help", "this text", nullptr),
 };
 
@@ -166,6 +178,14 @@ ParseResult ParseOptions(const std::vector<std::string>& args, HostOptions* o)
                                                      " is more than " + std::to_string(kMostSamples) +
                                                      " samples per channel, which the input module counts in 32 bits");
     o->watch = o->watch || o->watchOnce;
+    if (!o->hostProfile.empty()) {
+        sim::HostProfile profile;
+        std::string problem;
+        if (!sim::ReadHostProfile(o->hostProfile, &profile, &problem) ||
+            !sim::SetHostBehaviours(profile.behaviours, &problem))
+            return Refuse("--host-profile", problem);
+        o->notReproduced = profile.notReproduced;
+    }
     if (o->diagramFirstBlock >= o->blocks)
         return Refuse("--diagram-from", "'" + std::to_string(o->diagramFirstBlock) + "' is past the run's last block (" +
                                             std::to_string(o->blocks - 1) + ")");
@@ -186,6 +206,11 @@ void PrintUsage()
     printf("The boards come from --ini, else from the file TOVEL_SIM_INI names, else from\n"
            "tovel.ini beside this program, else one board at slot 0 whose output ports are\n"
            "wired to its input ports; the report names the file it used.\n"
+           "The driver is --driver, else tovel.dll beside this program (a trace driver\n"
+           "installed there, with the simulated driver as tovel_maker.dll beside it), else\n"
+           "with KORVU_TRACE_DRIVER=1 the trace driver in front of the simulated driver,\n"
+           "its trace file tovel_trace.csv in --out, else the simulated driver alone; the\n"
+           "report names the file it loaded.\n"
            "Host behaviours:\n");
     for (const sim::NamedBehaviour& b : sim::HostBehaviourNames())
         printf("  %-20s %s\n", b.name, b.what);

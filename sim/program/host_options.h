@@ -10,13 +10,17 @@ struct HostOptions {
     int blockSize = 10;           // samples per block
     double msPerSample = 80.0;    // the least the output module takes with eight channels
     std::string ini;              // the simulated boards, instead of the built-in one
+    std::string driver;           // the tovel.dll to load, a full Windows path; empty: the usual search
+    std::string plugin;           // the Korvu_ux1.dll to load (the host recorder, say); empty: the one beside
+    std::string hostProfile;      // a host recorder's profile to become
+    std::vector<std::string> notReproduced;  // of the profile, by the simulated host
     int failAfterWrites = 0;      // remove the board after this many port writes; 0: never
     int slot = 0;                 // where the scripted run's modules go
     int port = 0;                 // OUT on this output port, IN on this input port
     int channels = 8;             // of each module
     int diagramFirstBlock = 0;    // the timing diagram's window, in blocks
     int diagramBlocks = 24;
-    int traceLimit = 1 << 20;     // transfers the driver keeps
+    int traceLimit = 1 << 20;     // lines of transfers.csv
     std::string outDir;           // report and pictures, a full Windows path
     std::string outDirShown;      // the same as the user knows it
     bool interactive = false;
@@ -28,5 +32,6 @@ struct HostOptions {
 enum class ParseResult { kRun, kHelp, kRefused };
 
 // The arguments after the program's name; a refusal is printed, saying why.
+// A host profile becomes the host behaviours here.
 ParseResult ParseOptions(const std::vector<std::string>& args, HostOptions* options);
 void PrintUsage();

@@ -2,10 +2,13 @@
 
 #include <string.h>
 
+#include <filesystem>
+#include <fstream>
 #include <vector>
 
 #include "sim/common/utf8.h"
-#include "sim/pictures/screenshot.h"
+#include "sim/driver/traced_driver.h"
+#include "sim/common/paths.h"
 
 namespace {
 
@@ -19,14 +22,55 @@ std::string InUserPaths(std::string text, const std::string& windowsPath)
     return text;
 }
 
-}  // namespace
-
-bool HostSession::LoadDriver(const HostOptions& options, std::string* error)
+// The trace driver in front of the simulated one, in a folder of its own in
+// the output folder: its settings there, its trace file beside the report.
+bool TracedFolder(const HostOptions& options, std::string* front, std::string* error)
 {
-    if (!driver.Load()) {
+    const std::filesystem::path folder(Widen(options.outDir + "\\trace-driver"));
+    std::error_code failed;
+    std::filesystem::create_directories(folder, failed);
+    const struct {
+        std::string from;
+        const wchar_t* to;
+    } copies[] = {{sim::PluginPathBesideExe("trace-driver\\tovel.dll"), L"tovel.dll"},
+                  {DriverFolder(WholeDriver()) + "\\tovel.dll", L"tovel_maker.dll"}};
+    for (const auto& c : copies) {
+        if (!CopyFileW(Widen(c.from).c_str(), (folder / c.to).c_str(), FALSE)) {
+            *error = "KORVU_TRACE_DRIVER=1: cannot put " + c.from + " into " + Narrow(folder.wstring());
+            return false;
+        }
+    }
+    std::ofstream(folder / "tovel_trace.ini", std::ios::binary)
+        << TracedSettings(options.outDir + "\\" + kTraceFileName);
+    *front = Narrow((folder / "tovel.dll").wstring());
+    return true;
+}
+
+bool LoadChosenDriver(SimDriver& driver, const HostOptions& options, std::string* error)
+{
+    std::string front = options.driver;
+    const std::string beside = sim::PluginPathBesideExe("tovel.dll");
+    if (front.empty() && GetFileAttributesW(Widen(beside).c_str()) != INVALID_FILE_ATTRIBUTES)
+        front = beside;
+    if (front.empty() && TracedRun(WholeDriver()) && !TracedFolder(options, &front, error))
+        return false;
+    if (!front.empty())
+        return driver.LoadInFront(front, error);
+    if (!driver.LoadFile(DriverFolder(WholeDriver()) + "\\tovel.dll")) {
         *error = "cannot load the simulated driver from " + DriverFolder(WholeDriver());
         return false;
     }
+    return true;
+}
+
+}  // namespace
+
+const char kTraceFileName[] = "tovel_trace.csv";
+
+bool HostSession::LoadDriver(const HostOptions& options, std::string* error)
+{
+    if (!LoadChosenDriver(driver, options, error))
+        return false;
     // Loading resets the driver; the boards are read again here, in the
     // documented order.
     std::string ini = options.ini;
@@ -38,7 +82,7 @@ bool HostSession::LoadDriver(const HostOptions& options, std::string* error)
     if (ini.empty() && GetFileAttributesW(Widen(beside).c_str()) != INVALID_FILE_ATTRIBUTES)
         ini = beside;
     boardFile = ini;
-    boardFileShown = UnixPath(ini).empty() ? ini : UnixPath(ini);
+    boardFileShown = AsTheUserKnowsIt(ini);
     std::string problems;
     if (ini.empty()) {
         UseDefaultBoard(driver);
@@ -46,15 +90,17 @@ bool HostSession::LoadDriver(const HostOptions& options, std::string* error)
         *error = InUserPaths(problems, ini) + "; nothing was run";
         return false;
     }
-    driver.TovelSimSetTraceLimit(static_cast<uint32_t>(options.traceLimit));
+    // The largest host call's transfers, whatever --trace-limit keeps of them:
+    // a trace driver's file is held against every one.
+    driver.TovelSimSetTraceLimit(kTransfersOfTheLargestCall);
     if (options.failAfterWrites > 0)
         driver.TovelSimInjectFault(options.slot, kTovelSimFailOutPort, options.failAfterWrites + 1, 1, 77);
     return true;
 }
 
-bool HostSession::LoadPlugin(std::string* error)
+bool HostSession::LoadPlugin(const HostOptions& options, std::string* error)
 {
-    std::string path = sim::PluginPathBesideExe("Korvu_ux1.dll");
+    const std::string path = options.plugin.empty() ? sim::PluginPathBesideExe("Korvu_ux1.dll") : options.plugin;
     if (!sim::LoadPlugin(path.c_str(), &plugin)) {
         *error = "cannot load " + path + " with its three exports";
         return false;

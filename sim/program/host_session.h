@@ -14,15 +14,28 @@ struct HostSession {
     std::string boardFile;        // the board file in use; empty for the default board
     std::string boardFileShown;   // the same as the user knows it
 
-    // The whole driver from drivers\ beside the program, its boards from the
-    // first of: --ini, the file TOVEL_SIM_INI names, tovel.ini beside the
-    // program; else one board at slot 0 whose output ports feed its input
-    // ports. A board file with problems is refused with each of them named.
+    // The driver: --driver; else tovel.dll beside the program, as a host's
+    // own folder is searched first; else, with KORVU_TRACE_DRIVER=1, the
+    // trace driver in front of the simulated driver, set up in the output
+    // folder; else the whole simulated driver from drivers\. Its boards from
+    // the first of: --ini, the file TOVEL_SIM_INI names, tovel.ini beside
+    // the program; else one board at slot 0 whose output ports feed its
+    // input ports. A board file with problems is refused with each of them
+    // named.
     bool LoadDriver(const HostOptions& options, std::string* error);
-    bool LoadPlugin(std::string* error);
+    // --plugin, else Korvu_ux1.dll beside the program.
+    bool LoadPlugin(const HostOptions& options, std::string* error);
+    // The plug-in's finish and the driver's unload, once: after it a trace
+    // driver's file is whole and held against the simulated driver's record.
     void Finish();
     const ModuleClassDescriptor* Class(const char* name) const;
 };
+
+// A trace driver's file in the output folder, when the program sets it up.
+extern const char kTraceFileName[];
+
+// Eight channels of the largest block, written and read back, in one host call.
+constexpr uint32_t kTransfersOfTheLargestCall = 8 * 65535 * 2;
 
 // UTF-8 of a code page 932 text, for the report.
 std::string Utf8(const std::string& cp932);

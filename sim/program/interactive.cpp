@@ -2,7 +2,7 @@
 
 #include <stdio.h>
 
-#include "sim/pictures/screenshot.h"
+#include "sim/common/paths.h"
 #include "sim/workbench/bench_file.h"
 #include "sim/workbench/bench_window.h"
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "sim/common/utf8.h"
-#include "sim/pictures/screenshot.h"
+#include "sim/common/paths.h"
 #include "sim/program/host_options.h"
 #include "sim/program/host_session.h"
 #include "sim/program/interactive.h"
@@ -39,13 +39,6 @@ std::string FullPath(const std::string& path)
     wchar_t full[MAX_PATH];
     DWORD n = GetFullPathNameW(Widen(path).c_str(), MAX_PATH, full, nullptr);
     return n > 0 && n < MAX_PATH ? Narrow(full) : path;
-}
-
-// The path as the user knows it: a Unix path when run under Wine.
-std::string AsTheUserKnowsIt(const std::string& path)
-{
-    const std::string unix = UnixPath(path);
-    return unix.empty() ? path : unix;
 }
 
 // Makes the folder and its parents, or says why not.
@@ -84,6 +77,9 @@ int main()
                                                      : options.outDir);
     if (!options.ini.empty())
         options.ini = FullPath(options.ini);
+    for (std::string* path : {&options.driver, &options.plugin})
+        if (!path->empty())
+            *path = FullPath(*path);
     if (!options.benchFile.empty()) {
         options.benchFile = FullPath(options.benchFile);
         if (options.ini.empty())
@@ -105,7 +101,7 @@ int main()
         return 1;
     }
     HostSession session;
-    if (!session.LoadDriver(options, &error) || !session.LoadPlugin(&error)) {
+    if (!session.LoadDriver(options, &error) || !session.LoadPlugin(options, &error)) {
         printf("%s\n", error.c_str());
         if (!options.interactive)
             WriteRefusal(options, error);

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "sim/common/paths.h"
 #include "sim/common/utf8.h"
 #include "sim/engine/experiment.h"
 #include "sim/pictures/screenshot.h"
@@ -22,8 +23,9 @@ namespace {
 
 // Every file a run writes: a run removes them first, so that nothing of an
 // earlier run is left beside a failed one, and touches nothing else.
-const char* const kRunFiles[] = {"report.txt", "timing.png", "transfers.csv", "hardware_selection_out.png",
-                                 "hardware_selection_in.png", "settings_out.png", "settings_in.png"};
+const char* const kRunFiles[] = {"report.txt",      "timing.png",          "transfers.csv",
+                                 "hardware_selection_out.png", "hardware_selection_in.png", "settings_out.png",
+                                 "settings_in.png", kTraceFileName};
 
 // The diagram shows at most this many samples per channel: more could not
 // be told apart in its thousand pixels, and each costs memory.
@@ -43,6 +45,7 @@ struct ScriptedRun {
     std::vector<std::string> promised;            // the files the run says it wrote
     std::vector<std::string> reasons;             // why the run was not as expected
     long long stoppedAt = -1;                     // experiment ms of the first stop request
+    uint32_t writes = 0;                          // port writes the driver saw
 
     std::string File(const char* name) const { return options.outDir + "\\" + name; }
     std::string Promise(const char* name)
@@ -222,6 +225,34 @@ bool WriteDiagram(ScriptedRun& r)
     return WriteTimingDiagram(r.Promise("timing.png"), d);
 }
 
+// The tovel.dll loaded: what it says it is, and a trace driver's maker's
+// driver and file.
+void ReportDriver(ScriptedRun& r)
+{
+    const DriverInfo& d = r.session.driver.Info();
+    r.report("Driver: %s (%s)\n", AsTheUserKnowsIt(d.path).c_str(), d.description.empty() ? "no version resource" : d.description.c_str());
+    if (d.traceDriver)
+        r.report("  a trace driver in front of %s, its trace file %s\n", AsTheUserKnowsIt(d.makerPath).c_str(),
+                 d.tracePath.empty() ? "none (it could make none)" : AsTheUserKnowsIt(d.tracePath).c_str());
+}
+
+// After the driver's unload: the trace driver's file held against what the
+// simulated driver saw, call for call.
+void ReportTraceComparison(ScriptedRun& r)
+{
+    const DriverInfo& d = r.session.driver.Info();
+    if (!d.traceDriver || d.tracePath.empty())
+        return;
+    const std::string& difference = r.session.driver.TraceDifference();
+    r.report("Trace file %s: %llu transfers held against the simulated driver's record, %s\n",
+             AsTheUserKnowsIt(d.tracePath).c_str(), static_cast<unsigned long long>(r.session.driver.TransfersCompared()),
+             difference.empty() ? "every one alike" : "and not alike (below)");
+    if (!r.session.driver.TraceCutBy().empty())
+        r.report("  then the file says \"%s\": nothing after it was compared\n", r.session.driver.TraceCutBy().c_str());
+    if (!difference.empty())
+        r.reasons.push_back("the trace driver's file differs from what the simulated driver saw: " + difference);
+}
+
 void Judge(ScriptedRun& r, size_t allocationsLeft, bool filesWritten)
 {
     const HostOptions& o = r.options;
@@ -231,10 +262,9 @@ void Judge(ScriptedRun& r, size_t allocationsLeft, bool filesWritten)
     if (!r.refusal.empty()) {
         why.push_back(r.refusal);
     } else if (o.failAfterWrites > 0) {
-        const uint32_t writes = r.session.driver.TovelSimCalls("TovelOutPort");
-        if (writes <= static_cast<uint32_t>(o.failAfterWrites)) {
+        if (r.writes <= static_cast<uint32_t>(o.failAfterWrites)) {
             snprintf(text, sizeof text, "the board was to be pulled after %d port writes, but the run made only %u: "
-                     "the fault was never reached", o.failAfterWrites, writes);
+                     "the fault was never reached", o.failAfterWrites, r.writes);
             why.push_back(text);
         } else if (sim::StopCount() == 0) {
             why.push_back("the board was pulled, but the plug-in did not stop the experiment");
@@ -319,6 +349,7 @@ int RunScriptedExperiment(HostSession& session, const HostOptions& options)
         printf("korvu_host: cannot write %s\\report.txt\n", options.outDirShown.c_str());
         return 1;
     }
+    ReportDriver(r);
     const int boards = ReportBoards(r.report, session.driver);
     r.report("Board file: %s\n", session.boardFile.empty()
                                      ? "none; the built-in board at slot 0, its outputs wired to its inputs"
@@ -327,6 +358,10 @@ int RunScriptedExperiment(HostSession& session, const HostOptions& options)
         r.report("  warning: the board file puts in no board (no [boardN] section with present=1)\n");
     const std::string behaviours = sim::HostBehaviours();
     r.report("\nHost behaviours: %s\n", behaviours == "none" ? "none (the polite host)" : behaviours.c_str());
+    if (!options.hostProfile.empty())
+        r.report("  from the host profile %s\n", AsTheUserKnowsIt(options.hostProfile).c_str());
+    for (const std::string& finding : options.notReproduced)
+        r.report("  not reproduced: %s\n", finding.c_str());
     r.report("\nSetupKorvuDLL returned %d (%u names asked, %u variables announced)\n", session.setupResult,
              static_cast<unsigned>(sim::Lookups().size()), static_cast<unsigned>(sim::Announcements().size()));
     if (session.setupResult != 1 || !PlaceModules(r)) {
@@ -339,11 +374,11 @@ int RunScriptedExperiment(HostSession& session, const HostOptions& options)
     const double seconds = clock.Seconds();
     r.trace.Drain(session.driver, -1, WriteOrder{});  // whatever came after the run
     Compare(r);
-    const uint32_t writes = session.driver.TovelSimCalls("TovelOutPort");
+    r.writes = session.driver.TovelSimCalls("TovelOutPort");
     const uint32_t reads = session.driver.TovelSimCalls("TovelInPort");
-    r.report("Port transfers: %u writes, %u reads\n", writes, reads);
+    r.report("Port transfers: %u writes, %u reads\n", r.writes, reads);
     r.report("Run time: %.1f s, %.0f port transfers a second; peak memory %.0f MB\n", seconds,
-             (static_cast<double>(writes) + reads) / std::max(seconds, 1e-3), PeakMemoryMegabytes());
+             (static_cast<double>(r.writes) + reads) / std::max(seconds, 1e-3), PeakMemoryMegabytes());
     const size_t left = Close(r);
     r.trace.Drain(session.driver, -1, WriteOrder{});
     const bool traceWritten = r.trace.Close(session.driver) && r.traceWritten;
@@ -355,6 +390,8 @@ int RunScriptedExperiment(HostSession& session, const HostOptions& options)
     sim::SetOutputBlockObserver(nullptr);
     sim::DestroyModule(r.out.module);
     sim::DestroyModule(r.in.module);
+    session.Finish();
+    ReportTraceComparison(r);
     Judge(r, left, traceWritten && diagram && !ferror(r.report.file));
     return Finish(r);
 }

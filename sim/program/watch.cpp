@@ -42,14 +42,17 @@ void CopyPort(const TraceLivePort& from, TraceLivePort& to)
     }
 }
 
+// A host that ended gave the section back (process 0): what it left stays
+// in view, under its process, until another host takes the section.
 void Look()
 {
-    if (!g_section)
+    if (!g_section || (!g_seen.found && !g_section->processId))
         return;
     TraceLiveSection& s = g_seen.live;
     memcpy(s.magic, g_section->magic, sizeof s.magic);
     s.layout = g_section->layout;
-    s.processId = g_section->processId;
+    if (g_section->processId)
+        s.processId = g_section->processId;
     s.bound = g_section->bound;
     s.sequence = g_section->sequence;
     for (uint32_t slot = 0; slot < kTraceLiveSlots; ++slot) {
@@ -191,14 +194,15 @@ std::string Port(const char* name, const TraceLivePort& p)
 int WatchOnce(const HostOptions& options)
 {
     HWND window = Show();
-    for (DWORD waited = 0; !(g_section = OpenSection()); waited += kTurnMs) {
+    for (DWORD waited = 0; !g_seen.found; waited += kTurnMs) {
         if (waited >= kLongestWaitMs) {
             printf("korvu_host: --watch-once: no host with the trace driver appeared in %lu s\n", kLongestWaitMs / 1000);
             return 1;
         }
+        if (!g_section)
+            g_section = OpenSection();
         Turn();
     }
-    Look();
     HANDLE host = OpenProcess(SYNCHRONIZE, FALSE, g_seen.live.processId);
     if (!host) {
         printf("korvu_host: --watch-once: the host process %u that the section names is gone\n",

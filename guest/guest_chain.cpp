@@ -1,0 +1,52 @@
+#include "guest/guest_chain.h"
+
+#include "guest/thread_slot.h"
+
+namespace {
+
+// The TLS slot every guest of the kind in this process uses; none when none
+// could be had, and then no call is refused.
+ThreadSlot SharedSlot(const wchar_t* kind)
+{
+    static ThreadSlot slot;
+    static HANDLE section;  // held for the guest's life: the index stays agreed
+    if (slot.Valid() || section)
+        return slot;
+    wchar_t name[96];
+    wsprintfW(name, L"Local\\%sSlot-%lu", kind, GetCurrentProcessId());
+    section = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG), name);
+    LONG* agreed = section ? static_cast<LONG*>(MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, sizeof(LONG))) : nullptr;
+    if (!agreed)
+        return slot;
+    // The first guest to offer a slot has it taken; the others give theirs back.
+    const DWORD offered = TlsAlloc();
+    const LONG before = offered == TLS_OUT_OF_INDEXES
+                            ? *agreed
+                            : InterlockedCompareExchange(agreed, static_cast<LONG>(offered) + 1, 0);
+    if (before != 0 && offered != TLS_OUT_OF_INDEXES)
+        TlsFree(offered);
+    slot = ThreadSlot(before != 0 ? static_cast<DWORD>(before - 1) : offered);
+    UnmapViewOfFile(agreed);
+    return slot;
+}
+
+}  // namespace
+
+GuestPass::GuestPass(const wchar_t* kind, HMODULE guest) : frame_{guest, nullptr}, outer_(nullptr)
+{
+    const ThreadSlot slot = SharedSlot(kind);
+    slot_ = slot.Index();
+    if (!slot.Valid())
+        return;
+    outer_ = static_cast<GuestFrame*>(slot.Get());
+    if (outer_)
+        outer_->inner = guest;
+    else
+        slot.Set(&frame_);
+}
+
+GuestPass::~GuestPass()
+{
+    if (!outer_)
+        ThreadSlot(slot_).Set(nullptr);
+}

@@ -1,0 +1,14 @@
+// The trace file's lines: its columns, and a call as a line.
+#pragma once
+
+#include <stdint.h>
+
+#include "tracer/call_record.h"
+
+// The columns, as the header line gives them.
+extern const char kTraceColumns[];
+
+// Before a writer's turn: the rate its records' times are read at.
+void TraceTurnBegins(void* tenthsPerStamp);
+// A call as a line, CRLF included; its length.
+uint32_t FormatCall(const void* record, char* line, uint32_t size, void* tenthsPerStamp);
