@@ -58,3 +58,13 @@ function(korvu_split_debug target)
             VERBATIM)
     endif()
 endfunction()
+
+# An install text from packaging/ and its Japanese twin, as INSTALL.txt and
+# INSTALL.ja.txt in `folder`, with the CRLF line ends old Notepad needs (the
+# twin keeps its UTF-8 byte-order mark, by which Notepad knows it).
+function(korvu_install_texts name folder)
+    foreach(suffix .txt .ja.txt)
+        configure_file(${CMAKE_SOURCE_DIR}/packaging/${name}${suffix} ${folder}/INSTALL${suffix} @ONLY
+                       NEWLINE_STYLE CRLF)
+    endforeach()
+endfunction()

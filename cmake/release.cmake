@@ -1,33 +1,28 @@
 # The release package: cmake --build <build> --target package makes a ZIP
-# with the plug-in, its separate debug symbols, the install text, the
-# simulated driver in a folder of its own, the trace driver in another, the
-# host simulator, and the SHA-256 sums of them all.
+# with the plug-in, its separate debug symbols, the install text in English
+# and Japanese, the simulated driver in a folder of its own, the trace driver
+# and the host recorder in others (each with its install texts, as the build
+# tree has them), the host simulator, and the SHA-256 sums of them all.
 
-# INSTALL.txt with Windows line ends: old Notepad shows a file with bare
-# line feeds as one line.
-configure_file(packaging/INSTALL.txt ${CMAKE_BINARY_DIR}/package-files/INSTALL.txt @ONLY NEWLINE_STYLE CRLF)
-install(FILES $<TARGET_FILE:korvu_ux1> ${CMAKE_BINARY_DIR}/package-files/INSTALL.txt DESTINATION .)
+korvu_install_texts(INSTALL ${CMAKE_BINARY_DIR}/package-files)
+install(FILES $<TARGET_FILE:korvu_ux1> ${CMAKE_BINARY_DIR}/package-files/INSTALL.txt
+              ${CMAKE_BINARY_DIR}/package-files/INSTALL.ja.txt DESTINATION .)
 if(MINGW AND CMAKE_OBJCOPY)
     install(FILES $<TARGET_FILE:korvu_ux1>.debug DESTINATION .)
 endif()
-install(FILES $<TARGET_FILE:tovel_sim_full> sim/tovel/tovel.ini.example DESTINATION simulated-tovel-driver)
+install(FILES $<TARGET_FILE:tovel_sim_full> ${CMAKE_BINARY_DIR}/bin/tovel.ini.example DESTINATION simulated-tovel-driver)
 # The trace driver, to put in front of the maker's driver on a PC with the board.
-configure_file(packaging/trace-driver-INSTALL.txt ${CMAKE_BINARY_DIR}/package-files/trace-driver/INSTALL.txt @ONLY
-               NEWLINE_STYLE CRLF)
-configure_file(tracer/tovel_trace.ini.example ${CMAKE_BINARY_DIR}/package-files/trace-driver/tovel_trace.ini.example
-               @ONLY NEWLINE_STYLE CRLF)
-install(FILES $<TARGET_FILE:tovel_trace> ${CMAKE_BINARY_DIR}/package-files/trace-driver/INSTALL.txt
-              ${CMAKE_BINARY_DIR}/package-files/trace-driver/tovel_trace.ini.example DESTINATION trace-driver)
+install(FILES $<TARGET_FILE:tovel_trace> ${CMAKE_BINARY_DIR}/bin/trace-driver/INSTALL.txt
+              ${CMAKE_BINARY_DIR}/bin/trace-driver/INSTALL.ja.txt
+              ${CMAKE_BINARY_DIR}/bin/trace-driver/tovel_trace.ini.example DESTINATION trace-driver)
 # The host recorder, to put in front of the plug-in in a real host for a session.
-configure_file(packaging/host-recorder-INSTALL.txt ${CMAKE_BINARY_DIR}/package-files/host-recorder/INSTALL.txt @ONLY
-               NEWLINE_STYLE CRLF)
-configure_file(recorder/korvu_recorder.ini.example
-               ${CMAKE_BINARY_DIR}/package-files/host-recorder/korvu_recorder.ini.example @ONLY NEWLINE_STYLE CRLF)
-install(FILES $<TARGET_FILE:korvu_recorder> ${CMAKE_BINARY_DIR}/package-files/host-recorder/INSTALL.txt
-              ${CMAKE_BINARY_DIR}/package-files/host-recorder/korvu_recorder.ini.example DESTINATION host-recorder)
+install(FILES $<TARGET_FILE:korvu_recorder> ${CMAKE_BINARY_DIR}/bin/host-recorder/INSTALL.txt
+              ${CMAKE_BINARY_DIR}/bin/host-recorder/INSTALL.ja.txt
+              ${CMAKE_BINARY_DIR}/bin/host-recorder/korvu_recorder.ini.example DESTINATION host-recorder)
 # The host simulator reads tovel.ini beside korvu_host.exe and writes its
 # output to korvu_host_output beside it.
-install(FILES $<TARGET_FILE:korvu_host> $<TARGET_FILE:korvu_ux1> sim/tovel/tovel.ini.example DESTINATION host-simulator)
+install(FILES $<TARGET_FILE:korvu_host> $<TARGET_FILE:korvu_ux1> ${CMAKE_BINARY_DIR}/bin/tovel.ini.example
+        DESTINATION host-simulator)
 install(FILES $<TARGET_FILE:tovel_sim_full> DESTINATION host-simulator/drivers/full)
 # For KORVU_TRACE_DRIVER=1, as in the build tree: the trace driver beside the program.
 install(FILES $<TARGET_FILE:tovel_trace> DESTINATION host-simulator/trace-driver)

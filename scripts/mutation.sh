@@ -13,8 +13,9 @@
 # build-mutation/results-seed<S>.txt. KORVU_MUTATION_SEED picks the order
 # (default 1).
 #
-# With UNIVERSALMUTATOR_PYTHONPATH set (as ../shared/tools/README.md says),
-# universalmutator runs from that path on Debian's own Python; without it, it
+# With UNIVERSALMUTATOR_PYTHONPATH set to the folders of a copy of
+# universalmutator's source and comby-python's (as PYTHONPATH takes them),
+# universalmutator runs from there on Debian's own Python; without it, it
 # comes from the Python package index into a virtual environment here.
 #
 # What makes a mutant cheap: a mutant whose file does not compile costs one
@@ -58,7 +59,7 @@ else
         python3 -m venv "$work/venv" || exit 2
         if ! "$work/venv/bin/pip" install -q universalmutator; then
             echo "mutation: universalmutator could not be installed from the Python package index;" \
-                 "set UNIVERSALMUTATOR_PYTHONPATH to its source (../shared/tools/README.md)" >&2
+                 "set UNIVERSALMUTATOR_PYTHONPATH to a copy of its source (the README's \"Mutation testing\")" >&2
             exit 2
         fi
     fi

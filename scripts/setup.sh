@@ -3,10 +3,11 @@
 # everything is already there it checks and returns in a second or two.
 set -eu
 
-# The Python packages at the end let universalmutator's source run on
-# Debian's own Python for scripts/mutation.sh (../shared/tools/README.md).
+# The Python packages at the end let a copy of universalmutator's source run
+# on Debian's own Python for scripts/mutation.sh (the README's "Mutation
+# testing").
 need="cmake make g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 \
-xvfb x11-utils fonts-ipafont-gothic googletest locales python3 python3-venv \
+xvfb x11-utils fonts-ipafont-gothic fonts-wine googletest locales python3 python3-venv \
 python3-levenshtein python3-tabulate python3-pkg-resources python3-attr python3-loguru python3-requests"
 
 missing=""

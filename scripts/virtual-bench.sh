@@ -6,6 +6,6 @@ set -u
 source "$(dirname "${BASH_SOURCE[0]}")/build.sh"
 source "$KORVU_ROOT/scripts/wine-session.sh"
 
-korvu_build || exit 1
+korvu_build korvu_host || exit 1
 KORVU_OWN_DISPLAY=1 wine_session_start "$KORVU_BUILD" || exit 1
 wine "$KORVU_BUILD/bin/korvu_host.exe" --interactive "$@"

@@ -68,6 +68,12 @@ wine_session_start() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d $managed /f >>"$build/wineboot.log" 2>&1
     # A fault in a test program ends it with a backtrace, not a dialog that waits.
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >>"$build/wineboot.log" 2>&1
+    # Wine draws its windows' caption buttons in its own Marlett font, which
+    # this Wine looks for in the prefix's Fonts folder only (fonts-wine).
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    if [ ! -e "$fonts/marlett.ttf" ] && ! cp /usr/share/wine/fonts/marlett.ttf "$fonts/" 2>/dev/null; then
+        echo "wine-session: no /usr/share/wine/fonts/marlett.ttf: caption buttons show as letters (scripts/setup.sh installs fonts-wine)" >&2
+    fi
     # The dialogs ask for the Windows Japanese fonts; the IPA fonts stand in.
     local subst='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
     wine reg add "$subst" /v 'ＭＳ Ｐゴシック' /d IPAPGothic /f >>"$build/wineboot.log" 2>&1

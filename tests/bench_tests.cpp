@@ -53,6 +53,17 @@ protected:
     // A box nobody expected fails the test instead of waiting for a person.
     void Menu(UINT command, std::vector<DialogScript*> scripts = {})
     {
+        Send(WM_COMMAND, MAKEWPARAM(command, 0), scripts);
+    }
+    // The window's close box; true when the bench let the window go.
+    bool Close(std::vector<DialogScript*> scripts = {})
+    {
+        Send(WM_CLOSE, 0, scripts);
+        MSG quit;
+        return PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+    }
+    void Send(UINT message, WPARAM wParam, std::vector<DialogScript*> scripts)
+    {
         DialogScript stray;
         stray.Then([](HWND d) {
             ADD_FAILURE() << "an unexpected box: " << ControlTextA(d, 0xFFFF);
@@ -62,7 +73,7 @@ protected:
         scripts.push_back(&stray);
         {
             ArmedScripts armed(scripts);
-            SendMessageW(sim::HostWindow(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
+            SendMessageW(sim::HostWindow(), message, wParam, 0);
         }
         scripts.pop_back();
         for (DialogScript* s : scripts)
@@ -172,7 +183,11 @@ protected:
         SelectModule(0);
         DialogScript signals;
         signals.Then([](HWND d) {
-            SelectComboRow(d, kIdSignalKind + 2, 2);  // 5 V
+            SelectComboRow(d, kIdSignalKind + 2, 2);  // 5 V takes no number
+            EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, kIdSignalNumber + 2)));
+            SelectComboRow(d, kIdSignalKind + 1, 3);  // a counter bit takes one
+            EXPECT_TRUE(IsWindowEnabled(GetDlgItem(d, kIdSignalNumber + 1)));
+            SelectComboRow(d, kIdSignalKind + 1, 0);
             Type(d, kIdSignalNumber + 1, L"3");       // a square wave of six blocks
             Click(d, IDOK);
         });
@@ -383,6 +398,7 @@ TEST_F(BenchTest, AClickTogglesAnUnwiredInputLine)
     ASSERT_TRUE(Driver().TovelSimGetBoardInfo(0, &board));
     EXPECT_EQ(0u, board.input[0].value);
     EXPECT_EQ("in0.0 bit 0 is wired to out0.0: it shows that output and a click cannot set it.", BoardPanelHint());
+    SaveScreenshot(panel, "bench_board_panel_wired_hint");  // for a person to look at: the hint wraps
 }
 
 std::wstring Title()
@@ -476,6 +492,61 @@ TEST_F(BenchTest, TheTimerRunsTheHostsCallsOnTheWallClock)
               engine::ReleasedBlocks(bench_.experiment.inputs[0]));
     Menu(kCmdStop);
     SetWallClock(nullptr);
+}
+
+DialogScript Answer(int button, std::string* question = nullptr)
+{
+    DialogScript box;
+    box.Then([button, question](HWND d) {
+        if (question)
+            *question = ControlTextA(d, 0xFFFF);
+        Click(d, button);
+    });
+    return box;
+}
+
+// Work never saved is never lost without a word: closing and New ask, Cancel
+// keeps the bench, No lets it go, Yes saves it to its file first; a bench as
+// its file holds it, a run or not, closes at once.
+TEST_F(BenchTest, UnsavedWorkIsNeverDiscardedWithoutAsking)
+{
+    for (UINT command : {kCmdNew, kCmdOpen, kCmdSave, kCmdSaveAs, kCmdExit})
+        EXPECT_NE(-1, static_cast<int>(GetMenuState(GetSubMenu(sim::MainMenu(), 0), command, MF_BYCOMMAND)));
+    EXPECT_TRUE(Close()) << "an empty bench holds nothing to lose";
+    PlaceAndSetUp(IDM_TOVEL_IN, 0, L"Readback");
+    std::string question;
+    DialogScript cancel = Answer(IDCANCEL, &question), no = Answer(IDNO);
+    EXPECT_FALSE(Close({&cancel}));
+    EXPECT_THAT(question, HasSubstr("never saved"));
+    EXPECT_EQ(1u, bench_.modules.size());
+    Menu(kCmdNew, {&no});
+    EXPECT_TRUE(bench_.modules.empty());
+
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    const std::string path = std::string(folder) + "bench_unsaved.bench";
+    PlaceAndSetUp(IDM_TOVEL_OUT, 0, L"Pattern");
+    PlaceAndSetUp(IDM_TOVEL_IN, 1, L"Readback");
+    std::string error;
+    ASSERT_TRUE(SaveBench(bench_, path, &error)) << error;
+    Menu(kCmdStart);
+    Advance(bench_, 2000);
+    Menu(kCmdStop);
+    EXPECT_TRUE(Close()) << "a run changes nothing the file holds";
+
+    DialogScript run;
+    run.Then([](HWND d) {
+        Type(d, kIdBlockSize, L"5");
+        Click(d, IDOK);
+    });
+    Menu(kCmdRunSettings, {&run});
+    DialogScript yes = Answer(IDYES);
+    EXPECT_TRUE(Close({&yes}));
+    std::stringstream saved;
+    saved << std::ifstream(path).rdbuf();
+    EXPECT_THAT(saved.str(), HasSubstr("block_size=5\n"));
+    EXPECT_TRUE(Close());
+    DeleteFileA(path.c_str());
 }
 
 TEST_F(BenchTest, AMalformedBenchFileIsRefusedByLineAndChangesNothing)

@@ -2,7 +2,7 @@ cmake_minimum_required(VERSION 3.16)
 # The README's table of the host program's options says what --help says:
 # the same options, each with the same range and default. --help gives them
 # in brackets on a line of their own below the option, the table in its
-# second column.
+# second column. Its table of host behaviours says each in --help's words.
 #
 #   cmake -DPROGRAM=korvu_host.exe [-DEMULATOR=wine] -DREADME=README.md -P check_options_table.cmake
 execute_process(COMMAND ${EMULATOR} ${PROGRAM} --help RESULT_VARIABLE rc OUTPUT_VARIABLE help ERROR_QUIET)
@@ -54,4 +54,29 @@ if(NOT from_help STREQUAL from_readme)
     string(REPLACE ";" "\n  " from_readme "${from_readme}")
     message(FATAL_ERROR "the README's options table differs from --help.\n--help:\n  ${from_help}\nREADME:\n  ${from_readme}")
 endif()
-message(STATUS "${options} options, alike in --help and the README")
+
+# "  name  what" after "Host behaviours:"; "| `name` | what |" in the README.
+string(REGEX REPLACE ".*\nHost behaviours:" "" behaviours_help "${help}")
+string(REGEX MATCHALL "\n  [a-z0-9-]+ +[^\n]*" help_rows "${behaviours_help}")
+set(behaviours_from_help "")
+foreach(row IN LISTS help_rows)
+    string(REGEX REPLACE "^\n  ([a-z0-9-]+) +(.*)$" "\\1 | \\2" row "${row}")
+    list(APPEND behaviours_from_help "${row}")
+endforeach()
+string(REGEX REPLACE ".*\n### Hosts that differ from the simulated one\n" "" behaviours_readme "${readme}")
+string(REGEX REPLACE "\n#.*" "" behaviours_readme "${behaviours_readme}")
+string(REGEX MATCHALL "\n\\| `[a-z0-9-]+` \\|[^\n]*" readme_rows "${behaviours_readme}")
+set(behaviours_from_readme "")
+foreach(row IN LISTS readme_rows)
+    string(REGEX REPLACE "^\n\\| `([a-z0-9-]+)` \\| (.*) \\|$" "\\1 | \\2" row "${row}")
+    string(REPLACE "`" "" row "${row}")
+    list(APPEND behaviours_from_readme "${row}")
+endforeach()
+list(LENGTH behaviours_from_help behaviours)
+if(behaviours LESS 5 OR NOT behaviours_from_help STREQUAL behaviours_from_readme)
+    string(REPLACE ";" "\n  " behaviours_from_help "${behaviours_from_help}")
+    string(REPLACE ";" "\n  " behaviours_from_readme "${behaviours_from_readme}")
+    message(FATAL_ERROR "the README's host behaviours differ from --help.\n--help:\n  ${behaviours_from_help}\n"
+                        "README:\n  ${behaviours_from_readme}")
+endif()
+message(STATUS "${options} options and ${behaviours} host behaviours, alike in --help and the README")

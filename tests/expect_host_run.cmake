@@ -1,10 +1,11 @@
 # Runs the host program as a user would from a shell and checks how it ends:
-# its exit code and a line of what it printed; optionally a file it wrote,
-# by its content and its size, and a file it must not leave. BEFORE runs the
-# program once first with other arguments, whatever comes of it.
+# its exit code and a line of what it printed (on either stream), or of what
+# it printed on standard error; optionally a file it wrote, by its content
+# and its size, and a file it must not leave. BEFORE runs the program once
+# first with other arguments, whatever comes of it.
 #
 #   cmake -DPROGRAM=path [-DEMULATOR=wine] [-DBEFORE="a b"] -DARGS="a b" -DEXIT=n -DOUTPUT=regex
-#         [-DFILE=path [-DFILE_MATCHES=regex] [-DFILE_MAX_BYTES=n]] [-DFILE_ABSENT=path]
+#         [-DSTDERR=regex] [-DFILE=path [-DFILE_MATCHES=regex] [-DFILE_MAX_BYTES=n]] [-DFILE_ABSENT=path]
 #         -P expect_host_run.cmake
 if(DEFINED BEFORE)
     separate_arguments(before UNIX_COMMAND "${BEFORE}")
@@ -14,14 +15,18 @@ separate_arguments(args UNIX_COMMAND "${ARGS}")
 execute_process(
     COMMAND ${EMULATOR} ${PROGRAM} ${args}
     RESULT_VARIABLE exit_code
-    OUTPUT_VARIABLE output
-    ERROR_VARIABLE output
+    OUTPUT_VARIABLE printed
+    ERROR_VARIABLE errors
     ECHO_OUTPUT_VARIABLE ECHO_ERROR_VARIABLE)
+set(output "${printed}${errors}")
 if(NOT exit_code EQUAL EXIT)
     message(FATAL_ERROR "korvu_host ${ARGS}: exit code ${exit_code}, expected ${EXIT}")
 endif()
 if(NOT output MATCHES "${OUTPUT}")
     message(FATAL_ERROR "korvu_host ${ARGS}: nothing in its output matches '${OUTPUT}'")
+endif()
+if(DEFINED STDERR AND NOT errors MATCHES "${STDERR}")
+    message(FATAL_ERROR "korvu_host ${ARGS}: nothing on its standard error matches '${STDERR}'")
 endif()
 if(DEFINED FILE)
     if(NOT EXISTS "${FILE}")

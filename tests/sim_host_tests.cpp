@@ -41,6 +41,36 @@ TEST(GuardedMemory, LastByteTouchesANoAccessPage)
     }
 }
 
+// A block handed back is kept from use either way: sealed, or patterned and
+// checked when it is handed out again (a region from a freed block too).
+TEST(GuardedMemory, AWriteAfterReleaseIsCaughtSealedOrPatterned)
+{
+    uint8_t* block = static_cast<uint8_t*>(sim::GuardedAlloc(40));
+    sim::GuardedSeal(block, true);
+    EXPECT_EQ(static_cast<DWORD>(PAGE_NOACCESS), Protection(block)) << "sealed, the default";
+    sim::GuardedSeal(block, false);
+    sim::GuardedFree(block);
+
+    sim::SetReleasedBlocks(sim::kPatternReleased);
+    {
+        CollectProblems collect;
+        block = static_cast<uint8_t*>(sim::GuardedAlloc(40));
+        sim::GuardedSeal(block, true);
+        sim::GuardedSeal(block, false);
+        EXPECT_TRUE(g_seen.empty()) << "nothing written meanwhile";
+        sim::GuardedSeal(block, true);
+        block[39] = 1;  // the plug-in writes after it handed the block back
+        sim::GuardedSeal(block, false);
+        EXPECT_EQ(1u, g_seen.size());
+        sim::GuardedFree(block);
+        block[0] = 1;
+        uint8_t* again = static_cast<uint8_t*>(sim::GuardedAlloc(40));  // the freed region, kept
+        EXPECT_EQ(2u, g_seen.size());
+        sim::GuardedFree(again);
+    }
+    sim::SetReleasedBlocks(sim::kSealReleased);
+}
+
 TEST(HostMemory, TracksTagLineAndSizeAndReportsAFreeOfNothing)
 {
     sim::ResetHost();

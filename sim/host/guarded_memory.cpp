@@ -1,7 +1,16 @@
 // Memory whose last byte touches a no-access page, the way a page heap
 // places it: a write or read past the end faults on the spot.
+//
+// A freed region is sealed and kept for the next block of its size: a run
+// gives and takes back blocks by the hundred thousand, and making and
+// releasing a region each time costs three system calls and fresh pages
+// where sealing and unsealing cost two. A sealed region faults as a
+// released one would.
+
+#include <string.h>
 
 #include <map>
+#include <vector>
 
 #include "sim/host/sim_host.h"
 
@@ -15,6 +24,9 @@ struct Region {
     uint8_t* base;   // the whole reservation
     uint8_t* data;   // its accessible pages
     size_t dataPages;
+    uint8_t* block;  // the block in them, as handed out
+    size_t size;
+    bool noAccess;   // sealed by its pages' protection (else by a pattern, if at all)
 };
 
 std::map<void*, Region>& Regions()  // block -> its region
@@ -25,6 +37,56 @@ std::map<void*, Region>& Regions()  // block -> its region
 
 GuardPlacement g_placement = kGuardAfter;
 
+// Sealed regions for the next block, by placement and accessible pages.
+const size_t kMostKept = 64;
+std::map<std::pair<int, size_t>, std::vector<Region>>& Kept()
+{
+    static std::map<std::pair<int, size_t>, std::vector<Region>> kept;
+    return kept;
+}
+
+ReleasedBlocks g_released = kSealReleased;
+const uint8_t kReleasedPattern = 0xDB;
+
+void Seal(Region& r, bool sealed)
+{
+    if (sealed ? g_released == kSealReleased : r.noAccess) {
+        DWORD old;
+        VirtualProtect(r.data, r.dataPages * kPage, sealed ? PAGE_NOACCESS : PAGE_READWRITE, &old);
+        r.noAccess = sealed;
+    } else if (sealed) {
+        memset(r.block, kReleasedPattern, r.size);
+    } else {
+        for (size_t i = 0; i < r.size; ++i) {
+            if (r.block[i] != kReleasedPattern) {
+                ReportProblem("the plug-in wrote into a block it had handed back to the host");
+                break;
+            }
+        }
+    }
+}
+
+// A region of `dataPages` with its guard page where the placement puts it.
+bool NewRegion(size_t dataPages, Region* r)
+{
+    std::vector<Region>& kept = Kept()[{g_placement, dataPages}];
+    if (!kept.empty()) {
+        *r = kept.back();
+        kept.pop_back();
+        Seal(*r, false);  // a pattern is checked where the freed block lay
+        return true;
+    }
+    uint8_t* base = static_cast<uint8_t*>(
+        VirtualAlloc(nullptr, (dataPages + 1) * kPage, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    if (!base)
+        return false;
+    DWORD old;
+    const bool before = g_placement == kGuardBefore;
+    VirtualProtect(before ? base : base + dataPages * kPage, kPage, PAGE_NOACCESS, &old);
+    *r = Region{base, before ? base + kPage : base, dataPages, nullptr, 0, false};
+    return true;
+}
+
 }  // namespace
 
 void SetGuardPlacement(GuardPlacement placement)
@@ -32,26 +94,24 @@ void SetGuardPlacement(GuardPlacement placement)
     g_placement = placement;
 }
 
+void SetReleasedBlocks(ReleasedBlocks how)
+{
+    g_released = how;
+}
+
 void* GuardedAlloc(size_t size)
 {
     size_t dataPages = (size + kPage - 1) / kPage;
     if (dataPages == 0)
         dataPages = 1;
-    size_t total = (dataPages + 1) * kPage;
-    uint8_t* base = static_cast<uint8_t*>(VirtualAlloc(nullptr, total, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
-    if (!base)
+    Region r;
+    if (!NewRegion(dataPages, &r))
         return nullptr;
-    DWORD old;
-    uint8_t* block;
-    if (g_placement == kGuardBefore) {
-        // The first byte right after a no-access page: an underrun faults.
-        VirtualProtect(base, kPage, PAGE_NOACCESS, &old);
-        block = base + kPage;
-    } else {
-        VirtualProtect(base + dataPages * kPage, kPage, PAGE_NOACCESS, &old);
-        block = base + dataPages * kPage - size;
-    }
-    Regions()[block] = Region{base, g_placement == kGuardBefore ? base + kPage : base, dataPages};
+    // Against the guard page: the first byte after it, or the last byte before it.
+    uint8_t* block = r.data == r.base ? r.base + dataPages * kPage - size : r.data;
+    r.block = block;
+    r.size = size;
+    Regions()[block] = r;
     return block;
 }
 
@@ -60,17 +120,22 @@ void GuardedFree(void* block)
     auto it = Regions().find(block);
     if (it == Regions().end())
         return;
-    VirtualFree(it->second.base, 0, MEM_RELEASE);
+    Region r = it->second;
     Regions().erase(it);
+    std::vector<Region>& kept = Kept()[{r.data == r.base ? kGuardAfter : kGuardBefore, r.dataPages}];
+    if (kept.size() < kMostKept) {
+        Seal(r, true);
+        kept.push_back(r);
+    } else {
+        VirtualFree(r.base, 0, MEM_RELEASE);
+    }
 }
 
 void GuardedSeal(void* block, bool sealed)
 {
     auto it = Regions().find(block);
-    if (it == Regions().end())
-        return;
-    DWORD old;
-    VirtualProtect(it->second.data, it->second.dataPages * kPage, sealed ? PAGE_NOACCESS : PAGE_READWRITE, &old);
+    if (it != Regions().end())
+        Seal(it->second, sealed);
 }
 
 }  // namespace sim

@@ -22,9 +22,9 @@ const Behaviour kBehaviours[] = {
      "ShowWarning pumps messages, as a message box does: the host's run calls every process function"},
     {kServicesPumpTheRun, "services-pump", "every host service does the same before it returns"},
     {kDialogPump, "dialog-pump",
-     "ChangeModuleSize and NewDoMemFree hand the open dialogs what a pumped queue may hold: less, more, "
-     "copy the name, OK and Cancel"},
-    {kStdcallServices, "stdcall-services", "the host's services are built stdcall: they pop their arguments"},
+     "ChangeModuleSize hands the open dialogs what a pumped queue may hold: less, more, copy the name, "
+     "a channel press, OK and Cancel"},
+    {kStdcallServices, "stdcall-services", "the host's services are built stdcall: they pop their own arguments"},
     {kCdeclDriver, "cdecl-driver", "the driver's entry points are built cdecl: the caller pops the arguments"},
     {kSelectionMoves, "selection-moves",
      "every host service moves the host's current module to the next module, or to none, as a timer or "

@@ -18,7 +18,7 @@ enum HostBehaviour : uint32_t {
     kStopAtOnce = 1u << 0,          // StopExperiment sends every module its run end before it returns
     kWarningsPumpTheRun = 1u << 1,  // ShowWarning runs the host's run (process calls) before it returns
     kServicesPumpTheRun = 1u << 2,  // so does every host service
-    kDialogPump = 1u << 3,          // ChangeModuleSize and NewDoMemFree send open dialogs queued commands
+    kDialogPump = 1u << 3,          // ChangeModuleSize sends open dialogs queued commands
     kStdcallServices = 1u << 4,     // the host's services pop their own arguments
     kCdeclDriver = 1u << 5,         // the driver's entry points leave their arguments to the caller
     kSelectionMoves = 1u << 6,      // every host service moves the host's current module to another

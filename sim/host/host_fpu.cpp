@@ -15,7 +15,7 @@ namespace {
 // overflow, underflow, precision), precision 8-9 (00 24, 10 53, 11 64 bits),
 // rounding 10-11 (00 nearest, 01 down, 10 up, 11 toward zero).
 const std::vector<FpuEnvironment> kEnvironments = {
-    {"fpu-process", 0, 0, "the unit as this process's start-up left it"},
+    {"fpu-process", 0, 0, "the x87 unit as this process's start-up left it (the default)"},
     {"fpu-64bit", 0x037F, 0, "64-bit precision, every exception masked, as a MinGW start-up leaves it"},
     {"fpu-53bit", 0x027F, 0, "53-bit precision, as a Microsoft runtime's start-up leaves it"},
     {"fpu-24bit", 0x007F, 0, "24-bit precision, as graphics libraries leave it"},

@@ -14,6 +14,7 @@ HWND g_hostWindow;
 HMENU g_menuBar;
 ModuleRecord* g_currentModulePtr;
 CommandHandler g_commandHandler;
+CloseQuery g_closeQuery;
 HBITMAP g_channelBitmaps[4];
 HBITMAP g_lessMoreBitmaps[6];
 
@@ -66,7 +67,8 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     }
     if (message == WM_CLOSE && g_commandHandler) {
-        PostQuitMessage(0);
+        if (!g_closeQuery || g_closeQuery())
+            PostQuitMessage(0);
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -77,6 +79,11 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 void SetCommandHandler(CommandHandler handler)
 {
     g_commandHandler = handler;
+}
+
+void SetCloseQuery(CloseQuery query)
+{
+    g_closeQuery = query;
 }
 
 HWND StartHost()

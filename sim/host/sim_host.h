@@ -35,6 +35,10 @@ HWND StartHost();                 // creates the main window on first use
 // on them.
 typedef void (*CommandHandler)(UINT id, UINT code);
 void SetCommandHandler(CommandHandler handler);
+// With a command handler, closing the window ends the program's message
+// loop, once the close query (if any) agrees: it may ask about unsaved work.
+typedef bool (*CloseQuery)();
+void SetCloseQuery(CloseQuery query);
 HWND HostWindow();
 void ResetHost();                 // forget what was recorded, back to defaults
 
@@ -119,6 +123,13 @@ void GuardedFree(void* block);
 // No access to the block while it is handed back to the host (a use after
 // release faults), then access again when the host hands it out anew.
 void GuardedSeal(void* block, bool sealed);
+// How a block handed back is kept from use: sealed against any access (the
+// default, and what the tests want: a read or write faults on the spot), or
+// filled with a pattern that is checked when the block is handed out again
+// (a write after release is reported then). Sealing costs a system call each
+// way, which doubles the time of a long run of small blocks.
+enum ReleasedBlocks { kSealReleased, kPatternReleased };
+void SetReleasedBlocks(ReleasedBlocks how);
 
 // ---------------------------------------------------------------- services seen
 struct Warning {

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "sim/common/checked_file.h"
 #include "sim/common/utf8.h"
 
 namespace {
@@ -36,7 +37,8 @@ std::vector<BYTE> Rows24(int width, int height, const void* bgra, UINT* stride)
     return rows;
 }
 
-bool Encode(const std::wstring& path, int width, int height, std::vector<BYTE>& rows, UINT stride)
+// The PNG's bytes into `encoded`, a stream in memory.
+bool Encode(IStream* encoded, int width, int height, std::vector<BYTE>& rows, UINT stride)
 {
     Held<IWICImagingFactory> factory;
     Held<IWICStream> stream;
@@ -45,8 +47,7 @@ bool Encode(const std::wstring& path, int width, int height, std::vector<BYTE>& 
     WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
     return SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                       IID_IWICImagingFactory, reinterpret_cast<void**>(&factory))) &&
-           SUCCEEDED(factory->CreateStream(&stream)) &&
-           SUCCEEDED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) &&
+           SUCCEEDED(factory->CreateStream(&stream)) && SUCCEEDED(stream->InitializeFromIStream(encoded)) &&
            SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder)) &&
            SUCCEEDED(encoder->Initialize(stream.p, WICBitmapEncoderNoCache)) &&
            SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr)) && SUCCEEDED(frame->Initialize(nullptr)) &&
@@ -56,20 +57,37 @@ bool Encode(const std::wstring& path, int width, int height, std::vector<BYTE>& 
            SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
 }
 
+// The stream's bytes, written to the file and checked.
+bool WriteStream(IStream* encoded, const std::string& path)
+{
+    HGLOBAL memory = nullptr;
+    STATSTG stat = {};
+    if (FAILED(GetHGlobalFromStream(encoded, &memory)) || FAILED(encoded->Stat(&stat, STATFLAG_NONAME)))
+        return false;
+    const void* bytes = GlobalLock(memory);
+    const bool written = bytes && WriteWholeFile(path, bytes, static_cast<size_t>(stat.cbSize.QuadPart));
+    GlobalUnlock(memory);
+    return written;
+}
+
 }  // namespace
 
 bool WritePng(const std::string& path, int width, int height, const void* bgra)
 {
-    const std::wstring wide = Widen(path);
     if (width <= 0 || height <= 0)
         return false;
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     UINT stride = 0;
     std::vector<BYTE> rows = Rows24(width, height, bgra, &stride);
-    bool written = Encode(wide, width, height, rows, stride);
+    bool written;
+    {
+        Held<IStream> encoded;  // let go before COM is
+        written = SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, &encoded)) &&
+                  Encode(encoded.p, width, height, rows, stride) && WriteStream(encoded.p, path);
+    }
     if (SUCCEEDED(com))
         CoUninitialize();
     if (!written)
-        DeleteFileW(wide.c_str());  // no half-written picture
+        DeleteFileW(Widen(path).c_str());  // no half-written picture
     return written;
 }

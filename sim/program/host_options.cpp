@@ -52,7 +52,9 @@ const Option kOptions[] = {
     Whole("--slot", "the board the modules are placed on", {0, 15}, &HostOptions::slot),
     Whole("--port", "OUT on output port N, IN on input port N", {0, 1}, &HostOptions::port),
     Whole("--channels", "channels of each module", {1, 8}, &HostOptions::channels),
-    Path("--ini", "FILE", "the simulated boards and wiring (see tovel.ini.example)", &HostOptions::ini),
+    Path("--ini", "FILE", "the simulated boards and wiring (tovel.ini.example beside this program\n"
+                          "                        shows how)",
+         &HostOptions::ini),
     Path("--driver", "FILE",
          "the tovel.dll to load: the simulated driver, or the trace driver in\n"
          "                        front of it (trace-driver\\INSTALL.txt)",
@@ -114,22 +116,41 @@ std::string RangeAndDefault(const Option& o)
     return range.empty() ? "default " + fallback : range + "; default " + fallback;
 }
 
-ParseResult Refuse(const std::string& option, const std::string& why)
+const Option* Named(const std::string& name)
 {
-    printf("korvu_host: %s: %s\n", option.c_str(), why.c_str());
+    for (const Option& known : kOptions) {
+        if (name == known.name)
+            return &known;
+    }
+    return nullptr;
+}
+
+// What a refused line still says: the flags it gives and the last --out.
+ParseResult Refuse(const std::vector<std::string>& args, HostOptions* o, const std::string& why)
+{
+    o->refusal = why;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const Option* option = Named(args[i]);
+        if (option && option->flag)
+            o->*option->flag = true;
+        if (option && option->path == &HostOptions::outDir && i + 1 < args.size() && !args[i + 1].empty())
+            o->outDir = args[i + 1];
+    }
     return ParseResult::kRefused;
+}
+
+ParseResult Refuse(const std::vector<std::string>& args, HostOptions* o, const std::string& option,
+                   const std::string& why)
+{
+    return Refuse(args, o, option + ": " + why);
 }
 
 // One option with its value; i moves past what it used.
 ParseResult ParseOption(const std::vector<std::string>& args, size_t& i, HostOptions* o)
 {
-    const Option* option = nullptr;
-    for (const Option& known : kOptions)
-        option = args[i] == known.name ? &known : option;
-    if (!option) {
-        printf("korvu_host: unknown option '%s' (--help lists them)\n", args[i].c_str());
-        return ParseResult::kRefused;
-    }
+    const Option* option = Named(args[i]);
+    if (!option)
+        return Refuse(args, o, "unknown option '" + args[i] + "' (--help lists them)");
     if (option->takes == Takes::kNothing && !option->flag)
         return ParseResult::kHelp;
     if (option->flag)
@@ -137,26 +158,26 @@ ParseResult ParseOption(const std::vector<std::string>& args, size_t& i, HostOpt
     if (option->takes == Takes::kNothing)
         return ParseResult::kRun;
     if (i + 1 >= args.size())
-        return Refuse(option->name, "needs a value");
+        return Refuse(args, o, option->name, "needs a value");
     const std::string& v = args[++i];
     std::string problem;
     switch (option->takes) {
     case Takes::kWhole:
         if (!sim::ReadWhole(v, option->range, &(o->*option->number), &problem))
-            return Refuse(option->name, problem);
+            return Refuse(args, o, option->name, problem);
         break;
     case Takes::kReal:
         if (!sim::ReadReal(v, engine::kMsPerSampleRange, &o->msPerSample, &problem))
-            return Refuse(option->name, problem);
+            return Refuse(args, o, option->name, problem);
         break;
     case Takes::kPath:
         if (v.empty())
-            return Refuse(option->name, "an empty path names nothing");
+            return Refuse(args, o, option->name, "an empty path names nothing");
         o->*option->path = v;
         break;
     case Takes::kBehaviours:
         if (!sim::SetHostBehaviours(v.c_str(), &problem))
-            return Refuse(option->name, problem + " (--help lists them)");
+            return Refuse(args, o, option->name, problem + " (--help lists them)");
         break;
     case Takes::kNothing:
         break;
@@ -174,7 +195,7 @@ ParseResult ParseOptions(const std::vector<std::string>& args, HostOptions* o)
             return r;
     }
     if (static_cast<long long>(o->blocks) * o->blockSize > kMostSamples)
-        return Refuse("--blocks x --block-size", std::to_string(o->blocks) + " x " + std::to_string(o->blockSize) +
+        return Refuse(args, o, "--blocks x --block-size", std::to_string(o->blocks) + " x " + std::to_string(o->blockSize) +
                                                      " is more than " + std::to_string(kMostSamples) +
                                                      " samples per channel, which the input module counts in 32 bits");
     o->watch = o->watch || o->watchOnce;
@@ -183,11 +204,11 @@ ParseResult ParseOptions(const std::vector<std::string>& args, HostOptions* o)
         std::string problem;
         if (!sim::ReadHostProfile(o->hostProfile, &profile, &problem) ||
             !sim::SetHostBehaviours(profile.behaviours, &problem))
-            return Refuse("--host-profile", problem);
+            return Refuse(args, o, "--host-profile", problem);
         o->notReproduced = profile.notReproduced;
     }
     if (o->diagramFirstBlock >= o->blocks)
-        return Refuse("--diagram-from", "'" + std::to_string(o->diagramFirstBlock) + "' is past the run's last block (" +
+        return Refuse(args, o, "--diagram-from", "'" + std::to_string(o->diagramFirstBlock) + "' is past the run's last block (" +
                                             std::to_string(o->blocks - 1) + ")");
     return ParseResult::kRun;
 }

@@ -27,11 +27,14 @@ struct HostOptions {
     bool watch = false;           // a real board through the trace driver, from outside the host
     bool watchOnce = false;       // one host, then the pictures and watch.txt
     std::string benchFile;        // a saved bench to open, a full Windows path
+    std::string refusal;          // why the command line was refused, "--option: why"
 };
 
 enum class ParseResult { kRun, kHelp, kRefused };
 
-// The arguments after the program's name; a refusal is printed, saying why.
+// The arguments after the program's name. A refusal says why in
+// options->refusal, and still reads the flags and --out anywhere on the line,
+// so that the caller knows where the refused run would have written.
 // A host profile becomes the host behaviours here.
 ParseResult ParseOptions(const std::vector<std::string>& args, HostOptions* options);
 void PrintUsage();

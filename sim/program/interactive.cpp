@@ -9,7 +9,7 @@
 int RunInteractive(HostSession& session, const HostOptions& options)
 {
     if (session.setupResult != 1) {
-        printf("SetupKorvuDLL returned %d: the plug-in is not there to place\n", session.setupResult);
+        fprintf(stderr, "SetupKorvuDLL returned %d: the plug-in is not there to place\n", session.setupResult);
         return 1;
     }
     workbench::Bench bench;
@@ -25,7 +25,7 @@ int RunInteractive(HostSession& session, const HostOptions& options)
             for (size_t at = problems.find(options.benchFile); !shown.empty() && at != std::string::npos;
                  at = problems.find(options.benchFile, at + shown.size()))
                 problems.replace(at, options.benchFile.size(), shown);
-            printf("%sthe bench was not opened\n", problems.c_str());
+            fprintf(stderr, "%sthe bench was not opened\n", problems.c_str());
             workbench::RemoveAllModules(bench);
             return 1;
         }

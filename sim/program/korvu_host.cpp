@@ -58,6 +58,26 @@ bool MakeFolder(const std::string& folder, std::string* error)
     return true;
 }
 
+// The output folder, a full path: --out, else korvu_host_output beside this program.
+std::string OutFolder(const HostOptions& options)
+{
+    return FullPath(options.outDir.empty() ? sim::PluginPathBesideExe("korvu_host_output") : options.outDir);
+}
+
+// A refused command line for a run leaves its refusal where the run's report
+// would have gone, and nothing of an earlier run beside it; a folder that is
+// not there yet stays unmade.
+void LeaveRefusal(HostOptions& options)
+{
+    options.outDir = OutFolder(options);
+    const DWORD attributes = GetFileAttributesW(Widen(options.outDir).c_str());
+    if (options.interactive || options.watch || attributes == INVALID_FILE_ATTRIBUTES ||
+        !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return;
+    ClearRunFiles(options);
+    WriteRefusal(options, options.refusal);
+}
+
 }  // namespace
 
 int main()
@@ -69,12 +89,13 @@ int main()
         PrintUsage();
         return 0;
     case ParseResult::kRefused:
+        fprintf(stderr, "korvu_host: %s\n", options.refusal.c_str());
+        LeaveRefusal(options);
         return 2;
     case ParseResult::kRun:
         break;
     }
-    options.outDir = FullPath(options.outDir.empty() ? sim::PluginPathBesideExe("korvu_host_output")
-                                                     : options.outDir);
+    options.outDir = OutFolder(options);
     if (!options.ini.empty())
         options.ini = FullPath(options.ini);
     for (std::string* path : {&options.driver, &options.plugin})
@@ -87,7 +108,7 @@ int main()
     }  // the driver would look in the Windows folder for a bare name
     std::string error;
     if (!MakeFolder(options.outDir, &error)) {
-        printf("korvu_host: --out: %s\n", error.c_str());
+        fprintf(stderr, "korvu_host: --out: %s\n", error.c_str());
         return 1;
     }
     options.outDirShown = AsTheUserKnowsIt(options.outDir);
@@ -96,13 +117,17 @@ int main()
     if (!options.interactive)
         ClearRunFiles(options);  // nothing of an earlier run stays beside this one, refused or not
 
+    // A run hands out and takes back hundreds of thousands of blocks: a
+    // pattern checked on each block's return costs no system call, where
+    // sealing each would double the time of a run of small blocks.
+    sim::SetReleasedBlocks(sim::kPatternReleased);
     if (!sim::StartHost()) {
-        printf("the host window could not be created\n");
+        fprintf(stderr, "korvu_host: the host window could not be created\n");
         return 1;
     }
     HostSession session;
     if (!session.LoadDriver(options, &error) || !session.LoadPlugin(options, &error)) {
-        printf("%s\n", error.c_str());
+        fprintf(stderr, "korvu_host: %s\n", error.c_str());
         if (!options.interactive)
             WriteRefusal(options, error);
         return 1;
@@ -110,7 +135,7 @@ int main()
     int result = options.interactive ? RunInteractive(session, options) : RunScriptedExperiment(session, options);
     session.Finish();
     for (const std::string& p : sim::TakeProblems()) {
-        printf("host simulator: %s\n", p.c_str());
+        fprintf(stderr, "host simulator: %s\n", p.c_str());
         result = 1;
     }
     return result;

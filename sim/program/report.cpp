@@ -27,13 +27,19 @@ const Gloss kGlosses[] = {
     {text::kSamplingErrorCaption, "sampling error"},
 };
 
-std::string Glossed(const std::string& cp932)
+const char* English(const std::string& cp932)
 {
     for (const Gloss& g : kGlosses) {
         if (cp932 == g.text)
-            return Utf8(cp932) + " (" + g.english + ")";
+            return g.english;
     }
-    return Utf8(cp932);
+    return nullptr;
+}
+
+std::string Glossed(const std::string& cp932)
+{
+    const char* english = English(cp932);
+    return english ? Utf8(cp932) + " (" + english + ")" : Utf8(cp932);
 }
 
 std::string InputSource(const TovelSimInputSource& in)
@@ -74,11 +80,9 @@ void Report::operator()(const char* format, ...)
     va_start(args, format);
     vprintf(format, args);
     va_end(args);
-    if (file) {
-        va_start(args, format);
-        vfprintf(file, format, args);
-        va_end(args);
-    }
+    va_start(args, format);
+    file.PrintList(format, args);
+    va_end(args);
 }
 
 int ReportBoards(Report& report, SimDriver& driver)
@@ -105,6 +109,15 @@ std::string DescribeWarning(const std::string& caption, const std::string& text)
     for (size_t at = joined.find('\n'); at != std::string::npos; at = joined.find('\n', at))
         joined.replace(at, 1, " / ");
     return "[" + Glossed(caption) + "] " + joined;
+}
+
+std::string WarningInEnglish(const std::string& caption, const std::string& text)
+{
+    const char* textInEnglish = English(text);
+    if (!textInEnglish)
+        return DescribeWarning(caption, text);
+    const char* captionInEnglish = English(caption);
+    return "[" + (captionInEnglish ? captionInEnglish : Utf8(caption)) + "] " + textInEnglish;
 }
 
 void ReportWarnings(Report& report)

@@ -1,14 +1,13 @@
 // The scripted run's report: to the console and to report.txt at once.
 #pragma once
 
-#include <stdio.h>
-
 #include <string>
 
+#include "sim/common/checked_file.h"
 #include "sim/driver/sim_driver.h"
 
 struct Report {
-    FILE* file = nullptr;
+    CheckedFile file;
     void operator()(const char* format, ...) __attribute__((format(__MINGW_PRINTF_FORMAT, 2, 3)));
 };
 
@@ -22,3 +21,6 @@ void ReportWarnings(Report& report);
 
 // One warning, its lines joined: "[caption] text (gloss)".
 std::string DescribeWarning(const std::string& caption, const std::string& text);
+// The same in English alone where the text is one the plug-in gives, for a
+// picture drawn in a font without Japanese: "[caption] gloss".
+std::string WarningInEnglish(const std::string& caption, const std::string& text);

@@ -40,8 +40,8 @@ struct ScriptedRun {
     engine::Experiment experiment;
     std::unique_ptr<Loopback> loopback;
     TransferTrace trace;
-    bool traceWritten = false;
     std::string refusal;                          // why run preparation was refused
+    std::string refusalInEnglish;                 // the same, for the diagram
     std::vector<std::string> promised;            // the files the run says it wrote
     std::vector<std::string> reasons;             // why the run was not as expected
     long long stoppedAt = -1;                     // experiment ms of the first stop request
@@ -109,7 +109,7 @@ void SetUpExperiment(ScriptedRun& r)
     sim::SetOutputBlockObserver([&r](OutputChannel* channel, const DataBlock* block) {
         r.loopback->Observe(channel, block);
     });
-    r.traceWritten = r.trace.Open(r.Promise("transfers.csv"), static_cast<uint64_t>(o.traceLimit), first, count);
+    r.trace.Open(r.Promise("transfers.csv"), static_cast<uint64_t>(o.traceLimit), first, count);
 }
 
 // The run on the host's own clock, until every block is back, the plug-in
@@ -121,6 +121,7 @@ void Run(ScriptedRun& r)
     sim::TestClock clock(r.session.plugin.dll, e.startTicks);
     if (!clock.Installed()) {
         r.refusal = "the plug-in's GetTickCount could not be taken over: no run on the simulated clock";
+        r.refusalInEnglish = r.refusal;
         return;
     }
     const size_t warningsBefore = sim::Warnings().size();
@@ -130,9 +131,11 @@ void Run(ScriptedRun& r)
              o.msPerSample, e.outputs[0].prepared, e.inputs[0].prepared);
     if (refused) {
         r.refusal = std::string("run preparation refused by ") + (refused == &r.out.module ? "Tovel OUT" : "Tovel IN");
+        r.refusalInEnglish = r.refusal;
         if (sim::Warnings().size() > warningsBefore) {
             const sim::Warning& w = sim::Warnings()[warningsBefore];
             r.refusal += ": " + DescribeWarning(w.caption, w.text);
+            r.refusalInEnglish += ": " + WarningInEnglish(w.caption, w.text);
         }
         return;
     }
@@ -194,7 +197,7 @@ void ReportFailures(ScriptedRun& r)
              static_cast<unsigned>(sim::Warnings().size()));
 }
 
-bool WriteDiagram(ScriptedRun& r)
+void WriteDiagram(ScriptedRun& r)
 {
     const Loopback& l = *r.loopback;
     TimingDiagram d;
@@ -216,13 +219,16 @@ bool WriteDiagram(ScriptedRun& r)
     const bool anyBack = std::any_of(l.window.begin(), l.window.end(), [](const std::vector<uint8_t>& w) {
         return std::any_of(w.begin(), w.end(), [](uint8_t b) { return b != kNotBack; });
     });
-    if (!anyBack && r.stoppedAt >= 0)
+    if (!anyBack && !r.refusalInEnglish.empty())
+        d.nothingBack = "nothing came back: " + r.refusalInEnglish;
+    else if (!anyBack && r.stoppedAt >= 0)
         d.nothingBack = "nothing came back here: the plug-in stopped the run at " + std::to_string(r.stoppedAt) + " ms";
     else if (!anyBack)
         d.nothingBack = "nothing came back here";
-    if (d.samples <= 0)
-        return true;
-    return WriteTimingDiagram(r.Promise("timing.png"), d);
+    if (!d.nothingBack.empty())
+        r.report("Timing diagram: %s\n", d.nothingBack.c_str());
+    if (d.samples > 0)
+        WriteTimingDiagram(r.Promise("timing.png"), d);
 }
 
 // The tovel.dll loaded: what it says it is, and a trace driver's maker's
@@ -253,7 +259,7 @@ void ReportTraceComparison(ScriptedRun& r)
         r.reasons.push_back("the trace driver's file differs from what the simulated driver saw: " + difference);
 }
 
-void Judge(ScriptedRun& r, size_t allocationsLeft, bool filesWritten)
+void Judge(ScriptedRun& r, size_t allocationsLeft)
 {
     const HostOptions& o = r.options;
     const Loopback& l = *r.loopback;
@@ -287,8 +293,6 @@ void Judge(ScriptedRun& r, size_t allocationsLeft, bool filesWritten)
     }
     if (allocationsLeft > 0)
         why.push_back(std::to_string(allocationsLeft) + " allocations of the plug-in were never freed");
-    if (!filesWritten)
-        why.push_back("could not write every file in " + o.outDirShown);
 }
 
 // Run end and removal, then what the host saw of the plug-in.
@@ -305,23 +309,44 @@ size_t Close(ScriptedRun& r)
     return left;
 }
 
-// Every file the run said it wrote is there, or the run failed and says which.
+std::string NotWhole(const ScriptedRun& r, const std::string& name)
+{
+    return name + " was not written whole in " + r.options.outDirShown + " (is the disk full?)";
+}
+
+// Every file the run said it wrote is there and every byte of it reached the
+// disk, or the run failed and says which.
 void CheckPromises(ScriptedRun& r)
 {
     for (const std::string& name : r.promised) {
-        if (GetFileAttributesW(Widen(r.File(name.c_str())).c_str()) == INVALID_FILE_ATTRIBUTES)
+        const std::string path = r.File(name.c_str());
+        if (GetFileAttributesW(Widen(path).c_str()) == INVALID_FILE_ATTRIBUTES)
             r.reasons.push_back(name + " was not written in " + r.options.outDirShown);
+        else if (FellShort(path))
+            r.reasons.push_back(NotWhole(r, name));
     }
 }
 
+std::string Verdict(const ScriptedRun& r)
+{
+    std::string verdict = std::string("Result: ") + (r.reasons.empty() ? "as expected" : "NOT as expected") + "\n";
+    for (const std::string& reason : r.reasons)
+        verdict += "  because " + reason + "\n";
+    return verdict;
+}
+
+// The verdict ends the report; should report.txt itself fall short at its
+// last bytes, the console's verdict says so.
 int Finish(ScriptedRun& r)
 {
+    r.report.file.Flush();
     CheckPromises(r);
+    const bool reportNamed = FellShort(r.File("report.txt"));
     r.report("\nPictures, report and transfer trace: %s\n", r.options.outDirShown.c_str());
-    r.report("Result: %s\n", r.reasons.empty() ? "as expected" : "NOT as expected");
-    for (const std::string& reason : r.reasons)
-        r.report("  because %s\n", reason.c_str());
-    fclose(r.report.file);
+    r.report.file.Print("%s", Verdict(r).c_str());
+    if (!r.report.file.Close() && !reportNamed)
+        r.reasons.push_back(NotWhole(r, "report.txt"));
+    fputs(Verdict(r).c_str(), stdout);
     return r.reasons.empty() ? 0 : 1;
 }
 
@@ -333,20 +358,17 @@ void ClearRunFiles(const HostOptions& options)
         DeleteFileW(Widen(options.outDir + "\\" + name).c_str());
 }
 
-void WriteRefusal(const HostOptions& options, const std::string& why)
+bool WriteRefusal(const HostOptions& options, const std::string& why)
 {
-    if (FILE* f = _wfopen(Widen(options.outDir + "\\report.txt").c_str(), L"w")) {
-        fprintf(f, "%s\nResult: refused, nothing was run\n", why.c_str());
-        fclose(f);
-    }
+    const std::string text = why + "\nResult: refused, nothing was run\n";
+    return WriteWholeFile(options.outDir + "\\report.txt", text.data(), text.size());
 }
 
 int RunScriptedExperiment(HostSession& session, const HostOptions& options)
 {
     ScriptedRun r(session, options);
-    r.report.file = _wfopen(Widen(r.Promise("report.txt")).c_str(), L"w");
-    if (!r.report.file) {
-        printf("korvu_host: cannot write %s\\report.txt\n", options.outDirShown.c_str());
+    if (!r.report.file.Open(r.Promise("report.txt"))) {
+        fprintf(stderr, "korvu_host: cannot write %s\\report.txt\n", options.outDirShown.c_str());
         return 1;
     }
     ReportDriver(r);
@@ -381,17 +403,17 @@ int RunScriptedExperiment(HostSession& session, const HostOptions& options)
              (static_cast<double>(r.writes) + reads) / std::max(seconds, 1e-3), PeakMemoryMegabytes());
     const size_t left = Close(r);
     r.trace.Drain(session.driver, -1, WriteOrder{});
-    const bool traceWritten = r.trace.Close(session.driver) && r.traceWritten;
+    r.trace.Close(session.driver);  // a file that fell short is named with the others
     if (r.trace.dropped > 0)
         r.report("The transfer trace is cut short: transfers.csv holds the first %llu transfers, %llu later ones "
                  "are missing\n", static_cast<unsigned long long>(r.trace.kept),
                  static_cast<unsigned long long>(r.trace.dropped));
-    const bool diagram = WriteDiagram(r);
+    WriteDiagram(r);
     sim::SetOutputBlockObserver(nullptr);
     sim::DestroyModule(r.out.module);
     sim::DestroyModule(r.in.module);
     session.Finish();
     ReportTraceComparison(r);
-    Judge(r, left, traceWritten && diagram && !ferror(r.report.file));
+    Judge(r, left);
     return Finish(r);
 }

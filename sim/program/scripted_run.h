@@ -6,11 +6,12 @@
 
 #include "sim/program/host_session.h"
 
-// Prints the report (and writes it, the pictures and the driver's trace into
-// options.outDir); 0 when the run went as it should.
 // Removes the files a run writes from the output folder, and nothing else.
 void ClearRunFiles(const HostOptions& options);
-// A report that says the run was refused before it began, and why.
-void WriteRefusal(const HostOptions& options, const std::string& why);
+// A report that says the run was refused before it began, and why; false
+// when it could not be written whole.
+bool WriteRefusal(const HostOptions& options, const std::string& why);
 
+// Prints the report (and writes it, the pictures and the driver's trace into
+// options.outDir); 0 when the run went as it should.
 int RunScriptedExperiment(HostSession& session, const HostOptions& options);

@@ -1,6 +1,6 @@
 #include "sim/program/transfer_trace.h"
 
-#include "sim/common/utf8.h"
+#include <stdio.h>
 
 namespace {
 
@@ -13,10 +13,10 @@ bool TransferTrace::Open(const std::string& path, uint64_t limit, long long wind
     limit_ = limit;
     windowFirst_ = windowFirst;
     windowCount_ = windowCount;
-    file_ = _wfopen(Widen(path).c_str(), L"w");
-    if (file_)
-        fprintf(file_, "sequence,experiment_ms,slot,port,direction,value,result,error\n");
-    return file_ != nullptr;
+    if (!file_.Open(path))
+        return false;
+    file_.Print("sequence,experiment_ms,slot,port,direction,value,result,error\n");
+    return true;
 }
 
 void TransferTrace::Drain(SimDriver& driver, long long ms, const WriteOrder& order)
@@ -37,14 +37,14 @@ void TransferTrace::Drain(SimDriver& driver, long long ms, const WriteOrder& ord
                 }
                 ++writes;
             }
-            if (!file_ || kept >= limit_) {
+            if (!file_.IsOpen() || kept >= limit_) {
                 ++dropped;
                 continue;
             }
             char at[24] = "";
             if (ms >= 0)
                 snprintf(at, sizeof at, "%lld", ms);
-            fprintf(file_, "%u,%s,%u,%u,%s,0x%02X,%d,%d\n", t.sequence, at, t.slot, t.port,
+            file_.Print("%u,%s,%u,%u,%s,0x%02X,%d,%d\n", t.sequence, at, t.slot, t.port,
                     t.direction == 0 ? "out" : "in", t.value, t.result, t.error);
             ++kept;
         }
@@ -54,13 +54,10 @@ void TransferTrace::Drain(SimDriver& driver, long long ms, const WriteOrder& ord
 bool TransferTrace::Close(SimDriver& driver)
 {
     dropped += driver.TovelSimTraceDropped();  // more in one host call than the driver holds
-    if (!file_)
+    if (!file_.IsOpen())
         return false;
     if (dropped > 0)
-        fprintf(file_, "# cut short: the first %llu transfers are here; %llu later ones are not\n",
-                static_cast<unsigned long long>(kept), static_cast<unsigned long long>(dropped));
-    failed_ = ferror(file_) != 0;
-    const bool closed = fclose(file_) == 0;
-    file_ = nullptr;
-    return closed && !failed_;
+        file_.Print("# cut short: the first %llu transfers are here; %llu later ones are not\n",
+                    static_cast<unsigned long long>(kept), static_cast<unsigned long long>(dropped));
+    return file_.Close();
 }

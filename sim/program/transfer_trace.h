@@ -8,11 +8,11 @@
 #pragma once
 
 #include <stdint.h>
-#include <stdio.h>
 
 #include <string>
 #include <vector>
 
+#include "sim/common/checked_file.h"
 #include "sim/driver/sim_driver.h"
 
 // A port write that failed: when, and which sample of which channel it was
@@ -48,9 +48,8 @@ public:
     std::vector<FailedWrite> inWindow;    // the failures of the diagram's window
 
 private:
-    FILE* file_ = nullptr;
+    CheckedFile file_;
     uint64_t limit_ = 0;
     long long windowFirst_ = 0, windowCount_ = 0;
-    bool failed_ = false;
     std::vector<TovelSimTransfer> taken_;
 };

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "sim/common/checked_file.h"
 #include "sim/common/utf8.h"
 #include "sim/pictures/screenshot.h"
 #include "sim/workbench/board_lamps.h"
@@ -12,7 +13,6 @@
 
 namespace {
 
-const int kTextHeight = 22;
 const DWORD kTurnMs = 50, kLongestWaitMs = 60000;
 
 // What the window shows: a copy of the section, each port as it stood at one
@@ -117,8 +117,7 @@ void Paint(HWND window, HDC dc)
     }
     if (g_seen.found && index == 0)
         TextOutA(dc, 8, 8, "No slot opened yet.", 19);
-    const std::string status = Status();
-    TextOutA(dc, 8, all.bottom - kTextHeight + 4, status.c_str(), static_cast<int>(status.size()));
+    workbench::PaintLampPanelText(dc, window, Status());
 }
 
 workbench::LiveWindow g_window = {L"KorvuTraceWatch", L"Tovel trace: the board's lines", Paint, nullptr};
@@ -147,7 +146,7 @@ void Fit()
     if (boards == fitted || !g_window.window)
         return;
     fitted = boards;
-    const RECT frame = workbench::LampPanelFrame(boards, kTextHeight);
+    const RECT frame = workbench::LampPanelFrame(boards);
     SetWindowPos(g_window.window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -171,7 +170,7 @@ bool Turn()
 
 HWND Show()
 {
-    return workbench::ShowLiveWindow(g_window, workbench::LampPanelFrame(1, kTextHeight));
+    return workbench::ShowLiveWindow(g_window, workbench::LampPanelFrame(1));
 }
 
 int WatchUntilClosed()
@@ -196,7 +195,7 @@ int WatchOnce(const HostOptions& options)
     HWND window = Show();
     for (DWORD waited = 0; !g_seen.found; waited += kTurnMs) {
         if (waited >= kLongestWaitMs) {
-            printf("korvu_host: --watch-once: no host with the trace driver appeared in %lu s\n", kLongestWaitMs / 1000);
+            fprintf(stderr, "korvu_host: --watch-once: no host with the trace driver appeared in %lu s\n", kLongestWaitMs / 1000);
             return 1;
         }
         if (!g_section)
@@ -205,7 +204,7 @@ int WatchOnce(const HostOptions& options)
     }
     HANDLE host = OpenProcess(SYNCHRONIZE, FALSE, g_seen.live.processId);
     if (!host) {
-        printf("korvu_host: --watch-once: the host process %u that the section names is gone\n",
+        fprintf(stderr, "korvu_host: --watch-once: the host process %u that the section names is gone\n",
                g_seen.live.processId);
         return 1;
     }
@@ -226,20 +225,21 @@ int WatchOnce(const HostOptions& options)
     InvalidateRect(window, nullptr, FALSE);
     UpdateWindow(window);
     SaveScreenshotTo(window, options.outDir + "\\watch_end.png");
-    const std::string path = options.outDir + "\\watch.txt";
-    FILE* f = _wfopen(Widen(path).c_str(), L"w");
-    if (!f)
-        return 1;
-    fprintf(f, "Host process %u, %s\n", g_seen.live.processId, g_seen.live.bound ? "maker's driver bound" : "no maker's driver");
-    fprintf(f, "Frames while it ran: %u, with new calls: %u (calls %u to %u)\n", frames, changes, first, last);
-    fprintf(f, "At its end, call %u:\n", g_seen.live.sequence);
+    CheckedFile f;
+    f.Open(options.outDir + "\\watch.txt");
+    f.Print("Host process %u, %s\n", g_seen.live.processId, g_seen.live.bound ? "maker's driver bound" : "no maker's driver");
+    f.Print("Frames while it ran: %u, with new calls: %u (calls %u to %u)\n", frames, changes, first, last);
+    f.Print("At its end, call %u:\n", g_seen.live.sequence);
     for (uint32_t n = 0; n < kTraceLiveSlots; ++n) {
         const TraceLiveSlot& s = g_seen.live.slots[n];
         if (Shown(s))
-            fprintf(f, "slot %u %s%s%s%s%s\n", n, s.opened ? "open" : "closed", Port("out0", s.output[0]).c_str(),
+            f.Print("slot %u %s%s%s%s%s\n", n, s.opened ? "open" : "closed", Port("out0", s.output[0]).c_str(),
                     Port("out1", s.output[1]).c_str(), Port("in0", s.input[0]).c_str(), Port("in1", s.input[1]).c_str());
     }
-    fclose(f);
+    if (!f.Close()) {
+        fprintf(stderr, "korvu_host: --watch-once: watch.txt was not written whole in %s\n", options.outDirShown.c_str());
+        return 1;
+    }
     printf("Watched host process %u through %u frames; %s\n", g_seen.live.processId, frames, options.outDirShown.c_str());
     return 0;
 }

@@ -366,7 +366,7 @@ bool Read(const char* path, Reader& r)
             end = bytes.size();
         std::string text = bytes.substr(at, end - at);
         at = end + 1;
-        if (text.size() > kLongestLine + (text.back() == '\r' ? 1 : 0)) {
+        if (text.size() > kLongestLine + (!text.empty() && text.back() == '\r' ? 1 : 0)) {
             r.Problem(line, "line", "longer than " + std::to_string(kLongestLine) + " characters");
             continue;
         }

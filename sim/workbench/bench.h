@@ -52,6 +52,8 @@ struct Bench {
     double msPerSample = 80.0;
     int blockSize = 10;
     std::vector<std::unique_ptr<BenchModule>> modules;
+    std::string path;                           // the file it was opened from or last saved to; empty: none
+    std::string savedText;                      // the bench as that file holds it: what is not saved differs
 
     // The run, while there is one.
     std::unique_ptr<sim::TestClock> clock;

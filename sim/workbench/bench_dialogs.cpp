@@ -49,6 +49,15 @@ INT_PTR CALLBACK RunSettingsProc(HWND d, UINT message, WPARAM wParam, LPARAM lPa
 const wchar_t* const kSignalKinds[] = {L"square wave, half period in blocks", L"0 V", L"5 V",
                                        L"counter bit, bit number"};
 
+// The number field of a channel only where its kind takes a number.
+void EnableSignalNumber(HWND d, int channel)
+{
+    const LRESULT kind = SendDlgItemMessageW(d, kIdSignalKind + channel, CB_GETCURSEL, 0, 0);
+    const bool takesOne = kind == static_cast<LRESULT>(engine::SignalKind::kSquareWave) ||
+                          kind == static_cast<LRESULT>(engine::SignalKind::kCounterBit);
+    EnableWindow(GetDlgItem(d, kIdSignalNumber + channel), takesOne);
+}
+
 INT_PTR CALLBACK SignalsProc(HWND d, UINT message, WPARAM wParam, LPARAM lParam)
 {
     BenchModule* m = reinterpret_cast<BenchModule*>(GetWindowLongPtrW(d, DWLP_USER));
@@ -63,7 +72,14 @@ INT_PTR CALLBACK SignalsProc(HWND d, UINT message, WPARAM wParam, LPARAM lParam)
             const engine::SignalSource& s = m->sources[c];
             SetDlgItemInt(d, kIdSignalNumber + static_cast<int>(c),
                           s.kind == engine::SignalKind::kCounterBit ? s.bit : s.halfPeriodBlocks, FALSE);
+            EnableSignalNumber(d, static_cast<int>(c));
         }
+        return TRUE;
+    }
+    const int item = LOWORD(wParam);
+    if (message == WM_COMMAND && HIWORD(wParam) == CBN_SELCHANGE && item >= kIdSignalKind &&
+        item < kIdSignalKind + kMaxModuleChannels) {
+        EnableSignalNumber(d, item - kIdSignalKind);
         return TRUE;
     }
     if (message != WM_COMMAND || (LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL))

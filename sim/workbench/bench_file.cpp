@@ -7,6 +7,7 @@
 #include <charconv>
 #include <vector>
 
+#include "sim/common/checked_file.h"
 #include "sim/common/numbers.h"
 #include "sim/common/utf8.h"
 
@@ -241,33 +242,42 @@ std::string BenchBoardFile(const std::string& path)
     return boardFile;
 }
 
-bool SaveBench(const Bench& bench, const std::string& path, std::string* error)
+std::string BenchText(const Bench& bench)
 {
-    FILE* f = _wfopen(Widen(path).c_str(), L"wb");
-    if (!f) {
-        *error = "cannot write " + path;
-        return false;
-    }
-    fprintf(f, "; a bench of the Korvu host simulator\n[bench]\nboard_file=%s\nms_per_sample=%.17g\nblock_size=%d\n",
-            bench.ini.c_str(), bench.msPerSample, bench.blockSize);
+    char line[160];
+    snprintf(line, sizeof line, "ms_per_sample=%.17g\nblock_size=%d\n", bench.msPerSample, bench.blockSize);
+    std::string text = "; a bench of the Korvu host simulator\n[bench]\nboard_file=" + bench.ini + "\n" + line;
     for (const auto& m : bench.modules) {
         const ModuleRecord* r = m->module.record;
-        fprintf(f, "[module]\nkind=%s\nname=%.13s\ndescription=%.41s\nchannels=%u\ninstance=%s\n", KindName(m->kind),
-                r->szModuleName, r->szDescription, Channels(*m),
-                Hex(m->module.instanceData, m->module.instanceDataSize).c_str());
+        snprintf(line, sizeof line, "[module]\nkind=%s\nname=%.13s\ndescription=%.41s\nchannels=%u\n", KindName(m->kind),
+                 r->szModuleName, r->szDescription, Channels(*m));
+        text += line;
+        text += "instance=" + Hex(m->module.instanceData, m->module.instanceDataSize) + "\n";
         if (m->kind == Kind::kOut) {
             std::string signals;
             for (const engine::SignalSource& s : m->sources)
                 signals += (signals.empty() ? "" : ",") + SignalText(s);
-            fprintf(f, "signals=%s\n", signals.c_str());
+            text += "signals=" + signals + "\n";
         }
     }
-    const bool failed = ferror(f) != 0;
-    if (fclose(f) != 0 || failed) {
-        *error = "cannot write " + path;
+    return text;
+}
+
+bool SaveBench(Bench& bench, const std::string& path, std::string* error)
+{
+    const std::string text = BenchText(bench);
+    if (!ReplaceWholeFile(path, text.data(), text.size())) {
+        *error = "cannot write " + path + " whole; the file there is as it was";
         return false;
     }
+    bench.path = path;
+    bench.savedText = text;
     return true;
+}
+
+bool HasUnsavedChanges(const Bench& bench)
+{
+    return BenchText(bench) != bench.savedText;
 }
 
 bool OpenBench(Bench& bench, const std::string& path, std::string* problems)
@@ -306,6 +316,8 @@ bool OpenBench(Bench& bench, const std::string& path, std::string* problems)
         if (restored && m.kind == Kind::kOut)
             restored->sources = m.sources;
     }
+    bench.path = path;
+    bench.savedText = BenchText(bench);
     return true;
 }
 

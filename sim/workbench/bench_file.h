@@ -21,11 +21,18 @@
 
 namespace workbench {
 
-bool SaveBench(const Bench& bench, const std::string& path, std::string* error);
+// The bench as its file holds it.
+std::string BenchText(const Bench& bench);
+// Written whole or not at all: a file already there stays as it was unless
+// the new one is complete. The bench then belongs to the file.
+bool SaveBench(Bench& bench, const std::string& path, std::string* error);
+// Whether the bench differs from the file it belongs to (from what it was
+// when the bench opened, for a bench that never had one).
+bool HasUnsavedChanges(const Bench& bench);
 // Reads the whole file first: with any problem in it the bench stays as it
 // was, and `problems` gets each as "file:line: what is wrong". Otherwise the
 // bench's modules are removed, and each module restored and re-attached with
-// code 105. The plug-in opened its boards at set-up, so a bench saved with
+// code 105, and the bench belongs to the file. The plug-in opened its boards at set-up, so a bench saved with
 // another board file than the one in use is refused: the host program loads
 // that file before the plug-in when it starts with the bench.
 bool OpenBench(Bench& bench, const std::string& path, std::string* problems);

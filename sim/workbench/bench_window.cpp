@@ -1,14 +1,13 @@
 #include "sim/workbench/bench_window.h"
 
-#include <commdlg.h>
 #include <stdio.h>
 
 #include <string>
 
 #include "resources/resource_ids.h"
-#include "sim/common/utf8.h"
 #include "sim/host/host_behaviour.h"
 #include "sim/workbench/bench_dialogs.h"
+#include "sim/workbench/bench_document.h"
 #include "sim/workbench/bench_file.h"
 #include "sim/workbench/board_panel.h"
 #include "sim/workbench/live_view.h"
@@ -85,7 +84,7 @@ void ShowRunState()
     const std::string behaviours = sim::HostBehaviours();
     if (behaviours != "none")  // a host less polite than the simulated one
         swprintf(title + wcslen(title), 256 - wcslen(title), L" — host: %hs", behaviours.c_str());
-    SetWindowTextW(sim::HostWindow(), title);
+    SetWindowTextW(sim::HostWindow(), (title + BenchFileTitle(*g_bench)).c_str());
     ModifyMenuW(g_menu, kCmdPause, MF_BYCOMMAND | MF_STRING, kCmdPause,
                 g_bench->paused ? L"&Resume" : L"&Pause");
     EnableMenuItem(g_menu, kCmdStart, g_bench->running ? MF_GRAYED : MF_ENABLED);
@@ -96,35 +95,14 @@ void ShowRunState()
     EnableMenuItem(g_menu, kCmdRemoveModule, g_bench->running ? MF_GRAYED : MF_ENABLED);
 }
 
-std::string AskForFile(bool save)
-{
-    wchar_t path[MAX_PATH] = L"";
-    OPENFILENAMEW ofn = {};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = sim::HostWindow();
-    ofn.lpstrFilter = L"Bench files (*.bench)\0*.bench\0All files\0*.*\0";
-    ofn.lpstrFile = path;
-    ofn.nMaxFile = MAX_PATH;
-    ofn.lpstrDefExt = L"bench";
-    ofn.Flags = save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST;
-    const BOOL chosen = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
-    return chosen ? Narrow(path) : std::string();
-}
-
-void SaveOrOpen(bool save)
-{
-    const std::string path = AskForFile(save);
-    std::string problems;
-    if (path.empty())
-        return;
-    if (save ? !SaveBench(*g_bench, path, &problems) : !OpenBench(*g_bench, path, &problems))
-        MessageBoxW(sim::HostWindow(), Widen(problems).c_str(), L"Bench", MB_OK | MB_ICONWARNING);
-}
-
 void RunCommand(UINT command)
 {
     Bench& b = *g_bench;
     BenchModule* m = Selected();
+    if (RunFileCommand(b, command)) {
+        ShowBenchState();
+        return;
+    }
     switch (command) {
     case IDM_TOVEL_OUT:
     case IDM_TOVEL_IN:
@@ -162,8 +140,6 @@ void RunCommand(UINT command)
         break;
     case kCmdBoardPanel: OpenBoardPanel(b); break;
     case kCmdLiveView: OpenLiveView(b); break;
-    case kCmdSave: SaveOrOpen(true); break;
-    case kCmdOpen: SaveOrOpen(false); break;
     default: return;
     }
     ShowBenchState();
@@ -193,6 +169,11 @@ void CALLBACK Pace(HWND, UINT, UINT_PTR, DWORD)
     ShowWarnings();
 }
 
+bool MayClose()
+{
+    return MayDiscard(*g_bench, L"closing");
+}
+
 HMENU MakeBenchMenu()
 {
     HMENU menu = CreatePopupMenu();
@@ -203,8 +184,7 @@ HMENU MakeBenchMenu()
         {kCmdStart, L"&Start"}, {kCmdPause, L"&Pause"}, {kCmdStop, L"S&top"}, {0, nullptr},
         {kCmdRunSettings, L"Run settings..."}, {kCmdSignals, L"Si&gnals of the selected OUT module..."},
         {kCmdOpenModule, L"&Open the selected module..."}, {kCmdRemoveModule, L"&Remove the selected module"},
-        {0, nullptr}, {kCmdBoardPanel, L"&Board panel"}, {kCmdLiveView, L"&Live view"}, {0, nullptr},
-        {kCmdSave, L"Sa&ve bench..."}, {kCmdOpen, L"Open &bench..."},
+        {0, nullptr}, {kCmdBoardPanel, L"&Board panel"}, {kCmdLiveView, L"&Live view"},
     };
     for (const auto& item : items)
         AppendMenuW(menu, item.text ? MF_STRING : MF_SEPARATOR, item.id, item.text);
@@ -220,8 +200,11 @@ void OpenBenchWindow(Bench& bench, bool paced)
     sim::SetWarningsModal(false);  // the bench shows them, grouped
     sim::SetRecordCalls(false);    // a session may run for hours: nothing is kept per call
     sim::SetCaptureOutputBlocks(false);  // or per block; the live view keeps its last seconds
+    if (bench.path.empty())
+        bench.savedText = BenchText(bench);  // what there is to lose starts here
     g_menu = MakeBenchMenu();
     AppendMenuW(sim::MainMenu(), MF_POPUP, reinterpret_cast<UINT_PTR>(g_menu), L"Bench(&B)");
+    AddFileCommands(GetSubMenu(sim::MainMenu(), 0));
     DrawMenuBar(sim::HostWindow());
     RECT client;
     GetClientRect(sim::HostWindow(), &client);
@@ -231,6 +214,7 @@ void OpenBenchWindow(Bench& bench, bool paced)
                              nullptr);
     SendMessageW(g_list, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(ANSI_FIXED_FONT)), 0);
     sim::SetCommandHandler(OnCommand);
+    sim::SetCloseQuery(MayClose);
     if (paced) {
         g_lastWall = g_wallClock();
         SetTimer(sim::HostWindow(), kPaceTimer, 10, Pace);
@@ -250,6 +234,8 @@ void CloseBenchWindow()
     CloseBoardPanel();
     CloseLiveView();
     sim::SetCommandHandler(nullptr);
+    sim::SetCloseQuery(nullptr);
+    RemoveFileCommands(GetSubMenu(sim::MainMenu(), 0));
     DestroyWindow(g_list);
     g_list = nullptr;
     HMENU bar = sim::MainMenu();

@@ -1,6 +1,6 @@
 // The host window as a bench: a "Bench" menu for the run, the modules, the
-// board panel, the live view and the bench's file, and the list of placed
-// modules in the window. Warnings appear as the host shows them, a message
+// board panel and the live view, the bench's file in the host's File menu,
+// and the list of placed modules in the window. Warnings appear as the host shows them, a message
 // box with the plug-in's caption and text; identical warnings that came
 // together are one box with their count.
 #pragma once
@@ -21,8 +21,11 @@ enum BenchCommand {
     kCmdRemoveModule,      // the selected module (102)
     kCmdBoardPanel,
     kCmdLiveView,
-    kCmdSave,
+    kCmdNew,               // the File menu's, from here on
     kCmdOpen,
+    kCmdSave,
+    kCmdSaveAs,
+    kCmdExit,
 };
 constexpr int kIdModuleList = 6100;
 

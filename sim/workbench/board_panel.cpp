@@ -13,8 +13,6 @@ namespace workbench {
 
 namespace {
 
-const int kHintHeight = 22;
-
 Bench* g_bench;
 std::string g_hint = "Click an input lamp with a white rim to toggle that line.";
 
@@ -65,7 +63,7 @@ void Paint(HWND panel, HDC dc)
         PaintBoard(dc, static_cast<int>(i), slots[i]);
     if (slots.empty())
         TextOutA(dc, 8, 8, "The driver loaded no board.", 27);
-    TextOutA(dc, 8, all.bottom - kHintHeight + 4, g_hint.c_str(), static_cast<int>(g_hint.size()));
+    PaintLampPanelText(dc, panel, g_hint);
 }
 
 void Click(POINT p)
@@ -125,7 +123,7 @@ void PullBoard(SimDriver& driver, uint32_t slot, bool pulled)
 HWND OpenBoardPanel(Bench& bench)
 {
     g_bench = &bench;
-    return ShowLiveWindow(g_panel, LampPanelFrame(static_cast<int>(Boards(*bench.driver).size()), kHintHeight));
+    return ShowLiveWindow(g_panel, LampPanelFrame(static_cast<int>(Boards(*bench.driver).size())));
 }
 
 void CloseBoardPanel()
