@@ -6,33 +6,14 @@
 
 #include <windows.h>
 
+#include "board/bind_tovel.h"
 #include "board/driver_entries.h"
-#include "host/proc_address.h"
 
 TovelEntries g_driverEntries;
 
 namespace {
 
 HMODULE g_driver;
-
-template <typename Fn>
-bool Bind(Fn* entry, const char* name)
-{
-    *entry = ProcAddress<Fn>(g_driver, name);
-    return *entry != nullptr;
-}
-
-int32_t BindBoardDriver()
-{
-    // In this order; the first missing name ends the binding.
-    if (!Bind(&g_driverEntries.getVersion, "TovelGetVersion") || !Bind(&g_driverEntries.create, "TovelCreate") ||
-        !Bind(&g_driverEntries.close, "TovelClose") || !Bind(&g_driverEntries.getResource, "TovelGetResource") ||
-        !Bind(&g_driverEntries.inPort, "TovelInPort") || !Bind(&g_driverEntries.outPort, "TovelOutPort") ||
-        !Bind(&g_driverEntries.getLastError, "TovelGetLastError") ||
-        !Bind(&g_driverEntries.getSwitchValue, "TovelGetSwitchValue"))
-        return 0;
-    return 1;
-}
 
 }  // namespace
 
@@ -43,10 +24,11 @@ int32_t LoadBoardDriver()
     g_driver = LoadLibraryA("tovel.dll");
     if (!g_driver)
         return 0;
-    int32_t bound = BindBoardDriver();
-    if (bound != 1)
+    if (BindTovelEntries(g_driver, &g_driverEntries)) {  // one missing: no board
         UnloadBoardDriver();
-    return bound;
+        return 0;
+    }
+    return 1;
 }
 
 int32_t UnloadBoardDriver()

@@ -10,6 +10,11 @@ function(korvu_target_settings target)
         # behaviour, and GCC then drops the checks on the way there: never a warning only.
         target_compile_options(${target} PRIVATE -Wall -Wextra -Werror=return-type
                                $<$<BOOL:${KORVU_WARNINGS_AS_ERRORS}>:-Werror>)
+        # GCC 12 sees overlapping copies inside its own std::string in C++20
+        # where there are none (its bug 105329): the warning says nothing of ours.
+        if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+            target_compile_options(${target} PRIVATE -Wno-restrict)
+        endif()
     endif()
     target_compile_definitions(${target} PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
 endfunction()
@@ -67,4 +72,15 @@ function(korvu_install_texts name folder)
         configure_file(${CMAKE_SOURCE_DIR}/packaging/${name}${suffix} ${folder}/INSTALL${suffix} @ONLY
                        NEWLINE_STYLE CRLF)
     endforeach()
+endfunction()
+
+# The driver's entry point names into `var`, from their one list in
+# board/tovel_api.h: the export lists of the simulated and trace drivers.
+function(korvu_tovel_entry_points var)
+    set(header ${PROJECT_SOURCE_DIR}/board/tovel_api.h)
+    file(READ ${header} text)
+    string(REGEX MATCHALL "X\\((Tovel[A-Za-z]+)," entries "${text}")
+    list(TRANSFORM entries REPLACE "X\\((Tovel[A-Za-z]+)," "\\1")
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${header})
+    set(${var} ${entries} PARENT_SCOPE)
 endfunction()

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "modules/records/module_kind.h"
+#include "kinds/module_kind.h"
 
 // Modal, owned by the module's window. 0 when the user accepted, leaving the
 // choice in the kind's selection result; -1 when cancelled or nothing was free.

@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "controls/controls.h"
-#include "modules/records/module_kind.h"
+#include "kinds/module_kind.h"
 #include "resources/resource_ids.h"
 
 static_assert(IDC_CHANNEL_0 + 15 == 23017 && IDC_MODULE_NAME == IDC_CHANNEL_0 + 16,

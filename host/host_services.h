@@ -10,11 +10,7 @@
 #include "host/any_convention.h"
 #include "host/binding.h"
 #include "host/host_call.h"
-
-struct ModuleRecord;
-struct ModuleClassDescriptor;
-struct DataBlock;
-struct OutputChannel;
+#include "host/host_records.h"
 
 typedef int32_t(HOST_CALL* MenuEntryCallbackFn)(void);
 

@@ -16,7 +16,7 @@
 
 #include <stdint.h>
 
-#include "modules/records/host_records.h"
+#include "host/host_records.h"
 
 // The output module's rate check: *dividend / divisor is at least `minimum`;
 // false when the quotient is below it or not a number.

@@ -6,7 +6,7 @@
 
 #include "host/host_services.h"
 #include "host/instance.h"
-#include "modules/records/module_kind.h"
+#include "kinds/module_kind.h"
 #include "modules/tovel_in.h"
 #include "modules/tovel_out.h"
 

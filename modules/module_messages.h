@@ -5,9 +5,9 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "modules/records/host_messages.h"
-#include "modules/records/host_records.h"
-#include "modules/records/module_kind.h"
+#include "host/host_messages.h"
+#include "host/host_records.h"
+#include "kinds/module_kind.h"
 
 
 // An answer to one code, for the kind whose table holds it.

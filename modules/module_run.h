@@ -4,7 +4,7 @@
 #include <stdint.h>
 #include <string.h>
 
-#include "modules/records/host_records.h"
+#include "host/host_records.h"
 
 // The logical levels as the bits of the single-precision samples: a set bit
 // is 5.0 and a clear one 0.0, and an output sample sets its bit at 5.0 or

@@ -9,7 +9,7 @@
 // touches nothing of its run again and returns.
 #pragma once
 
-#include "modules/records/host_records.h"
+#include "host/host_records.h"
 
 class ProcessCall {
 public:

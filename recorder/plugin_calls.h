@@ -11,7 +11,7 @@
 #include <stdint.h>
 
 #include "host/host_services.h"
-#include "modules/records/host_records.h"
+#include "host/host_records.h"
 
 int32_t RecordedSetup(HWND host);
 int32_t RecordedFinish(int32_t argument);

@@ -6,7 +6,7 @@
 
 #include "guest/line_text.h"
 #include "host/format_text.h"
-#include "modules/records/host_messages.h"
+#include "host/host_messages.h"
 #include "recorder/plugin_calls.h"
 #include "recorder/record_lines.h"
 #include "recorder/services.h"

@@ -4,18 +4,8 @@
 
 #include <stdint.h>
 
+#include "board/tovel_api.h"
 #include "guest/guest_ring.h"
-
-enum class Entry : uint8_t {
-    kGetVersion,
-    kCreate,
-    kClose,
-    kGetResource,
-    kInPort,
-    kOutPort,
-    kGetLastError,
-    kGetSwitchValue,
-};
 
 // Which of slot, port and value the call has.
 constexpr uint8_t kHasSlot = 1, kHasPort = 2, kHasValue = 4;
@@ -29,6 +19,6 @@ struct CallRecord {
     uint32_t port;
     uint32_t value;          // written or read; the switch value; the I/O address
     int32_t result;
-    Entry entry;
+    TovelEntryId entry;
     uint8_t has;             // kHas... bits
 };

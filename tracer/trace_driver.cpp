@@ -3,10 +3,10 @@
 #include <windows.h>
 #include <x86intrin.h>
 
+#include "board/bind_tovel.h"
 #include "guest/guest_recording.h"
 #include "guest/guest_self.h"
 #include "host/format_text.h"
-#include "host/proc_address.h"
 #include "tracer/trace_lines.h"
 #include "tracer/trace_live.h"
 #include "tracer/trace_settings.h"
@@ -38,15 +38,6 @@ void Shown(const wchar_t* path, char* shown, int size)
         lstrcpynA(shown, "(a path this system's code page cannot show)", size);
 }
 
-template <typename Fn>
-bool Bind(HMODULE maker, Fn* entry, const char* name, char* missing, int size)
-{
-    *entry = ProcAddress<Fn>(maker, name);
-    if (!*entry && !missing[0])
-        lstrcpynA(missing, name, size);
-    return *entry != nullptr;
-}
-
 // Loads and binds the maker's driver; else says why in the trace file.
 void LoadMaker(Tracing& t)
 {
@@ -60,18 +51,9 @@ void LoadMaker(Tracing& t)
     } else if (t.maker == GuestModule()) {  // each call would call itself until the stack ran out
         text::Format(why, sizeof why, "the maker's driver %s is this trace driver itself", path);
     } else {
-        char missing[40] = "";
-        TovelEntries& e = t.entries;
-        // Every one is looked up, so that the first one missing is named.
-        all = Bind(t.maker, &e.getVersion, "TovelGetVersion", missing, sizeof missing);
-        all = Bind(t.maker, &e.create, "TovelCreate", missing, sizeof missing) && all;
-        all = Bind(t.maker, &e.close, "TovelClose", missing, sizeof missing) && all;
-        all = Bind(t.maker, &e.getResource, "TovelGetResource", missing, sizeof missing) && all;
-        all = Bind(t.maker, &e.inPort, "TovelInPort", missing, sizeof missing) && all;
-        all = Bind(t.maker, &e.outPort, "TovelOutPort", missing, sizeof missing) && all;
-        all = Bind(t.maker, &e.getLastError, "TovelGetLastError", missing, sizeof missing) && all;
-        all = Bind(t.maker, &e.getSwitchValue, "TovelGetSwitchValue", missing, sizeof missing) && all;
-        if (!all)
+        const char* missing = BindTovelEntries(t.maker, &t.entries);
+        all = !missing;
+        if (missing)
             text::Format(why, sizeof why, "the maker's driver %s has no entry point %s", path, missing);
     }
     if (all) {
@@ -150,7 +132,7 @@ void Started()
 // The writer runs from the first slot the host opens to the last it closes.
 void CountOpenSlots(Tracing& t, const CallRecord& r)
 {
-    const bool create = r.entry == Entry::kCreate, close = r.entry == Entry::kClose;
+    const bool create = r.entry == kTovelCreate, close = r.entry == kTovelClose;
     if ((!create && !close) || !r.result || !(r.has & kHasSlot) || r.slot >= kTraceLiveSlots)
         return;
     if (InterlockedExchange(&t.opened[r.slot], create ? 1 : 0) == (create ? 1 : 0))

@@ -31,7 +31,7 @@ const TovelEntries* MakerFor(const Pass& pass)
     return nullptr;
 }
 
-CallRecord Call(Entry entry, uint8_t has = 0, uint32_t slot = 0, uint32_t port = 0)
+CallRecord Call(TovelEntryId entry, uint8_t has = 0, uint32_t slot = 0, uint32_t port = 0)
 {
     CallRecord r = {};
     r.entry = entry;
@@ -59,7 +59,7 @@ int32_t TOVEL_CALL TovelGetVersion(void)
 {
     const Pass pass;
     const TovelEntries* maker = MakerFor(pass);
-    const CallRecord r = Call(Entry::kGetVersion);
+    const CallRecord r = Call(kTovelGetVersion);
     return Recorded(r, maker ? CallAnyConvention(maker->getVersion) : 0, pass);
 }
 
@@ -67,7 +67,7 @@ int32_t TOVEL_CALL TovelCreate(uint32_t* slot)
 {
     const Pass pass;
     const TovelEntries* maker = MakerFor(pass);
-    const CallRecord r = Call(Entry::kCreate, slot ? kHasSlot : 0, slot ? *slot : 0);
+    const CallRecord r = Call(kTovelCreate, slot ? kHasSlot : 0, slot ? *slot : 0);
     return Recorded(r, maker ? CallAnyConvention(maker->create, slot) : 0, pass);
 }
 
@@ -75,7 +75,7 @@ int32_t TOVEL_CALL TovelClose(uint32_t slot)
 {
     const Pass pass;
     const TovelEntries* maker = MakerFor(pass);
-    const CallRecord r = Call(Entry::kClose, kHasSlot, slot);
+    const CallRecord r = Call(kTovelClose, kHasSlot, slot);
     return Recorded(r, maker ? CallAnyConvention(maker->close, slot) : 0, pass);
 }
 
@@ -83,7 +83,7 @@ int32_t TOVEL_CALL TovelGetResource(uint32_t slot, void* resource)
 {
     const Pass pass;
     const TovelEntries* maker = MakerFor(pass);
-    CallRecord r = Call(Entry::kGetResource, kHasSlot, slot);
+    CallRecord r = Call(kTovelGetResource, kHasSlot, slot);
     const int32_t result = maker ? CallAnyConvention(maker->getResource, slot, resource) : 0;
     if (result && resource) {  // the I/O address, the word a field engineer checks first
         memcpy(&r.value, static_cast<const uint8_t*>(resource) + kTovelResourceIoAddress, 4);
@@ -96,7 +96,7 @@ int32_t TOVEL_CALL TovelInPort(uint32_t slot, uint32_t port, uint8_t* value)
 {
     const Pass pass;
     const TovelEntries* maker = MakerFor(pass);
-    CallRecord r = Call(Entry::kInPort, kHasSlot | kHasPort, slot, port);
+    CallRecord r = Call(kTovelInPort, kHasSlot | kHasPort, slot, port);
     const int32_t result = maker ? CallAnyConvention(maker->inPort, slot, port, value) : 0;
     if (result && value) {  // a failed read may leave the caller's byte as it was
         r.value = *value;
@@ -109,7 +109,7 @@ int32_t TOVEL_CALL TovelOutPort(uint32_t slot, uint32_t port, uint32_t value)
 {
     const Pass pass;
     const TovelEntries* maker = MakerFor(pass);
-    CallRecord r = Call(Entry::kOutPort, kHasSlot | kHasPort | kHasValue, slot, port);
+    CallRecord r = Call(kTovelOutPort, kHasSlot | kHasPort | kHasValue, slot, port);
     r.value = value;
     return Recorded(r, maker ? CallAnyConvention(maker->outPort, slot, port, value) : 0, pass);
 }
@@ -118,7 +118,7 @@ int32_t TOVEL_CALL TovelGetLastError(uint32_t slot)
 {
     const Pass pass;
     const TovelEntries* maker = MakerFor(pass);
-    const CallRecord r = Call(Entry::kGetLastError, kHasSlot, slot);
+    const CallRecord r = Call(kTovelGetLastError, kHasSlot, slot);
     return Recorded(r, maker ? CallAnyConvention(maker->getLastError, slot) : 0, pass);
 }
 
@@ -126,7 +126,7 @@ int32_t TOVEL_CALL TovelGetSwitchValue(uint32_t slot, uint32_t* value)
 {
     const Pass pass;
     const TovelEntries* maker = MakerFor(pass);
-    CallRecord r = Call(Entry::kGetSwitchValue, kHasSlot, slot);
+    CallRecord r = Call(kTovelGetSwitchValue, kHasSlot, slot);
     const int32_t result = maker ? CallAnyConvention(maker->getSwitchValue, slot, value) : 0;
     if (result && value) {
         r.value = *value;

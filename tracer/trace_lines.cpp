@@ -5,13 +5,6 @@
 
 const char kTraceColumns[] = "sequence,microseconds,ticks,thread,entry,slot,port,direction,value,result,error";
 
-namespace {
-
-const char* const kEntryNames[] = {"TovelGetVersion", "TovelCreate",      "TovelClose",        "TovelGetResource",
-                                   "TovelInPort",     "TovelOutPort",     "TovelGetLastError", "TovelGetSwitchValue"};
-
-}  // namespace
-
 void TraceTurnBegins(void* tenthsPerStamp)
 {
     *static_cast<uint64_t*>(tenthsPerStamp) = TenthsPerStamp();
@@ -21,21 +14,21 @@ uint32_t FormatCall(const void* record, char* line, uint32_t size, void* tenthsP
 {
     const CallRecord& r = *static_cast<const CallRecord*>(record);
     const uint64_t tenths = TenthsSinceLoad(r.stamp, *static_cast<const uint64_t*>(tenthsPerStamp));
-    const bool transfer = r.entry == Entry::kInPort || r.entry == Entry::kOutPort;
+    const bool transfer = r.entry == kTovelInPort || r.entry == kTovelOutPort;
     LineText text(line, size);
     text.Decimal(r.ring.sequence).Char(',').Decimal64(tenths / 10).Char('.').Decimal(static_cast<uint32_t>(tenths % 10));
-    text.Char(',').Decimal(r.ticks).Char(',').Decimal(r.thread).Char(',').Text(kEntryNames[static_cast<int>(r.entry)]);
+    text.Char(',').Decimal(r.ticks).Char(',').Decimal(r.thread).Char(',').Text(kTovelEntryNames[r.entry]);
     text.Char(',');
     if (r.has & kHasSlot)
         text.Decimal(r.slot);
     text.Char(',');
     if (r.has & kHasPort)
         text.Decimal(r.port);
-    text.Char(',').Text(r.entry == Entry::kOutPort ? "out" : r.entry == Entry::kInPort ? "in" : "").Char(',');
+    text.Char(',').Text(r.entry == kTovelOutPort ? "out" : r.entry == kTovelInPort ? "in" : "").Char(',');
     if (r.has & kHasValue)
         text.Hex(r.value, transfer ? 2 : 1);
     text.Char(',').Signed(r.result).Char(',');
-    if (r.entry == Entry::kGetLastError)
+    if (r.entry == kTovelGetLastError)
         text.Signed(r.result);
     text.Text("\r\n");
     return text.Length();

@@ -78,16 +78,16 @@ void Publish(TraceLiveSection* live, const CallRecord& r)
     if (!(r.has & kHasSlot) || r.slot >= kTraceLiveSlots)
         return;
     TraceLiveSlot& slot = live->slots[r.slot];
-    if (r.entry == Entry::kCreate || r.entry == Entry::kClose) {
+    if (r.entry == kTovelCreate || r.entry == kTovelClose) {
         if (r.result) {
-            slot.opened = r.entry == Entry::kCreate;
+            slot.opened = r.entry == kTovelCreate;
             slot.sequence = r.ring.sequence;
         }
         return;
     }
-    if ((r.entry != Entry::kInPort && r.entry != Entry::kOutPort) || r.port >= kTraceLivePorts)
+    if ((r.entry != kTovelInPort && r.entry != kTovelOutPort) || r.port >= kTraceLivePorts)
         return;
-    TraceLivePort& port = (r.entry == Entry::kOutPort ? slot.output : slot.input)[r.port];
+    TraceLivePort& port = (r.entry == kTovelOutPort ? slot.output : slot.input)[r.port];
     InterlockedIncrement(reinterpret_cast<volatile LONG*>(&port.generation));  // odd: being written
     port.sequence = r.ring.sequence;
     port.value = r.value;

@@ -20,7 +20,7 @@ public:
 
     bool Installed() const { return patch_.Installed() && (!behind_ || behind_->Installed()); }
     void Set(uint32_t ticks) { now_ = ticks; }
-    void Advance(uint32_t ticks) { now_ += ticks; }
+    void Advance(uint32_t ticks) { now_ = now_ + ticks; }
     uint32_t Now() const { return now_; }
 
 private:

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "host/host_services.h"
-#include "modules/records/host_messages.h"
-#include "modules/records/host_records.h"
+#include "host/host_messages.h"
+#include "host/host_records.h"
 
 namespace sim {
 

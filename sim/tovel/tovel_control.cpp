@@ -317,16 +317,9 @@ int32_t TOVEL_SIM_CALL TovelSimIsOpen(uint32_t slot)
 uint32_t TOVEL_SIM_CALL TovelSimCalls(const char* entryPoint)
 {
     Locked lock;
-    const Calls& c = State().calls;
-    struct { const char* name; uint32_t count; } counts[] = {
-        {"TovelGetVersion", c.getVersion},     {"TovelCreate", c.create},
-        {"TovelClose", c.close},               {"TovelGetResource", c.getResource},
-        {"TovelInPort", c.inPort},             {"TovelOutPort", c.outPort},
-        {"TovelGetLastError", c.getLastError}, {"TovelGetSwitchValue", c.getSwitchValue},
-    };
-    for (const auto& entry : counts) {
-        if (entryPoint && strcmp(entryPoint, entry.name) == 0)
-            return entry.count;
+    for (int entry = 0; entry < kTovelEntryCount; ++entry) {
+        if (entryPoint && strcmp(entryPoint, kTovelEntryNames[entry]) == 0)
+            return State().calls[entry];
     }
     return 0;
 }

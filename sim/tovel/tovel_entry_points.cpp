@@ -126,14 +126,14 @@ extern "C" {
 int32_t TOVEL_CALL TovelGetVersion(void)
 {
     Locked lock;
-    ++State().calls.getVersion;
+    ++State().calls[kTovelGetVersion];
     return 0x0200;
 }
 
 int32_t TOVEL_CALL TovelCreate(uint32_t* slot)
 {
     Locked lock;
-    ++State().calls.create;
+    ++State().calls[kTovelCreate];
     Board* b = slot ? Answering(*slot, &Board::failCreate) : nullptr;
     if (!b)
         return 0;
@@ -146,7 +146,7 @@ int32_t TOVEL_CALL TovelCreate(uint32_t* slot)
 int32_t TOVEL_CALL TovelClose(uint32_t slot)
 {
     Locked lock;
-    ++State().calls.close;
+    ++State().calls[kTovelClose];
     Board* b = Find(slot);
     if (!b || !b->open)
         return 0;
@@ -157,7 +157,7 @@ int32_t TOVEL_CALL TovelClose(uint32_t slot)
 int32_t TOVEL_CALL TovelGetResource(uint32_t slot, void* resource)
 {
     Locked lock;
-    ++State().calls.getResource;
+    ++State().calls[kTovelGetResource];
     Board* b = Answering(slot, &Board::failResource);
     if (!b)
         return 0;
@@ -168,7 +168,7 @@ int32_t TOVEL_CALL TovelGetResource(uint32_t slot, void* resource)
 int32_t TOVEL_CALL TovelGetSwitchValue(uint32_t slot, uint32_t* value)
 {
     Locked lock;
-    ++State().calls.getSwitchValue;
+    ++State().calls[kTovelGetSwitchValue];
     Board* b = Answering(slot, &Board::failSwitchValue);
     if (!b)
         return 0;
@@ -180,7 +180,7 @@ int32_t TOVEL_CALL TovelOutPort(uint32_t slot, uint32_t port, uint32_t value)
 {
     ConcurrencyProbe probe;
     Locked lock;
-    ++State().calls.outPort;
+    ++State().calls[kTovelOutPort];
     Board* b = Find(slot);
     int32_t error = CheckTransfer(b, port);
     if (!error && Fails(b->failOut))
@@ -200,7 +200,7 @@ int32_t TOVEL_CALL TovelInPort(uint32_t slot, uint32_t port, uint8_t* value)
 {
     ConcurrencyProbe probe;
     Locked lock;
-    ++State().calls.inPort;
+    ++State().calls[kTovelInPort];
     Board* b = Find(slot);
     int32_t error = CheckTransfer(b, port);
     if (!error && Fails(b->failIn))
@@ -220,7 +220,7 @@ int32_t TOVEL_CALL TovelInPort(uint32_t slot, uint32_t port, uint8_t* value)
 int32_t TOVEL_CALL TovelGetLastError(uint32_t slot)
 {
     Locked lock;
-    ++State().calls.getLastError;
+    ++State().calls[kTovelGetLastError];
     Board* b = Find(slot);
     return b ? b->lastError : kErrorNoBoard;
 }

@@ -48,10 +48,6 @@ struct Board {
     int32_t lastError = 0;
 };
 
-struct Calls {
-    uint32_t getVersion, create, close, getResource, inPort, outPort, getLastError, getSwitchValue;
-};
-
 struct Driver {
     Board boards[kSlots];
     // The microseconds are filled in when the trace is read: in a transfer,
@@ -62,7 +58,7 @@ struct Driver {
     uint32_t traceLimit = 1u << 20;
     uint32_t traceDropped = 0;   // transfers after the trace was full
     uint32_t sequence = 0;
-    Calls calls = {};
+    uint32_t calls[kTovelEntryCount] = {};  // per entry point
     uint32_t dwell = 0;
 };
 

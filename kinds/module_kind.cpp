@@ -1,4 +1,4 @@
-#include "modules/records/module_kind.h"
+#include "kinds/module_kind.h"
 
 #include <string.h>
 

@@ -6,7 +6,7 @@
 #include <stdint.h>
 
 #include "board/board_table.h"
-#include "modules/records/host_records.h"
+#include "host/host_records.h"
 
 enum ModuleKindId { kOutputModule, kInputModule, kModuleKinds };
 
