@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "sim/common/paths.h"
+
 bool BenchSession::Start(const char* path)
 {
     sim::StartHost();
@@ -13,7 +15,7 @@ bool BenchSession::Start(const char* path)
     }
     driver.TovelSimSetBoard(0, 1, 0x300, 16, 0);
     driver.TovelSimSetTraceLimit(0);  // the driver's trace would dominate what is measured
-    const std::string beside = sim::PluginPathBesideExe("Korvu_ux1.dll");
+    const std::string beside = PathBesideProgram("Korvu_ux1.dll");
     if (!sim::LoadPlugin(path ? path : beside.c_str(), &plugin) ||
         plugin.setup(sim::HostWindow()) != 1) {
         printf("the plug-in did not set up\n");

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/common/paths.h"
 #include "sim/common/utf8.h"
 #include "sim/host/sim_host.h"
 
@@ -27,7 +28,7 @@ const int kBlockSizes[] = {100, 10};
 // The host program's report line for a run of `samples` per channel.
 std::string RunHost(const std::string& program, long long samples, int blockSize)
 {
-    const std::string out = sim::PluginPathBesideExe("host_scale_bench_output");
+    const std::string out = PathBesideProgram("host_scale_bench_output");
     const std::string command = "\"" + program + "\" --blocks " +
                                 std::to_string(samples / blockSize) + " --block-size " +
                                 std::to_string(blockSize) + " --out \"" + out + "\"";
@@ -66,7 +67,7 @@ int main(int argc, char** argv)
     setvbuf(stdout, nullptr, _IONBF, 0);
     std::vector<std::string> programs(argv + 1, argv + argc);
     if (programs.empty())
-        programs.push_back(sim::PluginPathBesideExe("korvu_host.exe"));
+        programs.push_back(PathBesideProgram("korvu_host.exe"));
     const char* longest = getenv("KORVU_SCALE_LONGEST");
     const long long lengths[] = {10000, 1000000, longest && *longest ? atoll(longest) : 10000000};
     printf("the host program's scripted run, 8 channels\n");

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "bench/bench_session.h"
+#include "sim/common/paths.h"
 #include "sim/common/utf8.h"
 
 namespace {
@@ -79,8 +80,8 @@ int main()
     const std::filesystem::path folder = std::filesystem::path(temp) / "korvu_recorder_cost_bench";
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
-    std::filesystem::copy_file(Widen(sim::PluginPathBesideExe("host-recorder\\Korvu_ux1.dll")), folder / "Korvu_ux1.dll");
-    std::filesystem::copy_file(Widen(sim::PluginPathBesideExe("Korvu_ux1.dll")), folder / "Korvu_ux1_plugin.dll");
+    std::filesystem::copy_file(Widen(PathBesideProgram("host-recorder\\Korvu_ux1.dll")), folder / "Korvu_ux1.dll");
+    std::filesystem::copy_file(Widen(PathBesideProgram("Korvu_ux1.dll")), folder / "Korvu_ux1_plugin.dll");
     std::ofstream(folder / "korvu_recorder.ini")
         << "[recorder]\nfile=" << Narrow((folder / "recording.csv").wstring()) << "\nlimit_kb=0\n";
 

@@ -28,6 +28,7 @@
 #include "bench/bench_session.h"
 #include "board/tovel_api.h"
 #include "host/proc_address.h"
+#include "sim/common/paths.h"
 #include "sim/common/utf8.h"
 
 namespace {
@@ -178,7 +179,7 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i)
         drivers.push_back(Widen(argv[i]));
     if (drivers.empty())
-        drivers.push_back(Widen(sim::PluginPathBesideExe("trace-driver\\tovel.dll")));
+        drivers.push_back(Widen(PathBesideProgram("trace-driver\\tovel.dll")));
     SimDriver alone;
     if (!alone.Load("full")) {
         printf("the simulated driver would not load\n");

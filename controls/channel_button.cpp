@@ -25,8 +25,6 @@ void Deselect(HWND button)
 
 }  // namespace
 
-const char kChannelButtonClass[] = "DOR:CONTROLKANAL";
-
 static LRESULT CALLBACK ChannelButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (HandleStateControlMessage(window, message, wParam, lParam,

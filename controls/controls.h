@@ -7,8 +7,8 @@
 
 #include <windows.h>
 
-extern const char kChannelButtonClass[];  // "DOR:CONTROLKANAL"
-extern const char kExpandControlClass[];  // "DOR:CONTROLLESSMORE"
+inline constexpr char kChannelButtonClass[] = "DOR:CONTROLKANAL";
+inline constexpr char kExpandControlClass[] = "DOR:CONTROLLESSMORE";
 
 // The channel button's states: the host's hBitChannel holds one bitmap each.
 enum ChannelButtonState : WORD {

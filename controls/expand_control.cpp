@@ -53,8 +53,6 @@ void Release(HWND arrow)
 
 }  // namespace
 
-const char kExpandControlClass[] = "DOR:CONTROLLESSMORE";
-
 static LRESULT CALLBACK ExpandControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (HandleStateControlMessage(window, message, wParam, lParam,

@@ -14,6 +14,7 @@ const int kNoSlot = -1;
 // One open hardware selection dialog, kept with its window.
 struct Selection {
     const ModuleKind* kind;
+    SelectionResult chosen;          // on acceptance
     uint16_t rowSlot[kBoardSlots];
     uint16_t rowPort[kBoardPorts];
     int boardRows;
@@ -23,7 +24,7 @@ struct Selection {
 
 bool HasFreePort(const ModuleKind& kind, const BoardInfo& board)
 {
-    return (board.*kind.reserved)[0] == 0 || (board.*kind.reserved)[1] == 0;
+    return (board.*kind.reservationFlags)[0] == 0 || (board.*kind.reservationFlags)[1] == 0;
 }
 
 void SetText(HWND dialog, int id, const char* format, uint32_t value)
@@ -47,7 +48,7 @@ void ShowSlot(Selection& s, HWND dialog, int slot)
         SendMessageA(ports, CB_RESETCONTENT, 0, 0);
     s.portRows = 0;
     for (int p = 0; p < kBoardPorts; ++p) {
-        if ((board.*s.kind->reserved)[p] == 0) {
+        if ((board.*s.kind->reservationFlags)[p] == 0) {
             SendMessageA(ports, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.kind->portText[p]));
             s.rowPort[s.portRows++] = static_cast<uint16_t>(p);
         }
@@ -87,7 +88,7 @@ BOOL Initialise(Selection& s, HWND dialog)
     return TRUE;
 }
 
-void Accept(const Selection& s, HWND dialog)
+void Accept(Selection& s, HWND dialog)
 {
     int slot = CurrentSlot(s, dialog);
     LRESULT portRow = SendDlgItemMessageA(dialog, IDC_PORT_LIST, CB_GETCURSEL, 0, 0);
@@ -95,8 +96,8 @@ void Accept(const Selection& s, HWND dialog)
     // without them accepts nothing rather than something made up.
     if (slot == kNoSlot || portRow < 0 || portRow >= s.portRows)
         return;
-    s.kind->selection->wLogSlot = static_cast<uint16_t>(slot);
-    s.kind->selection->wPort = s.rowPort[portRow];
+    s.chosen.wLogSlot = static_cast<uint16_t>(slot);
+    s.chosen.wPort = s.rowPort[portRow];
     EndDialog(dialog, 0);
 }
 
@@ -136,9 +137,12 @@ INT_PTR CALLBACK SelectionDlgProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 }  // namespace
 
-INT_PTR RunHardwareSelection(const ModuleKind& kind, HWND owner)
+bool RunHardwareSelection(const ModuleKind& kind, HWND owner, SelectionResult* chosen)
 {
     Selection selection = {};
     selection.kind = &kind;
-    return RunDialogWithState("DEV_SEL", owner, SelectionDlgProc, &selection);
+    if (RunDialogWithState("DEV_SEL", owner, SelectionDlgProc, &selection) != 0)
+        return false;
+    *chosen = selection.chosen;
+    return true;
 }

@@ -6,7 +6,13 @@
 
 #include "kinds/module_kind.h"
 
-// Modal, owned by the module's window. 0 when the user accepted, leaving the
-// choice in the kind's selection result; -1 when cancelled or nothing was free.
-INT_PTR RunHardwareSelection(const ModuleKind& kind, HWND owner);
+// The board slot and port the user chose.
+struct SelectionResult {
+    uint16_t wLogSlot;
+    uint16_t wPort;
+};
+
+// Modal, owned by the module's window. True when the user accepted, with the
+// choice in `chosen`; false when cancelled or nothing was free.
+bool RunHardwareSelection(const ModuleKind& kind, HWND owner, SelectionResult* chosen);
 

@@ -13,7 +13,7 @@
 
 namespace {
 
-const UINT kChannelLimit = 8;
+const UINT kChannelLimit = kMaxModuleChannels;  // the channels the dialog shows
 const int kChannelNameChars = 20;
 const int kModuleNameChars = 12;
 const int kDescriptionChars = 40;
@@ -29,8 +29,7 @@ struct Settings {
     uint8_t* workingCopy;  // null before it is allocated and after OK or Cancel took it
     UINT selected;
     UINT inUse;
-    UINT limit;
-    int marker;  // the edit that took the focus last, 23002 after a channel operation, or 0
+    int lastFocused;  // the edit that took the focus last; IDC_CHANNEL_0 after a channel operation, 0 at first
 };
 
 char* WorkingName(const Settings& s, UINT channel)
@@ -74,7 +73,7 @@ void ShowSelected(Settings& s)
 
 void SetControlStates(Settings& s)
 {
-    for (UINT n = 0; n < s.limit; ++n) {
+    for (UINT n = 0; n < kChannelLimit; ++n) {
         WPARAM state = n >= s.inUse ? kChannelNotInUse : n == s.selected ? kChannelSelected : kChannelInUse;
         Send(s, IDC_CHANNEL_0 + n, CTL_SETSTATE, state);
     }
@@ -83,7 +82,7 @@ void SetControlStates(Settings& s)
         Send(s, IDC_MORE, CTL_SETSTATE, kMoreDisabled);
     } else {
         Send(s, IDC_LESS, CTL_SETSTATE, s.inUse >= 2 ? kLessUp : kLessDisabled);
-        Send(s, IDC_MORE, CTL_SETSTATE, s.inUse <= s.limit - 1 ? kMoreUp : kMoreDisabled);
+        Send(s, IDC_MORE, CTL_SETSTATE, s.inUse <= kChannelLimit - 1 ? kMoreUp : kMoreDisabled);
     }
 }
 
@@ -98,11 +97,10 @@ BOOL Initialise(Settings& s)
     }
     memcpy(copy, module->pInstanceData, kind.instanceDataSize);
     s.workingCopy = copy;
-    s.limit = kChannelLimit;
     // The dialog shows at most eight channels; a count beyond them (from a
     // hostile host or worksheet) would have the name copies run past the
     // working copy.
-    s.inUse = ChannelCount(kind, module) < s.limit ? ChannelCount(kind, module) : s.limit;
+    s.inUse = ChannelCount(kind, module) < kChannelLimit ? ChannelCount(kind, module) : kChannelLimit;
     s.selected = 0;
 
     SetControlStates(s);
@@ -118,13 +116,13 @@ BOOL Initialise(Settings& s)
     SetTextFrom(s.dialog, IDC_DESCRIPTION, module->szDescription, sizeof module->szDescription);
 
     SetFocus(GetDlgItem(s.dialog, IDC_MODULE_NAME));
-    s.marker = 0;
+    s.lastFocused = 0;
     return FALSE;
 }
 
 BOOL EndChannelOperation(Settings& s)
 {
-    s.marker = IDC_CHANNEL_0;
+    s.lastFocused = IDC_CHANNEL_0;
     SetFocus(GetDlgItem(s.dialog, IDC_MODULE_NAME));
     return TRUE;
 }
@@ -136,7 +134,7 @@ void Less(Settings& s)
 {
     if (s.inUse <= 1)
         return;
-    if (s.inUse == s.limit)
+    if (s.inUse == kChannelLimit)
         Send(s, IDC_MORE, CTL_SETSTATE, kMoreUp);
     --s.inUse;
     if (s.inUse < 2)
@@ -150,12 +148,12 @@ void Less(Settings& s)
 
 void More(Settings& s)
 {
-    if (s.inUse >= s.limit)
+    if (s.inUse >= kChannelLimit)
         return;
     if (s.inUse == 1)
         Send(s, IDC_LESS, CTL_SETSTATE, kLessUp);
     ++s.inUse;
-    if (s.inUse > s.limit - 1)
+    if (s.inUse > kChannelLimit - 1)
         Send(s, IDC_MORE, CTL_SETSTATE, kMoreDisabled);
     Send(s, IDC_CHANNEL_0 + s.inUse - 1, CTL_SETSTATE, kChannelInUse);
 }
@@ -175,7 +173,8 @@ BOOL ChannelPressed(Settings& s, HWND button, WORD state)
 {
     int channel = GetDlgCtrlID(button) - IDC_CHANNEL_0;
     // Only a channel button of this dialog, in use and not selected, selects.
-    if (state == kChannelInUse && GetParent(button) == s.dialog && channel >= 0 && static_cast<UINT>(channel) < s.limit) {
+    const bool shown = channel >= 0 && static_cast<UINT>(channel) < kChannelLimit;
+    if (state == kChannelInUse && GetParent(button) == s.dialog && shown) {
         SaveSelected(s);
         Send(s, IDC_CHANNEL_0 + s.selected, KANAL_DESELECT, 0);
         s.selected = static_cast<UINT>(channel);
@@ -189,7 +188,7 @@ void CopySelectedName(Settings& s, bool always)
 {
     SaveSelected(s);
     ShowSelected(s);
-    if (!always && s.marker != IDC_CHANNEL_NAME)
+    if (!always && s.lastFocused != IDC_CHANNEL_NAME)
         return;
     for (UINT n = 0; n < s.inUse; ++n) {
         if (n != s.selected)
@@ -252,7 +251,7 @@ INT_PTR Command(Settings& s, WPARAM wParam)
     case IDC_DESCRIPTION:
     case IDC_CHANNEL_NAME:
         if (HIWORD(wParam) == EN_SETFOCUS)
-            s.marker = LOWORD(wParam);
+            s.lastFocused = LOWORD(wParam);
         return FALSE;
     default:
         return FALSE;

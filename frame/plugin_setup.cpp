@@ -9,8 +9,7 @@ int32_t SetupPlugin()
     if (!InitBoardTable())
         return 0;
     InsertPluginMenu();
-    RegisterInputClass();
-    RegisterOutputClass();
+    RegisterModuleClasses();
     return 1;
 }
 

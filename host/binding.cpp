@@ -6,8 +6,8 @@
 #include "host/host_services.h"
 
 HWND hwndHost;
-uintptr_t hostVariableSlot[HV_COUNT];
-uintptr_t hostFunctionSlot[HF_COUNT];
+uintptr_t g_hostVariableSlot[HV_COUNT];
+uintptr_t g_hostFunctionSlot[HF_COUNT];
 
 volatile double fGlobalMilliSecondsPerSample;
 volatile uint32_t uiGlobalBlockSize;
@@ -65,8 +65,8 @@ uintptr_t AskHost(UINT message, const char* name)
 int32_t BindVariables()
 {
     for (int i = 0; i < HV_COUNT; ++i) {
-        hostVariableSlot[i] = AskHost(kLookupVariable, kVariableNames[i].name);
-        if (hostVariableSlot[i] == 0 && kVariableNames[i].need == kRequired)
+        g_hostVariableSlot[i] = AskHost(kLookupVariable, kVariableNames[i].name);
+        if (g_hostVariableSlot[i] == 0 && kVariableNames[i].need == kRequired)
             return 0;
     }
     return 1;
@@ -75,8 +75,8 @@ int32_t BindVariables()
 int32_t BindFunctions()
 {
     for (int i = 0; i < HF_COUNT; ++i) {
-        hostFunctionSlot[i] = AskHost(kLookupFunction, kFunctionNames[i]);
-        if (hostFunctionSlot[i] == 0)
+        g_hostFunctionSlot[i] = AskHost(kLookupFunction, kFunctionNames[i]);
+        if (g_hostFunctionSlot[i] == 0)
             return 0;
     }
     return 1;

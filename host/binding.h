@@ -8,8 +8,8 @@
 #include "host/host_names.h"
 
 extern HWND hwndHost;
-extern uintptr_t hostVariableSlot[HV_COUNT];
-extern uintptr_t hostFunctionSlot[HF_COUNT];
+extern uintptr_t g_hostVariableSlot[HV_COUNT];
+extern uintptr_t g_hostFunctionSlot[HF_COUNT];
 
 // Written by the host once announced; the plug-in only reads them.
 extern volatile double fGlobalMilliSecondsPerSample;

@@ -1,5 +1,7 @@
 // The codes the host sends a module's message handler, named once for the
-// plug-in, the host simulator and the tests.
+// plug-in, the host simulator and the tests. The host does not disclose what
+// the kMsgUndisclosed codes ask; the classes answer them with the fixed
+// results its contract gives.
 #pragma once
 
 #include <stdint.h>
@@ -9,17 +11,17 @@ enum ModuleMessage : uint32_t {
     kMsgCreate = 101,
     kMsgRemove = 102,
     kMsgSettings = 103,
-    kMsgIdle104 = 104,
+    kMsgUndisclosed104 = 104,
     kMsgReattach = 105,
     kMsgPrepareRun = 106,
     kMsgEndRun = 107,
-    kMsgAnswer117 = 117,
-    kMsgAnswer118 = 118,
-    kMsgAnswer119 = 119,
-    kMsgAnswer120 = 120,
-    kMsgAnswer121 = 121,
-    kMsgAnswer122 = 122,
+    kMsgUndisclosed117 = 117,
+    kMsgUndisclosed118 = 118,
+    kMsgUndisclosed119 = 119,
+    kMsgUndisclosed120 = 120,
+    kMsgUndisclosed121 = 121,
+    kMsgUndisclosed122 = 122,
     kMsgClearExtraWord = 123,
     kMsgDescribe = 124,
-    kMsgIdle201 = 201,
+    kMsgUndisclosed201 = 201,
 };

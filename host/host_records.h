@@ -22,11 +22,12 @@ struct ChannelRecord {
     int32_t iAnimationPhase;    // 0, 1 ... 10, -9, -8 ... 10, -9 ...
 };
 
-// What an output channel handle points to. Only the word at byte 14 is ours to
-// touch: the input module clears it in every process call.
+// What an output channel handle points to. Only one word is ours to touch:
+// the input module clears it in every process call, as the host's contract
+// asks; what the host keeps in it is not disclosed.
 struct OutputChannel {
     uint8_t reserved0[14];
-    uint16_t wHostWord14;
+    uint16_t wUndisclosed;
 };
 
 // One block of samples of one channel; the samples follow the header.
@@ -73,8 +74,11 @@ struct ModuleClassDescriptor {
     HINSTANCE hInstance;
     const char* pszClassName;
     uint32_t uiInstanceDataSize;
-    uint32_t uiSecondSize;
-    uint32_t uiConstant12;
+    // Two words the host's contract fixes without disclosing their meaning:
+    // a size (0 for the output class, 520 for the input class; perhaps that
+    // of the block behind pExtraWord) and kUndisclosedDescriptorWord.
+    uint32_t uiUndisclosedSize;
+    uint32_t uiUndisclosedWord;
     uint32_t uiCommandId;
     char* pszShortName;         // 13-byte buffer
     char* pszLongName;          // 39-byte buffer
@@ -86,12 +90,31 @@ struct ModuleClassDescriptor {
     uint8_t reserved60[120];
 };
 
+constexpr uint32_t kUndisclosedDescriptorWord = 12;
 
-// Per-instance data of the output class, allocated by the host (236 bytes).
-struct OutInstanceData {
+// What code 124 asks of a module. The input class answers requests of kind
+// kDescriptionKind only: 13 is the contract's number, what the host's other
+// kinds ask is not disclosed.
+struct DescriptionRequest {
+    HINSTANCE hInstance;
+    uint32_t uiKind;
+    char szName[20];
+    uint32_t uiZero;
+    uint32_t uiStringId;
+};
+
+constexpr uint32_t kDescriptionKind = 13;
+
+// Where the two classes' per-instance data agree: their first 196 bytes.
+struct InstanceHead {
     char szChannelName[kMaxModuleChannels][kChannelNameSize];
     uint16_t wLogSlot;
     uint16_t reserved194;
+};
+
+// Per-instance data of the output class, allocated by the host (236 bytes).
+struct OutInstanceData {
+    InstanceHead head;
     uint32_t uiChannelWord[kMaxModuleChannels];  // 1 from creation; nothing reads them
     uint16_t wPort;
     uint16_t reserved230;
@@ -100,12 +123,10 @@ struct OutInstanceData {
 
 // Per-instance data of the input class (368 bytes).
 struct InInstanceData {
-    char szChannelName[kMaxModuleChannels][kChannelNameSize];
-    uint16_t wLogSlot;
-    uint16_t reserved194;
+    InstanceHead head;
     uint16_t wPort;
     uint16_t reserved198;
-    uint32_t dwRunWord200;      // zeroed at run preparation, otherwise unused
+    uint32_t dwRunState;        // zeroed at run preparation, otherwise unused
     uint8_t reserved204[12];
     uint8_t channelRunState[368 - 216];  // a word per channel every 16 bytes, zeroed likewise
 };
@@ -119,7 +140,7 @@ static_assert(offsetof(ChannelRecord, ulSampleCount) == 4, "ChannelRecord layout
 static_assert(offsetof(ChannelRecord, iAnimationPhase) == 8, "ChannelRecord layout");
 static_assert(sizeof(ChannelRecord) == 12, "ChannelRecord layout");
 
-static_assert(offsetof(OutputChannel, wHostWord14) == 14, "OutputChannel layout");
+static_assert(offsetof(OutputChannel, wUndisclosed) == 14, "OutputChannel layout");
 static_assert(sizeof(OutputChannel) == 16, "OutputChannel layout");
 
 static_assert(offsetof(DataBlock, dStartTime) == 6, "DataBlock layout");
@@ -142,8 +163,8 @@ static_assert(sizeof(ModuleRecord) == 968 + 4 * kMaxHostChannels, "ModuleRecord 
 static_assert(offsetof(ModuleClassDescriptor, hInstance) == 0, "descriptor layout");
 static_assert(offsetof(ModuleClassDescriptor, pszClassName) == 4, "descriptor layout");
 static_assert(offsetof(ModuleClassDescriptor, uiInstanceDataSize) == 8, "descriptor layout");
-static_assert(offsetof(ModuleClassDescriptor, uiSecondSize) == 12, "descriptor layout");
-static_assert(offsetof(ModuleClassDescriptor, uiConstant12) == 16, "descriptor layout");
+static_assert(offsetof(ModuleClassDescriptor, uiUndisclosedSize) == 12, "descriptor layout");
+static_assert(offsetof(ModuleClassDescriptor, uiUndisclosedWord) == 16, "descriptor layout");
 static_assert(offsetof(ModuleClassDescriptor, uiCommandId) == 20, "descriptor layout");
 static_assert(offsetof(ModuleClassDescriptor, pszShortName) == 24, "descriptor layout");
 static_assert(offsetof(ModuleClassDescriptor, pszLongName) == 28, "descriptor layout");
@@ -155,17 +176,25 @@ static_assert(offsetof(ModuleClassDescriptor, pfnProcess) == 56, "descriptor lay
 static_assert(offsetof(ModuleClassDescriptor, reserved60) == 60, "descriptor layout");
 static_assert(sizeof(ModuleClassDescriptor) == 180, "descriptor layout");
 
-static_assert(offsetof(OutInstanceData, szChannelName) == 0, "OutInstanceData layout");
-static_assert(offsetof(OutInstanceData, wLogSlot) == 192, "OutInstanceData layout");
+static_assert(offsetof(DescriptionRequest, uiKind) == 4, "DescriptionRequest layout");
+static_assert(offsetof(DescriptionRequest, szName) == 8, "DescriptionRequest layout");
+static_assert(offsetof(DescriptionRequest, uiZero) == 28, "DescriptionRequest layout");
+static_assert(offsetof(DescriptionRequest, uiStringId) == 32, "DescriptionRequest layout");
+static_assert(sizeof(DescriptionRequest) == 36, "DescriptionRequest layout");
+
+static_assert(offsetof(InstanceHead, szChannelName) == 0, "InstanceHead layout");
+static_assert(offsetof(InstanceHead, wLogSlot) == 192, "InstanceHead layout");
+static_assert(sizeof(InstanceHead) == 196, "InstanceHead layout");
+
+static_assert(offsetof(OutInstanceData, head) == 0, "OutInstanceData layout");
 static_assert(offsetof(OutInstanceData, uiChannelWord) == 196, "OutInstanceData layout");
 static_assert(offsetof(OutInstanceData, wPort) == 228, "OutInstanceData layout");
 static_assert(offsetof(OutInstanceData, pPortBuffer) == 232, "OutInstanceData layout");
 static_assert(sizeof(OutInstanceData) == 236, "OutInstanceData layout");
 
-static_assert(offsetof(InInstanceData, szChannelName) == 0, "InInstanceData layout");
-static_assert(offsetof(InInstanceData, wLogSlot) == 192, "InInstanceData layout");
+static_assert(offsetof(InInstanceData, head) == 0, "InInstanceData layout");
 static_assert(offsetof(InInstanceData, wPort) == 196, "InInstanceData layout");
-static_assert(offsetof(InInstanceData, dwRunWord200) == 200, "InInstanceData layout");
+static_assert(offsetof(InInstanceData, dwRunState) == 200, "InInstanceData layout");
 static_assert(offsetof(InInstanceData, channelRunState) == 216, "InInstanceData layout");
 static_assert(sizeof(InInstanceData().channelRunState) == 368 - 216, "InInstanceData layout");
 static_assert(sizeof(InInstanceData) == 368, "InInstanceData layout");

@@ -37,7 +37,7 @@ typedef void(HOST_CALL* RegisterMenuEntryFn)(uint32_t command, MenuEntryCallback
 template <typename Fn, typename... Args>
 inline auto Call(HostFunction which, Args... args)
 {
-    return CallAnyConvention(reinterpret_cast<Fn>(hostFunctionSlot[which]), args...);
+    return CallAnyConvention(reinterpret_cast<Fn>(g_hostFunctionSlot[which]), args...);
 }
 
 inline void* NewMemAlloc(uint32_t size, const char* tag, int32_t line)
@@ -123,22 +123,22 @@ inline void RegisterMenuEntry(uint32_t command, MenuEntryCallbackFn callback)
 // Host variables the plug-in reads after binding.
 inline HMENU MainMenu()
 {
-    return reinterpret_cast<HMENU>(hostVariableSlot[HV_MainMenu]);
+    return reinterpret_cast<HMENU>(g_hostVariableSlot[HV_MainMenu]);
 }
 
 inline ModuleRecord* CurrentModule()
 {
-    return *reinterpret_cast<ModuleRecord**>(hostVariableSlot[HV_AddrCurrentModulePtr]);
+    return *reinterpret_cast<ModuleRecord**>(g_hostVariableSlot[HV_AddrCurrentModulePtr]);
 }
 
 inline const HBITMAP* ChannelBitmaps()
 {
-    return reinterpret_cast<const HBITMAP*>(hostVariableSlot[HV_hBitChannel]);
+    return reinterpret_cast<const HBITMAP*>(g_hostVariableSlot[HV_hBitChannel]);
 }
 
 inline const HBITMAP* LessMoreBitmaps()
 {
-    return reinterpret_cast<const HBITMAP*>(hostVariableSlot[HV_hBitLessMore]);
+    return reinterpret_cast<const HBITMAP*>(g_hostVariableSlot[HV_hBitLessMore]);
 }
 
 }  // namespace host

@@ -7,24 +7,15 @@
 #include "host/texts.h"
 #include "resources/resource_ids.h"
 
-static_assert(offsetof(OutInstanceData, wLogSlot) == offsetof(InInstanceData, wLogSlot),
-              "both kinds keep the slot in one place");
-static_assert(offsetof(OutInstanceData, szChannelName) == offsetof(InInstanceData, szChannelName),
-              "both kinds keep the channel names in one place");
+static_assert(offsetof(OutInstanceData, head) == 0 && offsetof(InInstanceData, head) == 0,
+              "both kinds begin with the head they share");
 static_assert(offsetof(OutInstanceData, pPortBuffer) + sizeof(uint8_t*) == sizeof(OutInstanceData) &&
-                  offsetof(InInstanceData, dwRunWord200) + 168 == sizeof(InInstanceData),
+                  offsetof(InInstanceData, dwRunState) + 168 == sizeof(InInstanceData),
               "each kind's run state runs to the end of its per-instance data");
 static_assert(IDS_TOVEL_OUT_LONG == IDS_TOVEL_OUT_SHORT + 1000 && IDS_TOVEL_IN_LONG == IDS_TOVEL_IN_SHORT + 1000,
               "a long name's string id is its short name's plus 1000");
 
 namespace {
-
-char g_outShortName[kShortNameSize];
-char g_outLongName[kLongNameSize];
-char g_inShortName[kShortNameSize];
-char g_inLongName[kLongNameSize];
-SelectionResult g_outSelection;
-SelectionResult g_inSelection;
 
 constexpr ModuleKind kKinds[] = {
     {
@@ -36,18 +27,15 @@ constexpr ModuleKind kKinds[] = {
         .channelsAreInputs = true,
         .commandId = IDS_TOVEL_OUT_SHORT,
         .instanceDataSize = sizeof(OutInstanceData),
-        .secondSize = 0,
+        .undisclosedSize = 0,
         .smallBitmap = "ICO_TOVEL_OUT",
         .largeBitmap = "BM_PCI_OUT",
         .settingsTemplate = "TOVEL_OUT",
-        .reserved = &BoardInfo::bOutputReserved,
+        .reservationFlags = &BoardInfo::bOutputReserved,
         .portOffset = offsetof(OutInstanceData, wPort),
         .channelWordsOffset = offsetof(OutInstanceData, uiChannelWord),
         .runStateOffset = offsetof(OutInstanceData, pPortBuffer),
         .portText = {text::kOutputPort0, text::kOutputPort1},
-        .shortName = g_outShortName,
-        .longName = g_outLongName,
-        .selection = &g_outSelection,
     },
     {
         .id = kInputModule,
@@ -58,24 +46,26 @@ constexpr ModuleKind kKinds[] = {
         .channelsAreInputs = false,
         .commandId = IDS_TOVEL_IN_SHORT,
         .instanceDataSize = sizeof(InInstanceData),
-        .secondSize = 520,
+        .undisclosedSize = 520,
         .smallBitmap = "ICO_TOVEL_IN",
         .largeBitmap = "BM_PCI_IN",
         .settingsTemplate = "TOVEL_IN",
-        .reserved = &BoardInfo::bInputReserved,
+        .reservationFlags = &BoardInfo::bInputReserved,
         .portOffset = offsetof(InInstanceData, wPort),
         .channelWordsOffset = kNoField,
-        .runStateOffset = offsetof(InInstanceData, dwRunWord200),
+        .runStateOffset = offsetof(InInstanceData, dwRunState),
         .portText = {text::kInputPort0, text::kInputPort1},
-        .shortName = g_inShortName,
-        .longName = g_inLongName,
-        .selection = &g_inSelection,
     },
 };
 
 uint8_t* InstanceBytes(const ModuleRecord* module)
 {
     return static_cast<uint8_t*>(module->pInstanceData);
+}
+
+InstanceHead* Head(const ModuleRecord* module)
+{
+    return static_cast<InstanceHead*>(module->pInstanceData);
 }
 
 }  // namespace
@@ -97,9 +87,7 @@ ConnectorCounts CountsFor(const ModuleKind& kind, uint32_t count)
 
 uint16_t LogSlot(const ModuleRecord* module)
 {
-    uint16_t slot;
-    memcpy(&slot, InstanceBytes(module) + offsetof(OutInstanceData, wLogSlot), sizeof slot);
-    return slot;
+    return Head(module)->wLogSlot;
 }
 
 uint16_t Port(const ModuleKind& kind, const ModuleRecord* module)
@@ -111,7 +99,7 @@ uint16_t Port(const ModuleKind& kind, const ModuleRecord* module)
 
 void SetBinding(const ModuleKind& kind, ModuleRecord* module, uint16_t slot, uint16_t port)
 {
-    memcpy(InstanceBytes(module) + offsetof(OutInstanceData, wLogSlot), &slot, sizeof slot);
+    Head(module)->wLogSlot = slot;
     memcpy(InstanceBytes(module) + kind.portOffset, &port, sizeof port);
 }
 
@@ -135,7 +123,7 @@ void SetChannelWord(const ModuleKind& kind, ModuleRecord* module, int channel, u
 
 char* ChannelName(ModuleRecord* module, int channel)
 {
-    return reinterpret_cast<char*>(InstanceBytes(module)) + channel * kChannelNameSize;
+    return Head(module)->szChannelName[channel];
 }
 
 const char* PortText(const ModuleKind& kind, uint32_t port)
@@ -153,5 +141,5 @@ uint32_t* ReservationFlag(const ModuleKind& kind, uint32_t slot, uint32_t port)
     BoardInfo* board = BoardAt(slot);
     if (!board || port >= kBoardPorts)
         return nullptr;
-    return &(board->*kind.reserved)[port];
+    return &(board->*kind.reservationFlags)[port];
 }

@@ -10,13 +10,9 @@
 
 enum ModuleKindId { kOutputModule, kInputModule, kModuleKinds };
 
-// The slot and port the hardware selection dialog leaves on acceptance.
-struct SelectionResult {
-    uint16_t wLogSlot;
-    uint16_t wPort;
-};
-
-// The line numbers a kind gives the host with its tag, naming the call sites.
+// The line numbers a kind gives the host's memory services with its tag. They
+// name call sites in the host's log; the numbers are the contract's and mean
+// nothing to the plug-in.
 struct HostLines {
     int32_t settingsAllocate;        // the settings dialog's working copy
     int32_t settingsReleaseOnOk;
@@ -31,24 +27,21 @@ constexpr size_t kNoField = static_cast<size_t>(-1);
 
 struct ModuleKind {
     ModuleKindId id;
-    const char* className;           // "Tovel OUT" / "Tovel IN"
+    const char* className;           // the host shows and stores the class by it
     const char* tag;                 // source tag for the host's services
     HostLines lines;
     bool channelsAreInputs;          // the channel count is the module's inputs (else its outputs)
     uint32_t commandId;              // also the short name's string id; the long name's is + 1000
     uint32_t instanceDataSize;
-    uint32_t secondSize;
+    uint32_t undisclosedSize;        // the descriptor's size the host's contract fixes
     const char* smallBitmap;
     const char* largeBitmap;
     const char* settingsTemplate;
-    uint32_t (BoardInfo::*reserved)[kBoardPorts];  // the flags this kind claims
+    uint32_t (BoardInfo::*reservationFlags)[kBoardPorts];  // the flags this kind claims
     size_t portOffset;               // wPort within the per-instance data
     size_t channelWordsOffset;       // a 32-bit word per channel set to 1 at creation, or kNoField
     size_t runStateOffset;           // the run's own words, from here to the end of the data
     const char* portText[kBoardPorts];
-    char* shortName;                 // 13-byte buffer, filled at registration
-    char* longName;                  // 39-byte buffer
-    SelectionResult* selection;
 };
 
 // The row of the kinds table; every id below kModuleKinds has one.

@@ -1,46 +1,66 @@
-// Registration of the two module classes with the host.
+// Registration of the module classes with the host.
 
 #include "modules/module_classes.h"
 
 #include <string.h>
 
+#include <iterator>
+
 #include "host/host_services.h"
 #include "host/instance.h"
-#include "kinds/module_kind.h"
 #include "modules/tovel_in.h"
 #include "modules/tovel_out.h"
 
 namespace {
 
-void RegisterModuleKind(const ModuleKind& kind, ModuleHandlerFn handler, ModuleProcessFn process)
+// A class's code, in the order the host is given the classes.
+struct ModuleClass {
+    ModuleKindId kind;
+    ModuleHandlerFn handler;
+    ModuleProcessFn process;
+};
+
+constexpr ModuleClass kModuleClasses[] = {
+    {kInputModule, TovelInMessageHandler, TovelInProcess},
+    {kOutputModule, TovelOutMessageHandler, TovelOutProcess},
+};
+static_assert(std::size(kModuleClasses) == kModuleKinds, "a class for every kind");
+
+// The host keeps pointers to the names for as long as the plug-in is loaded.
+char g_shortNames[kModuleKinds][kShortNameSize];
+char g_longNames[kModuleKinds][kLongNameSize];
+
+void Register(const ModuleClass& c)
 {
+    const ModuleKind& kind = KindOf(c.kind);
     ModuleClassDescriptor descriptor;
     memset(&descriptor, 0, sizeof descriptor);
-    LoadStringA(hInstDll, kind.commandId, kind.shortName, kShortNameSize);
-    LoadStringA(hInstDll, kind.commandId + 1000, kind.longName, kLongNameSize);
+    LoadStringA(hInstDll, kind.commandId, g_shortNames[kind.id], kShortNameSize);
+    LoadStringA(hInstDll, kind.commandId + 1000, g_longNames[kind.id], kLongNameSize);
     descriptor.hInstance = hInstDll;
     descriptor.pszClassName = kind.className;
     descriptor.uiInstanceDataSize = kind.instanceDataSize;
-    descriptor.uiSecondSize = kind.secondSize;
-    descriptor.uiConstant12 = 12;
+    descriptor.uiUndisclosedSize = kind.undisclosedSize;
+    descriptor.uiUndisclosedWord = kUndisclosedDescriptorWord;
     descriptor.uiCommandId = kind.commandId;
-    descriptor.pszShortName = kind.shortName;
-    descriptor.pszLongName = kind.longName;
+    descriptor.pszShortName = g_shortNames[kind.id];
+    descriptor.pszLongName = g_longNames[kind.id];
     descriptor.hSmallBitmap = LoadBitmapA(hInstDll, kind.smallBitmap);
     descriptor.hLargeBitmap = LoadBitmapA(hInstDll, kind.largeBitmap);
-    descriptor.pfnMessageHandler = handler;
-    descriptor.pfnProcess = process;
+    descriptor.pfnMessageHandler = c.handler;
+    descriptor.pfnProcess = c.process;
     host::RegisterModuleClass(&descriptor);
 }
 
 }  // namespace
 
-void RegisterInputClass()
+void RegisterModuleClasses()
 {
-    RegisterModuleKind(KindOf(kInputModule), TovelInMessageHandler, TovelInProcess);
+    for (const ModuleClass& c : kModuleClasses)
+        Register(c);
 }
 
-void RegisterOutputClass()
+const char* ShortName(const ModuleKind& kind)
 {
-    RegisterModuleKind(KindOf(kOutputModule), TovelOutMessageHandler, TovelOutProcess);
+    return g_shortNames[kind.id];
 }

@@ -1,12 +1,12 @@
 #include "modules/module_messages.h"
 
-
 #include "board/board_driver.h"
 #include "board/tovel_api.h"
 #include "dialogs/hardware_selection.h"
 #include "dialogs/settings_dialog.h"
-#include "host/texts.h"
 #include "host/host_services.h"
+#include "host/texts.h"
+#include "modules/module_classes.h"
 #include "modules/process_call.h"
 
 namespace {
@@ -43,9 +43,9 @@ int32_t AnswerZero(const ModuleKind&, ModuleRecord*, int32_t, void*)
 
 int32_t CreateInstance(const ModuleKind& kind, ModuleRecord* module, int32_t, void*)
 {
-    if (RunHardwareSelection(kind, module->hwndModule) != 0)
+    SelectionResult chosen;
+    if (!RunHardwareSelection(kind, module->hwndModule, &chosen))
         return 0;
-    const SelectionResult chosen = *kind.selection;
     uint32_t* reserved = ReservationFlag(kind, chosen.wLogSlot, chosen.wPort);
     if (!reserved)
         return 0;
@@ -56,7 +56,7 @@ int32_t CreateInstance(const ModuleKind& kind, ModuleRecord* module, int32_t, vo
         SetChannelCount(kind, module, 1);
 
     for (int c = 0; c < kMaxModuleChannels; ++c) {
-        text::Format(ChannelName(module, c), kChannelNameSize, "%s %d", kind.shortName, c);
+        text::Format(ChannelName(module, c), kChannelNameSize, "%s %d", ShortName(kind), c);
         SetChannelWord(kind, module, c, 1);
         if (module->pChannelRecord[c])
             module->pChannelRecord[c]->iAnimationPhase = 0;

@@ -86,7 +86,7 @@ int32_t PrepareRun(const ModuleKind&, ModuleRecord* module, int32_t, void*)
     InInstanceData* data = Data(module);
     const uint32_t channels = module->uiNumberOfOutputs;
     if (channels > 0)
-        data->dwRunWord200 = 0;
+        data->dwRunState = 0;
     // A word every 16 bytes from byte 216, for as many channels as the host
     // says, but never past the 368 bytes the host gave us.
     for (uint32_t c = 0; c < channels; ++c) {
@@ -106,23 +106,7 @@ int32_t ClearExtraWord(const ModuleKind&, ModuleRecord* module, int32_t, void*)
     return 1;
 }
 
-// The host asks what the module is: only kind 13 is answered.
-#pragma pack(push, 1)
-struct DescriptionRequest {
-    HINSTANCE hInstance;
-    uint32_t uiKind;
-    char szName[20];
-    uint32_t uiZero;
-    uint32_t uiStringId;
-};
-#pragma pack(pop)
-static_assert(offsetof(DescriptionRequest, uiKind) == 4, "description layout");
-static_assert(offsetof(DescriptionRequest, szName) == 8, "description layout");
-static_assert(offsetof(DescriptionRequest, uiZero) == 28, "description layout");
-static_assert(offsetof(DescriptionRequest, uiStringId) == 32, "description layout");
-
-const uint32_t kDescriptionKind = 13;
-
+// Code 124: the host asks what the module is.
 int32_t Describe(const ModuleKind& kind, ModuleRecord*, int32_t, void* pointer)
 {
     DescriptionRequest* request = static_cast<DescriptionRequest*>(pointer);
@@ -141,19 +125,19 @@ const MessageEntry kMessages[] = {
     {kMsgCreate, Create},
     {kMsgRemove, Remove},
     {kMsgSettings, OpenSettings},
-    {kMsgIdle104, AnswerOne},
+    {kMsgUndisclosed104, AnswerOne},
     {kMsgReattach, ReattachInstance},
     {kMsgPrepareRun, PrepareRun},
     {kMsgEndRun, AnswerOne},
-    {kMsgAnswer117, AnswerZero},
-    {kMsgAnswer118, AnswerOne},
-    {kMsgAnswer119, AnswerZero},
-    {kMsgAnswer120, AnswerZero},
-    {kMsgAnswer121, AnswerZero},
-    {kMsgAnswer122, AnswerZero},
+    {kMsgUndisclosed117, AnswerZero},
+    {kMsgUndisclosed118, AnswerOne},
+    {kMsgUndisclosed119, AnswerZero},
+    {kMsgUndisclosed120, AnswerZero},
+    {kMsgUndisclosed121, AnswerZero},
+    {kMsgUndisclosed122, AnswerZero},
     {kMsgClearExtraWord, ClearExtraWord},
     {kMsgDescribe, Describe},
-    {kMsgIdle201, AnswerOne},
+    {kMsgUndisclosed201, AnswerOne},
 };
 
 // Stamps the block and reads its n samples from the port, then counts them
@@ -165,7 +149,7 @@ bool FillBlock(const ProcessCall& call, ModuleRecord* module, const PreparedRun&
 {
     const uint32_t n = SamplesPerBlock(run);
     const InInstanceData* data = Data(module);
-    const uint16_t slot = data->wLogSlot;
+    const uint16_t slot = data->head.wLogSlot;
     const uint16_t port = data->wPort;
     StampBlock(block, record->ulSampleCount, &fGlobalMilliSecondsPerSample);
     block->wNumberOfSamples = static_cast<uint16_t>(n);
@@ -227,7 +211,7 @@ int32_t HOST_CALL TovelInProcess(ModuleRecord* module)
         ChannelRecord* record = module->pChannelRecord[c];
         if (!channel || !record)
             continue;
-        channel->wHostWord14 = 0;
+        channel->wUndisclosed = 0;
         if (record->bBlockPending != 1) {
             DataBlock* block = host::GetCurrentOutputBlock(channel);
             if (call.Interrupted() || (block && !FillBlock(call, module, *run, c, record, block)))

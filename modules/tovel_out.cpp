@@ -128,11 +128,11 @@ const MessageEntry kMessages[] = {
     {kMsgCreate, Create},
     {kMsgRemove, Remove},
     {kMsgSettings, OpenSettings},
-    {kMsgIdle104, AnswerOne},
+    {kMsgUndisclosed104, AnswerOne},
     {kMsgReattach, ReattachInstance},
     {kMsgPrepareRun, PrepareRun},
     {kMsgEndRun, EndRun},
-    {kMsgIdle201, AnswerOne},
+    {kMsgUndisclosed201, AnswerOne},
 };
 
 // Sets the channel's bit in each of the block's positions and writes each
@@ -144,7 +144,7 @@ bool WriteBlock(const ProcessCall& call, ModuleRecord* module, uint32_t channel,
                 const PreparedRun& run)
 {
     OutInstanceData* data = Data(module);
-    const uint16_t slot = data->wLogSlot;
+    const uint16_t slot = data->head.wLogSlot;
     const uint16_t port = data->wPort;
     uint32_t n = block->wNumberOfSamples;
     if (n > uiGlobalBlockSize)

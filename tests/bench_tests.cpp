@@ -305,7 +305,7 @@ protected:
         saved << std::ifstream(path).rdbuf();
         ASSERT_TRUE(OpenBench(bench_, path, &error)) << error;
         ASSERT_EQ(2u, bench_.modules.size());
-        EXPECT_EQ(Kind::kOut, bench_.modules[0]->kind);
+        EXPECT_EQ(kOutputModule, bench_.modules[0]->kind);
         EXPECT_STREQ("Readback", bench_.modules[1]->module.record->szModuleName);
         EXPECT_EQ(kChannels, static_cast<int>(Channels(*bench_.modules[1])));
         EXPECT_EQ(engine::SignalKind::kHigh, bench_.modules[0]->sources[2].kind);

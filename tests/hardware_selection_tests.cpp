@@ -62,7 +62,7 @@ TEST_F(HardwareSelectionTest, ListsPresentBoardsInSlotOrderAndShowsTheChosenOne)
     EXPECT_THAT(ports, ElementsAre(L"出力ﾎﾟｰﾄ 0 ( 0 - 7 )", L"出力ﾎﾟｰﾄ 1 ( 8 - 15 )"));
     EXPECT_EQ(L"", logSlot);
     EXPECT_FALSE(logSlotVisible);
-    EXPECT_EQ(5, Out(m)->wLogSlot) << "accepting the second row yields slot 5";
+    EXPECT_EQ(5, Out(m)->head.wLogSlot) << "accepting the second row yields slot 5";
     EXPECT_EQ(0, Out(m)->wPort);
 }
 
@@ -114,7 +114,7 @@ TEST_F(HardwareSelectionTest, BoardWithOnlyPortOneFreeOffersOnlyPortOne)
     ASSERT_EQ(1, Create(m, script));
     EXPECT_THAT(ports, ElementsAre(L"入力ﾎﾟｰﾄ 1 ( 8 - 15 )"));
     EXPECT_THAT(otherBoardsPorts, ElementsAre(L"入力ﾎﾟｰﾄ 0 ( 0 - 7 )", L"入力ﾎﾟｰﾄ 1 ( 8 - 15 )"));
-    EXPECT_EQ(2, In(m)->wLogSlot);
+    EXPECT_EQ(2, In(m)->head.wLogSlot);
     EXPECT_EQ(1, In(m)->wPort);
 }
 
@@ -132,7 +132,7 @@ TEST_F(HardwareSelectionTest, ShowingTheShownSlotAgainKeepsThePortRow)
     });
     ASSERT_EQ(1, Create(m, script));
     EXPECT_EQ(1, portRow);
-    EXPECT_EQ(2, Out(m)->wLogSlot);
+    EXPECT_EQ(2, Out(m)->head.wLogSlot);
     EXPECT_EQ(1, Out(m)->wPort);
 }
 
@@ -146,7 +146,7 @@ TEST_F(HardwareSelectionTest, DoubleClickAcceptsWithThePortShown)
         DoubleClickListRow(d, IDC_BOARD_LIST, 0);
     });
     ASSERT_EQ(1, Create(same, onShownRow));
-    EXPECT_EQ(2, Out(same)->wLogSlot);
+    EXPECT_EQ(2, Out(same)->head.wLogSlot);
     EXPECT_EQ(1, Out(same)->wPort) << "the user's earlier choice on the shown row";
 
     sim::Module& other = NewModule(kOut);
@@ -156,7 +156,7 @@ TEST_F(HardwareSelectionTest, DoubleClickAcceptsWithThePortShown)
         DoubleClickListRow(d, IDC_BOARD_LIST, 1);
     });
     ASSERT_EQ(1, Create(other, onNewRow));
-    EXPECT_EQ(5, Out(other)->wLogSlot);
+    EXPECT_EQ(5, Out(other)->head.wLogSlot);
     EXPECT_EQ(0, Out(other)->wPort) << "a new row shows its first free port";
 }
 
@@ -167,7 +167,7 @@ TEST_F(HardwareSelectionTest, EnterAccepts)
     DialogScript script;
     script.Then([](HWND d) { PressKey(d, VK_RETURN); });
     ASSERT_EQ(1, Create(m, script));
-    EXPECT_EQ(2, In(m)->wLogSlot);
+    EXPECT_EQ(2, In(m)->head.wLogSlot);
 }
 
 TEST_F(HardwareSelectionTest, WithoutACurrentRowOkAcceptsNothing)

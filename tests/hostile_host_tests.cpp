@@ -275,8 +275,8 @@ TEST_F(DialogThatComesBack, CommandsAfterOkOrCancelFindNothingToEdit)
         EXPECT_EQ(c.line, sim::Frees().back().line);
         EXPECT_EQ(changes + c.sizeChanges, sim::SizeChanges().size());
         EXPECT_EQ(3u, m.record->uiNumberOfInputs) << "no less or more after the dialog closed";
-        EXPECT_EQ(c.button == IDOK ? "renamed" : "Tovel OUT 0", std::string(Out(m)->szChannelName[0]));
-        EXPECT_EQ("Tovel OUT 1", std::string(Out(m)->szChannelName[1])) << "no copy after the dialog closed";
+        EXPECT_EQ(c.button == IDOK ? "renamed" : "Tovel OUT 0", std::string(Out(m)->head.szChannelName[0]));
+        EXPECT_EQ("Tovel OUT 1", std::string(Out(m)->head.szChannelName[1])) << "no copy after the dialog closed";
         Send(m, kMsgRemove);
     }
 }

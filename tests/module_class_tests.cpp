@@ -39,7 +39,7 @@ int ResourceBitDepth(HMODULE dll, const char* name)
 
 struct ExpectedClass {
     const char* name;
-    uint32_t instanceSize, secondSize, command;
+    uint32_t instanceSize, undisclosedSize, command;
     const char* shortName;
     const char* longName;
     const char* smallBitmap;
@@ -59,8 +59,8 @@ TEST_F(ModuleClassTest, DescriptorsAreRegisteredInputFirstWithEveryFieldInPlace)
 {
     SetupKorvuOrFail();
     const std::vector<ModuleClassDescriptor>& classes = sim::RegisteredClasses();
-    ASSERT_EQ(2u, classes.size());
-    for (int i = 0; i < 2; ++i) {
+    ASSERT_EQ(std::size(kExpected), classes.size());
+    for (size_t i = 0; i < classes.size(); ++i) {
         const ModuleClassDescriptor& d = classes[i];
         const ExpectedClass& e = kExpected[i];
         const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&d);
@@ -68,8 +68,8 @@ TEST_F(ModuleClassTest, DescriptorsAreRegisteredInputFirstWithEveryFieldInPlace)
         EXPECT_EQ(reinterpret_cast<HINSTANCE>(Dll()), d.hInstance);
         EXPECT_STREQ(e.name, d.pszClassName);
         EXPECT_EQ(e.instanceSize, d.uiInstanceDataSize);
-        EXPECT_EQ(e.secondSize, d.uiSecondSize);
-        EXPECT_EQ(12u, d.uiConstant12);
+        EXPECT_EQ(e.undisclosedSize, d.uiUndisclosedSize);
+        EXPECT_EQ(12u, d.uiUndisclosedWord) << "the value the host's contract fixes";
         EXPECT_EQ(e.command, d.uiCommandId);
         EXPECT_STREQ(e.shortName, d.pszShortName);
         EXPECT_STREQ(e.longName, d.pszLongName);
@@ -87,8 +87,10 @@ TEST_F(ModuleClassTest, DescriptorsAreRegisteredInputFirstWithEveryFieldInPlace)
         EXPECT_TRUE(InsideImage(Dll(), reinterpret_cast<const void*>(d.pfnProcess)));
         EXPECT_THAT(std::vector<uint8_t>(bytes + 60, bytes + 180), testing::Each(0));
     }
-    EXPECT_NE(classes[0].pfnMessageHandler, classes[1].pfnMessageHandler);
-    EXPECT_NE(classes[0].pfnProcess, classes[1].pfnProcess);
+    for (size_t i = 1; i < classes.size(); ++i) {
+        EXPECT_NE(classes[i - 1].pfnMessageHandler, classes[i].pfnMessageHandler);
+        EXPECT_NE(classes[i - 1].pfnProcess, classes[i].pfnProcess);
+    }
 }
 
 // ------------------------------------------------------------------ code 101
@@ -114,12 +116,12 @@ TEST_F(CreateTest, OutputModuleTakesItsPortAndTheDefaults)
     ASSERT_EQ(1, CreateOn(m, 1, 1));
     EXPECT_EQ(nullptr, Out(m)->pPortBuffer) << "no run has allocated one";
 
-    EXPECT_EQ(5, Out(m)->wLogSlot);
+    EXPECT_EQ(5, Out(m)->head.wLogSlot);
     EXPECT_EQ(1, Out(m)->wPort);
     EXPECT_EQ(1u, m.record->uiNumberOfInputs);
     EXPECT_EQ(0u, m.record->uiNumberOfOutputs);
     for (int c = 0; c < 8; ++c) {
-        EXPECT_EQ("Tovel OUT " + std::to_string(c), Out(m)->szChannelName[c]);
+        EXPECT_EQ("Tovel OUT " + std::to_string(c), Out(m)->head.szChannelName[c]);
         EXPECT_EQ(1u, Out(m)->uiChannelWord[c]);
         EXPECT_EQ(0, m.record->pChannelRecord[c]->iAnimationPhase);
     }
@@ -142,12 +144,12 @@ TEST_F(CreateTest, InputModuleNamesItsChannelsWithTwoBlanks)
     sim::Module& m = NewModule(kIn);
     ASSERT_EQ(1, CreateOn(m, 0, 0));
 
-    EXPECT_EQ(2, In(m)->wLogSlot);
+    EXPECT_EQ(2, In(m)->head.wLogSlot);
     EXPECT_EQ(0, In(m)->wPort);
     EXPECT_EQ(0u, m.record->uiNumberOfInputs);
     EXPECT_EQ(1u, m.record->uiNumberOfOutputs);
-    EXPECT_STREQ("Tovel IN  0", In(m)->szChannelName[0]);
-    EXPECT_STREQ("Tovel IN  7", In(m)->szChannelName[7]);
+    EXPECT_STREQ("Tovel IN  0", In(m)->head.szChannelName[0]);
+    EXPECT_STREQ("Tovel IN  7", In(m)->head.szChannelName[7]);
 }
 
 // Counts the host gave the module before code 101 stay, on either connector.
@@ -165,11 +167,11 @@ TEST_F(CreateTest, ModuleThatAlreadyHasChannelsKeepsItsCounts)
         sim::Module& m = NewModule(c.kind);
         m.record->uiNumberOfInputs = c.inputs;
         m.record->uiNumberOfOutputs = c.outputs;
-        strcpy(Out(m)->szChannelName[4], "kept?");
+        strcpy(Out(m)->head.szChannelName[4], "kept?");
         ASSERT_EQ(1, CreateOn(m, 0));
         EXPECT_EQ(c.inputs, m.record->uiNumberOfInputs);
         EXPECT_EQ(c.outputs, m.record->uiNumberOfOutputs);
-        EXPECT_STREQ(c.name4, Out(m)->szChannelName[4]) << "all eight names are written anew";
+        EXPECT_STREQ(c.name4, Out(m)->head.szChannelName[4]) << "all eight names are written anew";
         Send(m, kMsgRemove);
     }
 }

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "sim/common/paths.h"
 #include "sim/common/utf8.h"
 #include "sim/driver/sim_driver.h"
 #include "sim/host/sim_host.h"
@@ -44,9 +45,9 @@ protected:
     void Install(const std::filesystem::path& at, const char* behind, const std::string& settings)
     {
         std::filesystem::create_directories(at);
-        std::filesystem::copy_file(Widen(sim::PluginPathBesideExe("host-recorder\\Korvu_ux1.dll")), at / "Korvu_ux1.dll");
+        std::filesystem::copy_file(Widen(PathBesideProgram("host-recorder\\Korvu_ux1.dll")), at / "Korvu_ux1.dll");
         if (behind)
-            std::filesystem::copy_file(Widen(sim::PluginPathBesideExe(behind)), at / "Korvu_ux1_plugin.dll");
+            std::filesystem::copy_file(Widen(PathBesideProgram(behind)), at / "Korvu_ux1_plugin.dll");
         std::ofstream(at / "korvu_recorder.ini") << "[recorder]\n" << settings;
     }
     int32_t Setup(const std::filesystem::path& at)

@@ -36,6 +36,7 @@
 #include "host/binding.h"
 #include "frame/plugin.h"
 #include "host/texts.h"
+#include "sim/common/paths.h"
 #include "sim/user/dialog_script.h"
 #include "sim/reference/double_reference.h"
 #include "sim/host/host_behaviour.h"
@@ -223,12 +224,12 @@ void StressRun::NewModule()
 
 void StressRun::SendMessage(Live& m)
 {
-    uint32_t code = Pick({kMsgCheck, kMsgRemove, kMsgIdle104, kMsgReattach, kMsgReattach, kMsgPrepareRun,
-                          kMsgPrepareRun, kMsgEndRun, kMsgEndRun, kMsgAnswer117, kMsgAnswer118, kMsgAnswer119,
-                          kMsgAnswer120, kMsgAnswer121, kMsgAnswer122, kMsgClearExtraWord, kMsgDescribe, kMsgDescribe,
-                          kMsgIdle201, Below(300), 0xFFFFFFFFu});
+    uint32_t code = Pick({kMsgCheck, kMsgRemove, kMsgUndisclosed104, kMsgReattach, kMsgReattach, kMsgPrepareRun,
+                          kMsgPrepareRun, kMsgEndRun, kMsgEndRun, kMsgUndisclosed117, kMsgUndisclosed118,
+                          kMsgUndisclosed119, kMsgUndisclosed120, kMsgUndisclosed121, kMsgUndisclosed122,
+                          kMsgClearExtraWord, kMsgDescribe, kMsgDescribe, kMsgUndisclosed201, Below(300), 0xFFFFFFFFu});
     if (code == kMsgCreate || code == kMsgSettings)
-        code = kMsgIdle104;  // the modal dialogs wait for a user; their tests drive them
+        code = kMsgUndisclosed104;  // the modal dialogs wait for a user; their tests drive them
     void* pointer = nullptr;
     if (code == kMsgDescribe && Chance(80)) {
         uint32_t kind = Pick({13, 12, 0});
@@ -360,7 +361,7 @@ void StressRun::DialogAction(HWND dialog, Live& m)
 std::string Edited(const Live& m)
 {
     const ModuleRecord* r = m.module.record;
-    const size_t settings = m.kind == kOut ? offsetof(OutInstanceData, pPortBuffer) : offsetof(InInstanceData, dwRunWord200);
+    const size_t settings = m.kind == kOut ? offsetof(OutInstanceData, pPortBuffer) : offsetof(InInstanceData, dwRunState);
     return std::string(r->szModuleName, sizeof r->szModuleName) + std::string(r->szDescription, sizeof r->szDescription) +
            std::string(static_cast<const char*>(m.module.instanceData), settings) + std::to_string(ChannelCountOf(m));
 }
@@ -640,7 +641,7 @@ void RunStress(uint32_t seed, uint32_t steps, sim::GuardPlacement placement, con
     sim::SetGuardPlacement(placement);
     SimDriver driver;
     ASSERT_TRUE(driver.Load());
-    std::string dll = sim::PluginPathBesideExe("Korvu_ux1.dll");
+    std::string dll = PathBesideProgram("Korvu_ux1.dll");
     hInstDll = LoadLibraryExA(dll.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(nullptr, hInstDll);
     g_problems.clear();

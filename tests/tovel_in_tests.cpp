@@ -115,17 +115,17 @@ TEST_F(TovelInRun, PauseHoldsCountsAndReleases)
     sim::SetExperimentPaused(true);
     clock.Set(kStart + 3000);
     size_t calls = sim::HostCalls().size();
-    m.record->pOutputChannel[0]->wHostWord14 = 0x1234;
+    m.record->pOutputChannel[0]->wUndisclosed = 0x1234;
     EXPECT_EQ(1, Process(m));
     EXPECT_EQ(calls, sim::HostCalls().size());
     EXPECT_TRUE(Released(m).empty());
     EXPECT_EQ(100u, m.record->pChannelRecord[0]->ulSampleCount);
-    EXPECT_EQ(0x1234, m.record->pOutputChannel[0]->wHostWord14);
+    EXPECT_EQ(0x1234, m.record->pOutputChannel[0]->wUndisclosed);
 
     sim::SetExperimentPaused(false);
     Process(m);
     EXPECT_EQ(1u, Released(m).size());
-    EXPECT_EQ(0, m.record->pOutputChannel[0]->wHostWord14);
+    EXPECT_EQ(0, m.record->pOutputChannel[0]->wUndisclosed);
 }
 
 // The host's flag is on at 1; any other value it may write is not a pause.
@@ -194,13 +194,13 @@ TEST_F(TovelInRun, InactiveModuleDoesNothingAtAll)
     sim::TestClock clock(Dll(), kStart);
     sim::Module& m = Prepared(2);
     m.record->bActive = 0;
-    m.record->pOutputChannel[0]->wHostWord14 = 0xBEEF;
-    m.record->pOutputChannel[1]->wHostWord14 = 0xBEEF;
+    m.record->pOutputChannel[0]->wUndisclosed = 0xBEEF;
+    m.record->pOutputChannel[1]->wUndisclosed = 0xBEEF;
     size_t calls = sim::HostCalls().size();
     EXPECT_EQ(1, Process(m));
     EXPECT_EQ(calls, sim::HostCalls().size());
-    EXPECT_EQ(0xBEEF, m.record->pOutputChannel[0]->wHostWord14);
-    EXPECT_EQ(0xBEEF, m.record->pOutputChannel[1]->wHostWord14);
+    EXPECT_EQ(0xBEEF, m.record->pOutputChannel[0]->wUndisclosed);
+    EXPECT_EQ(0xBEEF, m.record->pOutputChannel[1]->wUndisclosed);
     EXPECT_EQ(0u, Driver().TovelSimCalls("TovelInPort"));
 }
 

@@ -356,7 +356,7 @@ TEST_F(TovelOutRun, AModuleNeverWritesOrFreesAnotherModulesBuffer)
 TEST_F(TovelOutRun, ReattachNeedsTheBoardAndRemovalGivesThePortBack)
 {
     sim::Module& lost = NewModule(kOut);
-    Out(lost)->wLogSlot = 9;  // no board there
+    Out(lost)->head.wLogSlot = 9;  // no board there
     EXPECT_EQ(0, Send(lost, kMsgReattach));
     ASSERT_EQ(1u, sim::Warnings().size());
     EXPECT_EQ(L"エラー", FromCp932(sim::Warnings()[0].caption));
@@ -398,12 +398,12 @@ TEST_F(TovelOutRun, SlotOrPortOutsideTheBoardTableIsAMissingBoard)
 {
     for (uint16_t slot : {16, 0xFFFF}) {
         sim::Module& m = NewModule(kOut);
-        Out(m)->wLogSlot = slot;
+        Out(m)->head.wLogSlot = slot;
         EXPECT_EQ(0, Send(m, kMsgReattach));
         EXPECT_EQ(1, Send(m, kMsgRemove));
     }
     sim::Module& m = NewModule(kOut);
-    Out(m)->wLogSlot = kSlot;
+    Out(m)->head.wLogSlot = kSlot;
     Out(m)->wPort = 0xFFFF;
     EXPECT_EQ(0, Send(m, kMsgReattach));
     EXPECT_EQ(1, Send(m, kMsgRemove));

@@ -14,6 +14,7 @@
 
 #include "board/tovel_api.h"
 #include "host/proc_address.h"
+#include "sim/common/paths.h"
 #include "sim/driver/sim_driver.h"
 #include "sim/common/utf8.h"
 #include "sim/host/sim_host.h"
@@ -27,7 +28,7 @@ namespace {
 // trace_probe beside this program, with its arguments; null when it did not start.
 HANDLE StartProbe(const std::wstring& arguments)
 {
-    std::wstring line = L"\"" + Widen(sim::PluginPathBesideExe("trace_probe.exe")) + L"\" " + arguments;
+    std::wstring line = L"\"" + Widen(PathBesideProgram("trace_probe.exe")) + L"\" " + arguments;
     STARTUPINFOW start = {};
     start.cb = sizeof start;
     PROCESS_INFORMATION process = {};
@@ -71,7 +72,7 @@ protected:
         folder_ = std::filesystem::path(temp) / "korvu_trace_driver_tests";
         std::filesystem::remove_all(folder_);
         std::filesystem::create_directories(folder_);
-        std::filesystem::copy_file(Widen(sim::PluginPathBesideExe("trace-driver\\tovel.dll")), folder_ / "tovel.dll");
+        std::filesystem::copy_file(Widen(PathBesideProgram("trace-driver\\tovel.dll")), folder_ / "tovel.dll");
         if (makerVariant)
             std::filesystem::copy_file(Widen(DriverFolder(makerVariant) + "\\tovel.dll"), folder_ / "tovel_maker.dll");
         csv_ = folder_ / "trace.csv";
@@ -102,7 +103,7 @@ protected:
     {
         const std::filesystem::path at = folder_ / name;
         std::filesystem::create_directories(at);
-        std::filesystem::copy_file(Widen(sim::PluginPathBesideExe("trace-driver\\tovel.dll")), at / "tovel.dll");
+        std::filesystem::copy_file(Widen(PathBesideProgram("trace-driver\\tovel.dll")), at / "tovel.dll");
         std::ofstream(at / "tovel_trace.ini", std::ios::binary) << ini;
         return at;
     }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "resources/resource_ids.h"
+#include "sim/common/paths.h"
 #include "sim/driver/sim_driver.h"
 #include "sim/host/sim_host.h"
 
@@ -45,7 +46,7 @@ DWORD Translation(std::vector<char>& data)
 
 TEST(VersionResource, PluginNamesItselfInJapaneseWithTheAboutBoxsVersion)
 {
-    const std::string path = sim::PluginPathBesideExe("Korvu_ux1.dll");
+    const std::string path = PathBesideProgram("Korvu_ux1.dll");
     std::vector<char> info = VersionInfo(path);
     ASSERT_FALSE(info.empty());
     EXPECT_EQ(static_cast<DWORD>(MAKELONG(0x0411, 1200)), Translation(info)) << "Japanese, Unicode";

@@ -42,7 +42,7 @@ TraceLiveSection* ClaimLiveSection(void** mapping, uint32_t* holder)
             memset(live->slots, 0, sizeof live->slots);  // an ended host's ports start again
             live->sequence = 0;
             live->bound = 0;
-            memcpy(live->magic, "TOVTRACE", 8);
+            memcpy(live->magic, kTraceLiveMagic, sizeof live->magic);
             live->layout = kTraceLiveLayout;
             *mapping = section;
             return live;

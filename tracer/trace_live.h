@@ -19,6 +19,7 @@
 #define TOVEL_TRACE_LIVE_NAME L"Local\\TovelTraceLive"
 
 constexpr uint32_t kTraceLiveSlots = 16, kTraceLivePorts = 2, kTraceLiveLayout = 2;
+inline constexpr char kTraceLiveMagic[] = "TOVTRACE";  // its eight letters begin the section
 
 #pragma pack(push, 1)
 
@@ -45,7 +46,7 @@ static_assert(offsetof(TraceLiveSlot, sequence) == 4 && offsetof(TraceLiveSlot, 
               "a slot is two words and four ports");
 
 struct TraceLiveSection {
-    char magic[8];       // "TOVTRACE"
+    char magic[8];       // kTraceLiveMagic
     uint32_t layout;     // kTraceLiveLayout
     uint32_t processId;  // the host's process; 0 while no host holds the section
     uint32_t sequence;   // of the last call through the trace driver

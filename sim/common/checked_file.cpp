@@ -6,6 +6,7 @@
 
 #include <set>
 
+#include "sim/common/numbers.h"
 #include "sim/common/utf8.h"
 
 namespace {
@@ -19,7 +20,9 @@ int64_t& DiskLeft()
 {
     if (g_diskLeft == -2) {
         const char* limit = getenv("KORVU_HOST_DISK_BYTES");
-        g_diskLeft = limit && *limit ? strtoll(limit, nullptr, 10) : -1;
+        std::string unused;
+        if (!limit || !sim::ReadWhole(limit, {0, INT64_MAX}, &g_diskLeft, &unused))
+            g_diskLeft = -1;
     }
     return g_diskLeft;
 }

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <filesystem>
+#include <system_error>
+
 #include "host/proc_address.h"
 #include "sim/common/utf8.h"
 
@@ -28,4 +31,37 @@ std::string AsTheUserKnowsIt(const std::string& windowsPath)
 {
     const std::string unix = UnixPath(windowsPath);
     return unix.empty() ? windowsPath : unix;
+}
+
+std::string PathBesideProgram(const char* fileName)
+{
+    wchar_t path[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::string dir = Narrow(std::wstring(path, n));
+    size_t slash = dir.find_last_of("\\/");
+    dir = slash == std::string::npos ? std::string() : dir.substr(0, slash + 1);
+    return dir + fileName;
+}
+
+std::string FullPath(const std::string& path)
+{
+    wchar_t full[MAX_PATH];
+    DWORD n = GetFullPathNameW(Widen(path).c_str(), MAX_PATH, full, nullptr);
+    return n > 0 && n < MAX_PATH ? Narrow(full) : path;
+}
+
+bool MakeFolder(const std::string& folder, std::string* error)
+{
+    const std::filesystem::path path(Widen(folder));
+    std::error_code failed;
+    if (std::filesystem::exists(path, failed) && !std::filesystem::is_directory(path, failed)) {
+        *error = AsTheUserKnowsIt(folder) + " is a file, not a folder";
+        return false;
+    }
+    std::filesystem::create_directories(path, failed);
+    if (!std::filesystem::is_directory(path, failed)) {
+        *error = "cannot make the folder " + AsTheUserKnowsIt(folder);
+        return false;
+    }
+    return true;
 }

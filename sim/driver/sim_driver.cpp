@@ -4,6 +4,7 @@
 
 #include "board/tovel_api.h"
 #include "host/proc_address.h"
+#include "sim/common/paths.h"
 #include "sim/common/utf8.h"
 #include "sim/host/host_behaviour.h"
 #include "sim/host/sim_host.h"
@@ -51,7 +52,7 @@ std::string ModulePath(HMODULE module)
 
 std::string DriverFolder(const char* variant)
 {
-    return sim::PluginPathBesideExe("drivers\\") + variant;
+    return PathBesideProgram("drivers\\") + variant;
 }
 
 const char* WholeDriver()

@@ -59,14 +59,4 @@ void UnloadPlugin(Plugin* plugin)
     *plugin = Plugin();
 }
 
-std::string PluginPathBesideExe(const char* fileName)
-{
-    wchar_t path[MAX_PATH];
-    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::string dir = Narrow(std::wstring(path, n));
-    size_t slash = dir.find_last_of("\\/");
-    dir = slash == std::string::npos ? std::string() : dir.substr(0, slash + 1);
-    return dir + fileName;
-}
-
 }  // namespace sim

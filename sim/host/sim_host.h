@@ -251,7 +251,5 @@ struct Plugin {
 // Loads the plug-in by path (UTF-8); false if it or one of its exports is missing.
 bool LoadPlugin(const char* path, Plugin* plugin);
 void UnloadPlugin(Plugin* plugin);
-// The UTF-8 path of a file beside the running program.
-std::string PluginPathBesideExe(const char* fileName);
 
 }  // namespace sim

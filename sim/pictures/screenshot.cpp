@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "host/proc_address.h"
+#include "sim/common/paths.h"
 #include "sim/common/utf8.h"
 #include "sim/pictures/png_writer.h"
 #include "sim/host/sim_host.h"
@@ -35,7 +36,7 @@ void Settle(HWND window)
 
 std::string SaveScreenshot(HWND window, const char* name)
 {
-    const std::string folder = sim::PluginPathBesideExe("..\\screenshots");
+    const std::string folder = PathBesideProgram("..\\screenshots");
     std::error_code unmade;  // then the picture is not saved, and says so
     std::filesystem::create_directories(std::filesystem::path(Widen(folder)), unmade);
     return SaveScreenshotTo(window, folder + "\\" + name + ".png");

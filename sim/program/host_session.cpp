@@ -6,9 +6,9 @@
 #include <fstream>
 #include <vector>
 
+#include "sim/common/paths.h"
 #include "sim/common/utf8.h"
 #include "sim/driver/traced_driver.h"
-#include "sim/common/paths.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ bool TracedFolder(const HostOptions& options, std::string* front, std::string* e
     const struct {
         std::string from;
         const wchar_t* to;
-    } copies[] = {{sim::PluginPathBesideExe("trace-driver\\tovel.dll"), L"tovel.dll"},
+    } copies[] = {{PathBesideProgram("trace-driver\\tovel.dll"), L"tovel.dll"},
                   {DriverFolder(WholeDriver()) + "\\tovel.dll", L"tovel_maker.dll"}};
     for (const auto& c : copies) {
         if (!CopyFileW(Widen(c.from).c_str(), (folder / c.to).c_str(), FALSE)) {
@@ -49,7 +49,7 @@ bool TracedFolder(const HostOptions& options, std::string* front, std::string* e
 bool LoadChosenDriver(SimDriver& driver, const HostOptions& options, std::string* error)
 {
     std::string front = options.driver;
-    const std::string beside = sim::PluginPathBesideExe("tovel.dll");
+    const std::string beside = PathBesideProgram("tovel.dll");
     if (front.empty() && GetFileAttributesW(Widen(beside).c_str()) != INVALID_FILE_ATTRIBUTES)
         front = beside;
     if (front.empty() && TracedRun(WholeDriver()) && !TracedFolder(options, &front, error))
@@ -78,7 +78,7 @@ bool HostSession::LoadDriver(const HostOptions& options, std::string* error)
     const DWORD n = GetEnvironmentVariableW(L"TOVEL_SIM_INI", named, MAX_PATH);
     if (ini.empty() && n > 0 && n < MAX_PATH)
         ini = Narrow(named);
-    const std::string beside = sim::PluginPathBesideExe("tovel.ini");
+    const std::string beside = PathBesideProgram("tovel.ini");
     if (ini.empty() && GetFileAttributesW(Widen(beside).c_str()) != INVALID_FILE_ATTRIBUTES)
         ini = beside;
     boardFile = ini;
@@ -100,7 +100,7 @@ bool HostSession::LoadDriver(const HostOptions& options, std::string* error)
 
 bool HostSession::LoadPlugin(const HostOptions& options, std::string* error)
 {
-    const std::string path = options.plugin.empty() ? sim::PluginPathBesideExe("Korvu_ux1.dll") : options.plugin;
+    const std::string path = options.plugin.empty() ? PathBesideProgram("Korvu_ux1.dll") : options.plugin;
     if (!sim::LoadPlugin(path.c_str(), &plugin)) {
         *error = "cannot load " + path + " with its three exports";
         return false;
@@ -134,4 +134,28 @@ std::string Utf8(const std::string& cp932)
     char utf8[3072];
     int m = WideCharToMultiByte(CP_UTF8, 0, wide, n, utf8, sizeof utf8, nullptr, nullptr);
     return m > 0 ? std::string(utf8, m - 1) : std::string();
+}
+
+void ReportDriver(const HostSession& session, Report& report)
+{
+    const DriverInfo& d = session.driver.Info();
+    report("Driver: %s (%s)\n", AsTheUserKnowsIt(d.path).c_str(),
+           d.description.empty() ? "no version resource" : d.description.c_str());
+    if (d.traceDriver)
+        report("  a trace driver in front of %s, its trace file %s\n", AsTheUserKnowsIt(d.makerPath).c_str(),
+               d.tracePath.empty() ? "none (it could make none)" : AsTheUserKnowsIt(d.tracePath).c_str());
+}
+
+std::string ReportTraceComparison(const HostSession& session, Report& report)
+{
+    const DriverInfo& d = session.driver.Info();
+    if (!d.traceDriver || d.tracePath.empty())
+        return std::string();
+    const std::string& difference = session.driver.TraceDifference();
+    report("Trace file %s: %llu transfers held against the simulated driver's record, %s\n",
+           AsTheUserKnowsIt(d.tracePath).c_str(), static_cast<unsigned long long>(session.driver.TransfersCompared()),
+           difference.empty() ? "every one alike" : "and not alike (below)");
+    if (!session.driver.TraceCutBy().empty())
+        report("  then the file says \"%s\": nothing after it was compared\n", session.driver.TraceCutBy().c_str());
+    return difference;
 }

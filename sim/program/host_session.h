@@ -5,6 +5,7 @@
 
 #include "sim/driver/sim_driver.h"
 #include "sim/program/host_options.h"
+#include "sim/program/report.h"
 #include "sim/host/sim_host.h"
 
 struct HostSession {
@@ -30,6 +31,13 @@ struct HostSession {
     void Finish();
     const ModuleClassDescriptor* Class(const char* name) const;
 };
+
+// The tovel.dll loaded, as the report says it: what it says it is, and a
+// trace driver's maker's driver and file.
+void ReportDriver(const HostSession& session, Report& report);
+// After Finish: a trace driver's file held against the simulated driver's
+// record, call for call, as the report says it; how they differ, or empty.
+std::string ReportTraceComparison(const HostSession& session, Report& report);
 
 // A trace driver's file in the output folder, when the program sets it up.
 extern const char kTraceFileName[];

@@ -34,34 +34,10 @@ std::vector<std::string> Arguments()
     return args;
 }
 
-std::string FullPath(const std::string& path)
-{
-    wchar_t full[MAX_PATH];
-    DWORD n = GetFullPathNameW(Widen(path).c_str(), MAX_PATH, full, nullptr);
-    return n > 0 && n < MAX_PATH ? Narrow(full) : path;
-}
-
-// Makes the folder and its parents, or says why not.
-bool MakeFolder(const std::string& folder, std::string* error)
-{
-    const std::filesystem::path path(Widen(folder));
-    std::error_code failed;
-    if (std::filesystem::exists(path, failed) && !std::filesystem::is_directory(path, failed)) {
-        *error = AsTheUserKnowsIt(folder) + " is a file, not a folder";
-        return false;
-    }
-    std::filesystem::create_directories(path, failed);
-    if (!std::filesystem::is_directory(path, failed)) {
-        *error = "cannot make the folder " + AsTheUserKnowsIt(folder);
-        return false;
-    }
-    return true;
-}
-
 // The output folder, a full path: --out, else korvu_host_output beside this program.
 std::string OutFolder(const HostOptions& options)
 {
-    return FullPath(options.outDir.empty() ? sim::PluginPathBesideExe("korvu_host_output") : options.outDir);
+    return FullPath(options.outDir.empty() ? PathBesideProgram("korvu_host_output") : options.outDir);
 }
 
 // A refused command line for a run leaves its refusal where the run's report

@@ -231,34 +231,6 @@ void WriteDiagram(ScriptedRun& r)
         WriteTimingDiagram(r.Promise("timing.png"), d);
 }
 
-// The tovel.dll loaded: what it says it is, and a trace driver's maker's
-// driver and file.
-void ReportDriver(ScriptedRun& r)
-{
-    const DriverInfo& d = r.session.driver.Info();
-    r.report("Driver: %s (%s)\n", AsTheUserKnowsIt(d.path).c_str(), d.description.empty() ? "no version resource" : d.description.c_str());
-    if (d.traceDriver)
-        r.report("  a trace driver in front of %s, its trace file %s\n", AsTheUserKnowsIt(d.makerPath).c_str(),
-                 d.tracePath.empty() ? "none (it could make none)" : AsTheUserKnowsIt(d.tracePath).c_str());
-}
-
-// After the driver's unload: the trace driver's file held against what the
-// simulated driver saw, call for call.
-void ReportTraceComparison(ScriptedRun& r)
-{
-    const DriverInfo& d = r.session.driver.Info();
-    if (!d.traceDriver || d.tracePath.empty())
-        return;
-    const std::string& difference = r.session.driver.TraceDifference();
-    r.report("Trace file %s: %llu transfers held against the simulated driver's record, %s\n",
-             AsTheUserKnowsIt(d.tracePath).c_str(), static_cast<unsigned long long>(r.session.driver.TransfersCompared()),
-             difference.empty() ? "every one alike" : "and not alike (below)");
-    if (!r.session.driver.TraceCutBy().empty())
-        r.report("  then the file says \"%s\": nothing after it was compared\n", r.session.driver.TraceCutBy().c_str());
-    if (!difference.empty())
-        r.reasons.push_back("the trace driver's file differs from what the simulated driver saw: " + difference);
-}
-
 void Judge(ScriptedRun& r, size_t allocationsLeft)
 {
     const HostOptions& o = r.options;
@@ -371,7 +343,7 @@ int RunScriptedExperiment(HostSession& session, const HostOptions& options)
         fprintf(stderr, "korvu_host: cannot write %s\\report.txt\n", options.outDirShown.c_str());
         return 1;
     }
-    ReportDriver(r);
+    ReportDriver(r.session, r.report);
     const int boards = ReportBoards(r.report, session.driver);
     r.report("Board file: %s\n", session.boardFile.empty()
                                      ? "none; the built-in board at slot 0, its outputs wired to its inputs"
@@ -413,7 +385,9 @@ int RunScriptedExperiment(HostSession& session, const HostOptions& options)
     sim::DestroyModule(r.out.module);
     sim::DestroyModule(r.in.module);
     session.Finish();
-    ReportTraceComparison(r);
+    const std::string difference = ReportTraceComparison(r.session, r.report);
+    if (!difference.empty())
+        r.reasons.push_back("the trace driver's file differs from what the simulated driver saw: " + difference);
     Judge(r, left);
     return Finish(r);
 }

@@ -131,7 +131,7 @@ const TraceLiveSection* OpenSection()
     const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(TraceLiveSection));
     CloseHandle(mapping);
     const TraceLiveSection* s = static_cast<const TraceLiveSection*>(view);
-    if (s && (memcmp(s->magic, "TOVTRACE", 8) != 0 || s->layout != kTraceLiveLayout)) {
+    if (s && (memcmp(s->magic, kTraceLiveMagic, sizeof s->magic) != 0 || s->layout != kTraceLiveLayout)) {
         UnmapViewOfFile(view);
         return nullptr;
     }

@@ -4,7 +4,6 @@
 
 #include <ctype.h>
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 
 #include <algorithm>
@@ -12,6 +11,7 @@
 
 #include "sim/common/numbers.h"
 #include "sim/common/utf8.h"
+#include "sim/tovel/board_file_text.h"
 #include "sim/tovel/tovel_state.h"
 
 namespace tovel {
@@ -46,7 +46,8 @@ bool PortName(const std::string& text, const char* direction, uint32_t* slot, ui
 
 struct Reader {
     const char* path = nullptr;
-    std::vector<std::string>* problems = nullptr;
+    struct Found { int line; std::string text; };
+    std::vector<Found> found;  // printed in the order of their lines once the file is read
     Board boards[kSlots];
     int boardLine[kSlots] = {};     // where each board's section begins
     int addressLine[kSlots] = {};   // where its address is given; 0: the default
@@ -61,7 +62,7 @@ struct Reader {
 
     void Problem(int line, const std::string& key, const std::string& what)
     {
-        problems->push_back(std::string(path) + ":" + std::to_string(line) + ": " + key + ": " + what);
+        found.push_back({line, key + ": " + what});
     }
 };
 
@@ -280,18 +281,6 @@ void CheckAddresses(Reader& r)
     }
 }
 
-// The folder the file's relative paths start from.
-std::string FolderOf(const std::string& path)
-{
-    const size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-bool Absolute(const std::string& path)
-{
-    return (path.size() > 1 && path[1] == ':') || (!path.empty() && (path[0] == '\\' || path[0] == '/'));
-}
-
 // The trace's file: beside the INI file when the path is relative, in a
 // folder that exists.
 void CheckTraceFile(Reader& r)
@@ -307,56 +296,16 @@ void CheckTraceFile(Reader& r)
 }
 
 const size_t kLongestLine = 1022;
-const size_t kMostBytes = 1 << 20;
 
-// The file's bytes, or why there are none.
-bool ReadBytes(const char* path, std::string* bytes, std::string* why)
+// Reads the whole file into `r`; false with any problem, each added to
+// `problems` as "file:line: key: what is wrong".
+bool Read(const char* path, Reader& r, std::vector<std::string>* problems)
 {
-    const std::wstring wide = Widen(path);
-    const DWORD attributes = GetFileAttributesW(wide.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        *why = "no such file";
-        return false;
-    }
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-        *why = "a folder, not a file";
-        return false;
-    }
-    FILE* f = _wfopen(wide.c_str(), L"rb");
-    if (!f) {
-        *why = "cannot be read";
-        return false;
-    }
-    char chunk[4096];
-    for (size_t n; bytes->size() <= kMostBytes && (n = fread(chunk, 1, sizeof chunk, f)) > 0;)
-        bytes->append(chunk, n);
-    fclose(f);
-    if (bytes->size() > kMostBytes) {
-        *why = "longer than a board file can be (1 MB)";
-        return false;
-    }
-    // A UTF-16 file (Notepad's "Unicode") has a byte order mark and a NUL in
-    // every other byte; text in the expected encoding has neither.
-    const bool utf16 = bytes->size() >= 2 && ((bytes->compare(0, 2, "\xFF\xFE") == 0) ||
-                                              bytes->compare(0, 2, "\xFE\xFF") == 0);
-    if (utf16 || bytes->find('\0') != std::string::npos) {
-        *why = std::string("not a text file in the expected encoding (ASCII or UTF-8") +
-               (utf16 ? "; this one is UTF-16)" : "; this one holds NUL bytes)");
-        return false;
-    }
-    return true;
-}
-
-// Reads the whole file into `r`; false with any problem.
-bool Read(const char* path, Reader& r)
-{
-    std::vector<std::string>* problems = r.problems;
     std::string bytes, why;
-    if (!ReadBytes(path, &bytes, &why)) {
+    if (!ReadBoardFileBytes(path, &bytes, &why)) {
         problems->push_back(std::string(path) + ": " + why);
         return false;
     }
-    const size_t before = problems->size();
     for (Board& b : r.boards)
         SetBoard(b, false, 0x300, 16, 0);
     size_t at = 0;
@@ -384,10 +333,11 @@ bool Read(const char* path, Reader& r)
     CheckAddresses(r);
     CheckTraceFile(r);
     // By line, as a reader goes through the file (the wires are checked last).
-    auto line = [&](const std::string& p) { return atoi(p.c_str() + strlen(path) + 1); };
-    std::stable_sort(problems->begin() + before, problems->end(),
-                     [&](const std::string& a, const std::string& b) { return line(a) < line(b); });
-    return problems->size() == before;
+    std::stable_sort(r.found.begin(), r.found.end(),
+                     [](const Reader::Found& a, const Reader::Found& b) { return a.line < b.line; });
+    for (const Reader::Found& f : r.found)
+        problems->push_back(std::string(path) + ":" + std::to_string(f.line) + ": " + f.text);
+    return r.found.empty();
 }
 
 }  // namespace
@@ -396,16 +346,14 @@ bool CheckIni(const char* path, std::vector<std::string>* problems)
 {
     Reader r;
     r.path = path;
-    r.problems = problems;
-    return Read(path, r);
+    return Read(path, r, problems);
 }
 
 bool LoadIni(const char* path, std::vector<std::string>* problems)
 {
     Reader r;
     r.path = path;
-    r.problems = problems;
-    if (!Read(path, r))
+    if (!Read(path, r, problems))
         return false;
     Driver& d = State();
     ResetState(d);

@@ -10,16 +10,16 @@ namespace {
 
 const uint32_t kStartTicks = 1000000;
 
-const ModuleClassDescriptor* ClassOf(Kind kind)
+const ModuleClassDescriptor* ClassOf(ModuleKindId kind)
 {
     for (const ModuleClassDescriptor& d : sim::RegisteredClasses()) {
-        if (d.pszClassName && strcmp(d.pszClassName, KindName(kind)) == 0)
+        if (d.pszClassName && strcmp(d.pszClassName, KindOf(kind).className) == 0)
             return &d;
     }
     return nullptr;
 }
 
-std::unique_ptr<BenchModule> NewModule(Kind kind)
+std::unique_ptr<BenchModule> NewModule(ModuleKindId kind)
 {
     const ModuleClassDescriptor* cls = ClassOf(kind);
     if (!cls)
@@ -27,7 +27,7 @@ std::unique_ptr<BenchModule> NewModule(Kind kind)
     std::unique_ptr<BenchModule> m(new BenchModule);
     m->kind = kind;
     m->module = sim::CreateModule(*cls, sim::HostWindow());
-    for (int c = 0; c < kMaxModuleChannels && kind == Kind::kOut; ++c)
+    for (int c = 0; c < kMaxModuleChannels && IsFed(*m); ++c)
         m->sources.push_back(engine::DefaultSource(c));
     return m;
 }
@@ -51,7 +51,7 @@ void Assemble(Bench& bench)
     e.startTicks = kStartTicks;
     e.blocksToFeed = -1;
     for (auto& m : bench.modules) {
-        if (m->kind == Kind::kOut) {
+        if (IsFed(*m)) {
             engine::FedModule f;
             f.module = &m->module;
             f.sources.assign(m->sources.begin(), m->sources.begin() + Channels(*m));
@@ -80,30 +80,49 @@ void KeepLive(Bench& bench, const OutputChannel* channel, const DataBlock* block
 
 }  // namespace
 
-const char* KindName(Kind kind)
+bool KindNamed(const std::string& className, ModuleKindId* kind)
 {
-    return kind == Kind::kOut ? "Tovel OUT" : "Tovel IN";
+    for (int id = 0; id < kModuleKinds; ++id) {
+        if (className == KindOf(static_cast<ModuleKindId>(id)).className) {
+            *kind = static_cast<ModuleKindId>(id);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool KindCommanded(uint32_t command, ModuleKindId* kind)
+{
+    for (int id = 0; id < kModuleKinds; ++id) {
+        if (command == KindOf(static_cast<ModuleKindId>(id)).commandId) {
+            *kind = static_cast<ModuleKindId>(id);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool IsFed(const BenchModule& m)
+{
+    return KindOf(m.kind).channelsAreInputs;
 }
 
 uint32_t Channels(const BenchModule& m)
 {
-    const uint32_t n = m.kind == Kind::kOut ? m.module.record->uiNumberOfInputs : m.module.record->uiNumberOfOutputs;
-    return std::min<uint32_t>(n, kMaxModuleChannels);
+    return std::min<uint32_t>(ChannelCount(KindOf(m.kind), m.module.record), kMaxModuleChannels);
 }
 
 uint16_t Slot(const BenchModule& m)
 {
-    return m.kind == Kind::kOut ? static_cast<OutInstanceData*>(m.module.instanceData)->wLogSlot
-                                : static_cast<InInstanceData*>(m.module.instanceData)->wLogSlot;
+    return LogSlot(m.module.record);
 }
 
 uint16_t Port(const BenchModule& m)
 {
-    return m.kind == Kind::kOut ? static_cast<OutInstanceData*>(m.module.instanceData)->wPort
-                                : static_cast<InInstanceData*>(m.module.instanceData)->wPort;
+    return ::Port(KindOf(m.kind), m.module.record);
 }
 
-BenchModule* PlaceModule(Bench& bench, Kind kind)
+BenchModule* PlaceModule(Bench& bench, ModuleKindId kind)
 {
     std::unique_ptr<BenchModule> m = NewModule(kind);
     if (!m)
@@ -144,7 +163,7 @@ void RemoveAllModules(Bench& bench)
         RemoveModule(bench, bench.modules.size() - 1);
 }
 
-BenchModule* RestoreModule(Bench& bench, Kind kind, const std::string& name, const std::string& description,
+BenchModule* RestoreModule(Bench& bench, ModuleKindId kind, const std::string& name, const std::string& description,
                            uint32_t channels, const std::vector<uint8_t>& instance)
 {
     std::unique_ptr<BenchModule> m = NewModule(kind);
@@ -157,7 +176,7 @@ BenchModule* RestoreModule(Bench& bench, Kind kind, const std::string& name, con
     ModuleRecord* r = m->module.record;
     CopyField(r->szModuleName, sizeof r->szModuleName, name);
     CopyField(r->szDescription, sizeof r->szDescription, description);
-    (kind == Kind::kOut ? r->uiNumberOfInputs : r->uiNumberOfOutputs) = channels;
+    SetChannelCount(KindOf(kind), r, channels);
     memcpy(m->module.instanceData, instance.data(), instance.size());
     m->module.handler(r, kMsgReattach, 0, nullptr);  // a missing board is the plug-in's to warn about
     bench.modules.push_back(std::move(m));

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "kinds/module_kind.h"
 #include "sim/engine/experiment.h"
 #include "sim/driver/sim_driver.h"
 #include "sim/clock/test_clock.h"
@@ -20,10 +21,8 @@
 
 namespace workbench {
 
-enum class Kind { kOut, kIn };
-
 struct BenchModule {
-    Kind kind = Kind::kOut;
+    ModuleKindId kind = kOutputModule;
     sim::Module module = {};
     std::vector<engine::SignalSource> sources;  // "Tovel OUT": one per channel, kMaxModuleChannels of them
 };
@@ -66,7 +65,11 @@ struct Bench {
     std::map<const OutputChannel*, LiveChannel> live;
 };
 
-const char* KindName(Kind kind);               // "Tovel OUT", "Tovel IN"
+// The kind whose class has the name, or whose menu command it is; false when none.
+bool KindNamed(const std::string& className, ModuleKindId* kind);
+bool KindCommanded(uint32_t command, ModuleKindId* kind);
+// A module whose channels the bench feeds from signals: an output module.
+bool IsFed(const BenchModule& m);
 uint32_t Channels(const BenchModule& m);
 uint16_t Slot(const BenchModule& m);
 uint16_t Port(const BenchModule& m);
@@ -74,14 +77,14 @@ uint16_t Port(const BenchModule& m);
 // Code 101 through the plug-in's hardware selection dialog; null when the
 // person cancelled or there was no board. A new output module gets the main
 // job's eight square waves.
-BenchModule* PlaceModule(Bench& bench, Kind kind);
+BenchModule* PlaceModule(Bench& bench, ModuleKindId kind);
 // Code 103, the settings dialog; during a run the plug-in disables its arrows.
 void OpenModule(Bench& bench, BenchModule& m);
 // Code 102; refused during a run (false).
 bool RemoveModule(Bench& bench, size_t index);
 void RemoveAllModules(Bench& bench);
 // A module re-attached from a saved bench: its record as stored, then code 105.
-BenchModule* RestoreModule(Bench& bench, Kind kind, const std::string& name, const std::string& description,
+BenchModule* RestoreModule(Bench& bench, ModuleKindId kind, const std::string& name, const std::string& description,
                            uint32_t channels, const std::vector<uint8_t>& instance);
 
 // Run preparation (106) of every module; a refusal leaves no run (the plug-in

@@ -63,7 +63,7 @@ bool ParseSignal(const std::string& text, engine::SignalSource* s, std::string* 
 // A module as the file describes it.
 struct Planned {
     int line = 0;
-    Kind kind = Kind::kOut;
+    ModuleKindId kind = kOutputModule;
     bool kindGiven = false;
     std::string name, description;
     uint32_t channels = 0;
@@ -143,8 +143,7 @@ void ReadModuleKey(Plan& p, int line, const std::string& key, const std::string&
     Planned& m = p.modules.back();
     std::string problem;
     if (key == "kind") {
-        m.kindGiven = value == KindName(Kind::kOut) || value == KindName(Kind::kIn);
-        m.kind = value == KindName(Kind::kIn) ? Kind::kIn : Kind::kOut;
+        m.kindGiven = KindNamed(value, &m.kind);
         if (!m.kindGiven)
             p.Problem(line, "kind '" + value + "' is neither Tovel OUT nor Tovel IN");
     } else if (key == "name") {
@@ -197,16 +196,17 @@ void CheckModules(Plan& p)
         }
         const ModuleClassDescriptor* cls = nullptr;
         for (const ModuleClassDescriptor& d : sim::RegisteredClasses())
-            cls = d.pszClassName && strcmp(d.pszClassName, KindName(m.kind)) == 0 ? &d : cls;
+            cls = d.pszClassName && strcmp(d.pszClassName, KindOf(m.kind).className) == 0 ? &d : cls;
         if (cls && m.instance.size() != cls->uiInstanceDataSize)
             p.Problem(m.line, "instance holds " + std::to_string(m.instance.size()) + " bytes, not the " +
-                                  std::to_string(cls->uiInstanceDataSize) + " of " + KindName(m.kind));
-        if (m.kind == Kind::kOut && m.sources.size() != kMaxModuleChannels)
+                                  std::to_string(cls->uiInstanceDataSize) + " of " + KindOf(m.kind).className);
+        const bool fed = KindOf(m.kind).channelsAreInputs;
+        if (fed && m.sources.size() != kMaxModuleChannels)
             p.Problem(m.line, "a Tovel OUT module needs its eight signals");
-        if (m.kind == Kind::kIn && !m.sources.empty())
+        if (!fed && !m.sources.empty())
             p.Problem(m.line, "a Tovel IN module has no signals");
         if (!cls)
-            p.Problem(m.line, std::string("the plug-in registered no class ") + KindName(m.kind));
+            p.Problem(m.line, std::string("the plug-in registered no class ") + KindOf(m.kind).className);
     }
 }
 
@@ -249,11 +249,11 @@ std::string BenchText(const Bench& bench)
     std::string text = "; a bench of the Korvu host simulator\n[bench]\nboard_file=" + bench.ini + "\n" + line;
     for (const auto& m : bench.modules) {
         const ModuleRecord* r = m->module.record;
-        snprintf(line, sizeof line, "[module]\nkind=%s\nname=%.13s\ndescription=%.41s\nchannels=%u\n", KindName(m->kind),
+        snprintf(line, sizeof line, "[module]\nkind=%s\nname=%.13s\ndescription=%.41s\nchannels=%u\n", KindOf(m->kind).className,
                  r->szModuleName, r->szDescription, Channels(*m));
         text += line;
         text += "instance=" + Hex(m->module.instanceData, m->module.instanceDataSize) + "\n";
-        if (m->kind == Kind::kOut) {
+        if (IsFed(*m)) {
             std::string signals;
             for (const engine::SignalSource& s : m->sources)
                 signals += (signals.empty() ? "" : ",") + SignalText(s);
@@ -313,7 +313,7 @@ bool OpenBench(Bench& bench, const std::string& path, std::string* problems)
     bench.blockSize = p.blockSize;
     for (const Planned& m : p.modules) {
         BenchModule* restored = RestoreModule(bench, m.kind, m.name, m.description, m.channels, m.instance);
-        if (restored && m.kind == Kind::kOut)
+        if (restored && IsFed(*restored))
             restored->sources = m.sources;
     }
     bench.path = path;

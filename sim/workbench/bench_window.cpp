@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "resources/resource_ids.h"
 #include "sim/host/host_behaviour.h"
 #include "sim/workbench/bench_dialogs.h"
 #include "sim/workbench/bench_document.h"
@@ -60,7 +59,7 @@ void ShowModules()
     SendMessageW(g_list, LB_RESETCONTENT, 0, 0);
     for (const auto& m : g_bench->modules) {
         char row[128];
-        snprintf(row, sizeof row, "%-9s  \"%.13s\"  slot %u  port %u  %u channels", KindName(m->kind),
+        snprintf(row, sizeof row, "%-9s  \"%.13s\"  slot %u  port %u  %u channels", KindOf(m->kind).className,
                  m->module.record->szModuleName, Slot(*m), Port(*m), Channels(*m));
         SendMessageA(g_list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row));
     }
@@ -103,14 +102,16 @@ void RunCommand(UINT command)
         ShowBenchState();
         return;
     }
-    switch (command) {
-    case IDM_TOVEL_OUT:
-    case IDM_TOVEL_IN:
+    ModuleKindId placed;
+    if (KindCommanded(command, &placed)) {  // the plug-in's menu
         if (b.running)
             Say(L"Stop the run before placing a module: it would take no part in it.");
         else
-            PlaceModule(b, command == IDM_TOVEL_OUT ? Kind::kOut : Kind::kIn);
-        break;
+            PlaceModule(b, placed);
+        ShowBenchState();
+        return;
+    }
+    switch (command) {
     case kCmdStart:
         if (b.modules.empty())
             Say(L"Place a module first, from the OVRIN menu.");
@@ -125,7 +126,7 @@ void RunCommand(UINT command)
     case kCmdSignals:
         if (b.running)
             Say(L"Stop the run before changing the signals.");
-        else if (m && m->kind == Kind::kOut)
+        else if (m && IsFed(*m))
             EditSignals(sim::HostWindow(), *m);
         else
             Say(L"Select a Tovel OUT module in the list first.");

@@ -66,7 +66,7 @@ void Paint(HWND live, HDC dc)
     const int width = all.right - kLeft - kRight;
     int y = 4;
     for (const auto& m : g_bench->modules) {
-        if (m->kind != Kind::kIn)
+        if (IsFed(*m))
             continue;
         double end = 0;
         for (uint32_t c = 0; c < Channels(*m); ++c)

@@ -79,11 +79,11 @@ sim::Module& RunTest::Bound(TestKind kind, uint16_t slot, uint16_t port, uint32_
     OutInstanceData* out = Out(m);
     InInstanceData* in = In(m);
     if (kind == kOut) {
-        out->wLogSlot = slot;
+        out->head.wLogSlot = slot;
         out->wPort = port;
         m.record->uiNumberOfInputs = channels;
     } else {
-        in->wLogSlot = slot;
+        in->head.wLogSlot = slot;
         in->wPort = port;
         m.record->uiNumberOfOutputs = channels;
     }

@@ -1,10 +1,12 @@
 #include "tests/kit/plugin_fixture.h"
 
+#include "sim/common/paths.h"
+
 void PluginTest::SetUp()
 {
     sim::ResetHost();
     ASSERT_TRUE(driver_.Load()) << "the simulated tovel.dll in drivers\\full";
-    ASSERT_TRUE(sim::LoadPlugin(sim::PluginPathBesideExe("Korvu_ux1.dll").c_str(), &plugin_))
+    ASSERT_TRUE(sim::LoadPlugin(PathBesideProgram("Korvu_ux1.dll").c_str(), &plugin_))
         << "Korvu_ux1.dll beside the test program, with its three exports";
 }
 
