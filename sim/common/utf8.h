@@ -24,3 +24,13 @@ inline std::string Narrow(const std::wstring& wide)
     WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &utf8[0], n, nullptr, nullptr);
     return utf8;
 }
+
+// The plug-in's texts are code page 932 bytes, whatever this system's code
+// page: the report shows them in UTF-8.
+inline std::string Utf8FromCp932(const std::string& cp932)
+{
+    const int n = MultiByteToWideChar(932, 0, cp932.data(), static_cast<int>(cp932.size()), nullptr, 0);
+    std::wstring wide(n, L'\0');
+    MultiByteToWideChar(932, 0, cp932.data(), static_cast<int>(cp932.size()), &wide[0], n);
+    return Narrow(wide);
+}

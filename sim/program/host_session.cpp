@@ -127,15 +127,6 @@ const ModuleClassDescriptor* HostSession::Class(const char* name) const
     return nullptr;
 }
 
-std::string Utf8(const std::string& cp932)
-{
-    wchar_t wide[1024];
-    int n = MultiByteToWideChar(932, 0, cp932.c_str(), -1, wide, 1024);
-    char utf8[3072];
-    int m = WideCharToMultiByte(CP_UTF8, 0, wide, n, utf8, sizeof utf8, nullptr, nullptr);
-    return m > 0 ? std::string(utf8, m - 1) : std::string();
-}
-
 void ReportDriver(const HostSession& session, Report& report)
 {
     const DriverInfo& d = session.driver.Info();

@@ -45,5 +45,3 @@ extern const char kTraceFileName[];
 // Eight channels of the largest block, written and read back, in one host call.
 constexpr uint32_t kTransfersOfTheLargestCall = 8 * 65535 * 2;
 
-// UTF-8 of a code page 932 text, for the report.
-std::string Utf8(const std::string& cp932);

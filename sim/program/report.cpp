@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "host/texts.h"
-#include "sim/program/host_session.h"
+#include "sim/common/utf8.h"
 #include "sim/host/sim_host.h"
 
 namespace {
@@ -39,7 +39,7 @@ const char* English(const std::string& cp932)
 std::string Glossed(const std::string& cp932)
 {
     const char* english = English(cp932);
-    return english ? Utf8(cp932) + " (" + english + ")" : Utf8(cp932);
+    return english ? Utf8FromCp932(cp932) + " (" + english + ")" : Utf8FromCp932(cp932);
 }
 
 std::string InputSource(const TovelSimInputSource& in)
@@ -117,7 +117,7 @@ std::string WarningInEnglish(const std::string& caption, const std::string& text
     if (!textInEnglish)
         return DescribeWarning(caption, text);
     const char* captionInEnglish = English(caption);
-    return "[" + (captionInEnglish ? captionInEnglish : Utf8(caption)) + "] " + textInEnglish;
+    return "[" + (captionInEnglish ? captionInEnglish : Utf8FromCp932(caption)) + "] " + textInEnglish;
 }
 
 void ReportWarnings(Report& report)
