@@ -33,11 +33,7 @@ void BenchSession::Stop()
 
 const ModuleClassDescriptor* BenchSession::Class(const char* name) const
 {
-    for (const ModuleClassDescriptor& d : sim::RegisteredClasses()) {
-        if (strcmp(d.pszClassName, name) == 0)
-            return &d;
-    }
-    return nullptr;
+    return sim::RegisteredClass(name);
 }
 
 double SecondsNow()

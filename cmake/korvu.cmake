@@ -74,13 +74,20 @@ function(korvu_install_texts name folder)
     endforeach()
 endfunction()
 
-# The driver's entry point names into `var`, from their one list in
-# board/tovel_api.h: the export lists of the simulated and trace drivers.
-function(korvu_tovel_entry_points var)
-    set(header ${PROJECT_SOURCE_DIR}/board/tovel_api.h)
+# The names of an X-macro list in a header into `var`, in order: `pattern`
+# matches one row and captures its name. A change to the header configures
+# the build again.
+function(korvu_header_list var header pattern)
     file(READ ${header} text)
-    string(REGEX MATCHALL "X\\((Tovel[A-Za-z]+)," entries "${text}")
-    list(TRANSFORM entries REPLACE "X\\((Tovel[A-Za-z]+)," "\\1")
+    string(REGEX MATCHALL "${pattern}" rows "${text}")
+    list(TRANSFORM rows REPLACE "${pattern}" "\\1")
     set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${header})
+    set(${var} ${rows} PARENT_SCOPE)
+endfunction()
+
+# The driver's entry point names, from their one list in board/tovel_api.h:
+# the export lists of the simulated and trace drivers.
+function(korvu_tovel_entry_points var)
+    korvu_header_list(entries ${PROJECT_SOURCE_DIR}/board/tovel_api.h "X\\((Tovel[A-Za-z]+),")
     set(${var} ${entries} PARENT_SCOPE)
 endfunction()

@@ -14,7 +14,8 @@ const int kNoSlot = -1;
 // One open hardware selection dialog, kept with its window.
 struct Selection {
     const ModuleKind* kind;
-    SelectionResult chosen;          // on acceptance
+    bool accepted;
+    SelectionResult chosen;          // once accepted
     uint16_t rowSlot[kBoardSlots];
     uint16_t rowPort[kBoardPorts];
     int boardRows;
@@ -98,6 +99,7 @@ void Accept(Selection& s, HWND dialog)
         return;
     s.chosen.wLogSlot = static_cast<uint16_t>(slot);
     s.chosen.wPort = s.rowPort[portRow];
+    s.accepted = true;
     EndDialog(dialog, 0);
 }
 
@@ -141,7 +143,9 @@ bool RunHardwareSelection(const ModuleKind& kind, HWND owner, SelectionResult* c
 {
     Selection selection = {};
     selection.kind = &kind;
-    if (RunDialogWithState("DEV_SEL", owner, SelectionDlgProc, &selection) != 0)
+    // Only what the user accepted: a dialog that could not be shown ends with
+    // 0 as well.
+    if (RunDialogWithState("DEV_SEL", owner, SelectionDlgProc, &selection) != 0 || !selection.accepted)
         return false;
     *chosen = selection.chosen;
     return true;

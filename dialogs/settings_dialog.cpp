@@ -97,7 +97,7 @@ BOOL Initialise(Settings& s)
     }
     memcpy(copy, module->pInstanceData, kind.instanceDataSize);
     s.workingCopy = copy;
-    // The dialog shows at most eight channels; a count beyond them (from a
+    // The dialog shows at most kChannelLimit channels; a count beyond them (from a
     // hostile host or worksheet) would have the name copies run past the
     // working copy.
     s.inUse = ChannelCount(kind, module) < kChannelLimit ? ChannelCount(kind, module) : kChannelLimit;

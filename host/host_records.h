@@ -75,8 +75,8 @@ struct ModuleClassDescriptor {
     const char* pszClassName;
     uint32_t uiInstanceDataSize;
     // Two words the host's contract fixes without disclosing their meaning:
-    // a size (0 for the output class, 520 for the input class; perhaps that
-    // of the block behind pExtraWord) and kUndisclosedDescriptorWord.
+    // a size per class (the kinds table's undisclosedSize; perhaps that of
+    // the block behind pExtraWord) and kUndisclosedDescriptorWord.
     uint32_t uiUndisclosedSize;
     uint32_t uiUndisclosedWord;
     uint32_t uiCommandId;

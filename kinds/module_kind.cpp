@@ -14,6 +14,8 @@ static_assert(offsetof(OutInstanceData, pPortBuffer) + sizeof(uint8_t*) == sizeo
               "each kind's run state runs to the end of its per-instance data");
 static_assert(IDS_TOVEL_OUT_LONG == IDS_TOVEL_OUT_SHORT + 1000 && IDS_TOVEL_IN_LONG == IDS_TOVEL_IN_SHORT + 1000,
               "a long name's string id is its short name's plus 1000");
+static_assert(IDM_TOVEL_OUT == IDS_TOVEL_OUT_SHORT && IDM_TOVEL_IN == IDS_TOVEL_IN_SHORT,
+              "a class's menu item has its command id, which is its short name's string id");
 
 namespace {
 

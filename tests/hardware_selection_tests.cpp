@@ -191,6 +191,28 @@ TEST_F(HardwareSelectionTest, WithoutACurrentRowOkAcceptsNothing)
     EXPECT_TRUE(script.Completed());
 }
 
+// A selection that could not be shown (its owner gone) chose nothing: the
+// module binds to no board, not to the last choice nor to slot 0, port 0.
+TEST_F(HardwareSelectionTest, ASelectionThatCannotOpenBindsNothing)
+{
+    SetupTwoBoards();
+    sim::Module& chosen = NewModule(kOut);
+    DialogScript script;
+    script.Then([](HWND d) {
+        ClickListRow(d, IDC_BOARD_LIST, 1);
+        Click(d, IDOK);
+    });
+    ASSERT_EQ(1, Create(chosen, script));
+
+    sim::Module& orphan = NewModule(kOut);
+    HWND gone = CreateWindowA("STATIC", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    DestroyWindow(gone);
+    orphan.record->hwndModule = gone;
+    EXPECT_EQ(0, Send(orphan, kMsgCreate));
+    EXPECT_EQ(0, Out(orphan)->head.wLogSlot) << "no binding written";
+    EXPECT_EQ(0, orphan.record->uiNumberOfInputs) << "no defaults either";
+}
+
 TEST_F(HardwareSelectionTest, NoBoardWarnsAndReturnsNothing)
 {
     SetupKorvuOrFail();

@@ -9,8 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "board/tovel_api.h"
-#include "host/proc_address.h"
+#include "board/bind_tovel.h"
 #include "sim/driver/sim_driver.h"
 
 using testing::ElementsAre;
@@ -23,14 +22,7 @@ protected:
     {
         ASSERT_TRUE(driver_.Load());
         HMODULE m = driver_.Module();
-        create_ = ProcAddress<TovelCreateFn>(m, "TovelCreate");
-        close_ = ProcAddress<TovelCloseFn>(m, "TovelClose");
-        resource_ = ProcAddress<TovelGetResourceFn>(m, "TovelGetResource");
-        in_ = ProcAddress<TovelInPortFn>(m, "TovelInPort");
-        out_ = ProcAddress<TovelOutPortFn>(m, "TovelOutPort");
-        lastError_ = ProcAddress<TovelGetLastErrorFn>(m, "TovelGetLastError");
-        switch_ = ProcAddress<TovelGetSwitchValueFn>(m, "TovelGetSwitchValue");
-        ASSERT_TRUE(create_ && close_ && resource_ && in_ && out_ && lastError_ && switch_);
+ASSERT_EQ(nullptr, BindTovelEntries(m, &entries_)) << "every entry point exported";
     }
 
     // A board at the slot, opened as the plug-in opens it.
@@ -38,13 +30,13 @@ protected:
     {
         driver_.TovelSimSetBoard(slot, 1, 0x300, 16, 0);
         uint32_t word = slot;
-        ASSERT_EQ(1, create_(&word));
+        ASSERT_EQ(1, entries_.create(&word));
     }
 
     uint8_t Read(uint32_t slot, uint32_t port)
     {
         uint8_t value = 0xEE;
-        EXPECT_EQ(1, in_(slot, port, &value));
+        EXPECT_EQ(1, entries_.inPort(slot, port, &value));
         return value;
     }
 
@@ -52,18 +44,12 @@ protected:
     {
         std::vector<int32_t> results;
         for (int i = 0; i < count; ++i)
-            results.push_back(out_(slot, 0, static_cast<uint32_t>(i)));
+            results.push_back(entries_.outPort(slot, 0, static_cast<uint32_t>(i)));
         return results;
     }
 
     SimDriver driver_;
-    TovelCreateFn create_;
-    TovelCloseFn close_;
-    TovelGetResourceFn resource_;
-    TovelInPortFn in_;
-    TovelOutPortFn out_;
-    TovelGetLastErrorFn lastError_;
-    TovelGetSwitchValueFn switch_;
+    TovelEntries entries_ = {};
 };
 
 std::string TempPath(const char* name)
@@ -79,25 +65,25 @@ TEST_F(TovelSimTest, BoardsAnswerOnlyWhereConfigured)
 {
     driver_.TovelSimSetBoard(6, 1, 0xE800, 32, 0x5A);
     uint32_t word = 5;
-    EXPECT_EQ(0, create_(&word));
+    EXPECT_EQ(0, entries_.create(&word));
     word = 6;
-    EXPECT_EQ(1, create_(&word));
+    EXPECT_EQ(1, entries_.create(&word));
     EXPECT_TRUE(driver_.TovelSimIsOpen(6));
 
     uint8_t record[kTovelResourceSize];
-    ASSERT_EQ(1, resource_(6, record));
+    ASSERT_EQ(1, entries_.getResource(6, record));
     EXPECT_EQ(0xE800u, *reinterpret_cast<uint32_t*>(record + kTovelResourceIoAddress));
     EXPECT_EQ(32u, *reinterpret_cast<uint32_t*>(record + kTovelResourceIoLength));
     EXPECT_EQ(0xA5, record[0]) << "the other bytes carry a recognisable pattern";
     EXPECT_EQ(static_cast<uint8_t>(0xA5 ^ 407), record[407]);
 
     uint32_t value = 0;
-    EXPECT_EQ(1, switch_(6, &value));
+    EXPECT_EQ(1, entries_.getSwitchValue(6, &value));
     EXPECT_EQ(0x5Au, value);
-    EXPECT_EQ(1, close_(6));
+    EXPECT_EQ(1, entries_.close(6));
     EXPECT_FALSE(driver_.TovelSimIsOpen(6));
-    EXPECT_EQ(0, out_(6, 0, 1)) << "a closed board takes no transfer";
-    EXPECT_EQ(2, lastError_(6));
+    EXPECT_EQ(0, entries_.outPort(6, 0, 1)) << "a closed board takes no transfer";
+    EXPECT_EQ(2, entries_.getLastError(6));
 }
 
 TEST_F(TovelSimTest, OutputsReadBackAndLoopbackCarriesThemToInputs)
@@ -107,12 +93,12 @@ TEST_F(TovelSimTest, OutputsReadBackAndLoopbackCarriesThemToInputs)
     ASSERT_EQ(1, driver_.TovelSimWire(0, 1, 3, 0));
     driver_.TovelSimSetInput(3, 1, 0x42);
 
-    EXPECT_EQ(1, out_(0, 1, 0x1A5));  // only the low byte reaches the port
+    EXPECT_EQ(1, entries_.outPort(0, 1, 0x1A5));  // only the low byte reaches the port
     EXPECT_EQ(0xA5u, driver_.TovelSimGetOutput(0, 1));
     EXPECT_EQ(0xA5, Read(3, 0));
     EXPECT_EQ(0x42, Read(3, 1)) << "an unwired input reads its set value";
-    EXPECT_EQ(0, out_(0, 2, 0)) << "ports are 0 and 1";
-    EXPECT_EQ(3, lastError_(0));
+    EXPECT_EQ(0, entries_.outPort(0, 2, 0)) << "ports are 0 and 1";
+    EXPECT_EQ(3, entries_.getLastError(0));
 }
 
 TEST_F(TovelSimTest, CounterPatternAdvancesPerReadAndWraps)
@@ -131,7 +117,7 @@ TEST_F(TovelSimTest, NthTransferFailsOnceOrFromThenOn)
     Open(2);
     driver_.TovelSimInjectFault(2, kTovelSimFailOutPort, 3, 0, -7);
     EXPECT_THAT(WriteResults(2, 5), ElementsAre(1, 1, 0, 1, 1));
-    EXPECT_EQ(-7, lastError_(2));
+    EXPECT_EQ(-7, entries_.getLastError(2));
 
     driver_.TovelSimInjectFault(2, kTovelSimFailOutPort, 2, 1, 9);
     EXPECT_THAT(WriteResults(2, 4), ElementsAre(1, 0, 0, 0)) << "board removed after the first write";
@@ -139,9 +125,9 @@ TEST_F(TovelSimTest, NthTransferFailsOnceOrFromThenOn)
     Open(4);
     driver_.TovelSimInjectFault(4, kTovelSimFailInPort, 0, 0, 12);
     uint8_t byte = 0x77;
-    EXPECT_EQ(0, in_(4, 0, &byte));
+    EXPECT_EQ(0, entries_.inPort(4, 0, &byte));
     EXPECT_EQ(0x77, byte) << "a failed read leaves the byte as it was";
-    EXPECT_EQ(12, lastError_(4));
+    EXPECT_EQ(12, entries_.getLastError(4));
 }
 
 TEST_F(TovelSimTest, SetUpFaultsPerSlot)
@@ -150,22 +136,22 @@ TEST_F(TovelSimTest, SetUpFaultsPerSlot)
     driver_.TovelSimInjectFault(8, kTovelSimFailResource, 0, 0, 0);
     driver_.TovelSimInjectFault(8, kTovelSimFailSwitchValue, 0, 0, 0);
     uint32_t word = 8;
-    EXPECT_EQ(1, create_(&word));
+    EXPECT_EQ(1, entries_.create(&word));
     uint8_t record[kTovelResourceSize];
-    EXPECT_EQ(0, resource_(8, record));
+    EXPECT_EQ(0, entries_.getResource(8, record));
     uint32_t value;
-    EXPECT_EQ(0, switch_(8, &value));
+    EXPECT_EQ(0, entries_.getSwitchValue(8, &value));
 
     driver_.TovelSimInjectFault(8, kTovelSimFailCreate, 0, 0, 0);
-    EXPECT_EQ(0, create_(&word));
+    EXPECT_EQ(0, entries_.create(&word));
 }
 
 TEST_F(TovelSimTest, TraceRecordsEveryTransferAndWritesCsv)
 {
     Open(0);
-    out_(0, 0, 0x11);
+    entries_.outPort(0, 0, 0x11);
     Read(0, 1);
-    out_(0, 5, 0x22);
+    entries_.outPort(0, 5, 0x22);
 
     std::vector<TovelSimTransfer> trace = driver_.Trace();
     ASSERT_EQ(3u, trace.size());
@@ -201,21 +187,21 @@ TEST_F(TovelSimTest, IniFileDescribesBoardsWiringPatternsAndFaults)
     DeleteFileA(ini.c_str());
 
     uint32_t word = 2;
-    ASSERT_EQ(1, create_(&word));
+    ASSERT_EQ(1, entries_.create(&word));
     uint8_t record[kTovelResourceSize];
-    ASSERT_EQ(1, resource_(2, record));
+    ASSERT_EQ(1, entries_.getResource(2, record));
     EXPECT_EQ(0x340u, *reinterpret_cast<uint32_t*>(record + kTovelResourceIoAddress));
     EXPECT_EQ(8u, *reinterpret_cast<uint32_t*>(record + kTovelResourceIoLength));
     EXPECT_EQ(0u, Read(2, 1));
     EXPECT_EQ(1u, Read(2, 1));
     EXPECT_THAT(WriteResults(2, 3), ElementsAre(1, 0, 1));
-    EXPECT_EQ(55, lastError_(2));
+    EXPECT_EQ(55, entries_.getLastError(2));
 
     word = 9;
-    ASSERT_EQ(1, create_(&word));
+    ASSERT_EQ(1, entries_.create(&word));
     uint32_t value;
-    EXPECT_EQ(0, switch_(9, &value));
-    out_(2, 0, 0x99);
+    EXPECT_EQ(0, entries_.getSwitchValue(9, &value));
+    entries_.outPort(2, 0, 0x99);
     EXPECT_EQ(0x99, Read(9, 0));
 
     EXPECT_EQ(0, driver_.TovelSimLoadIni("Z:\\no\\such\\file.ini"));

@@ -33,14 +33,32 @@ std::string AsTheUserKnowsIt(const std::string& windowsPath)
     return unix.empty() ? windowsPath : unix;
 }
 
-std::string PathBesideProgram(const char* fileName)
+std::string ModulePath(HMODULE module)
 {
     wchar_t path[MAX_PATH];
-    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::string dir = Narrow(std::wstring(path, n));
-    size_t slash = dir.find_last_of("\\/");
-    dir = slash == std::string::npos ? std::string() : dir.substr(0, slash + 1);
-    return dir + fileName;
+    const DWORD n = GetModuleFileNameW(module, path, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? Narrow(path) : std::string();
+}
+
+std::string PathBesideModule(HMODULE module, const char* fileName)
+{
+    return FolderOf(ModulePath(module)) + fileName;
+}
+
+std::string PathBesideProgram(const char* fileName)
+{
+    return PathBesideModule(nullptr, fileName);
+}
+
+std::string FolderOf(const std::string& path)
+{
+    const size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+bool Absolute(const std::string& path)
+{
+    return (path.size() > 1 && path[1] == ':') || (!path.empty() && (path[0] == '\\' || path[0] == '/'));
 }
 
 std::string FullPath(const std::string& path)

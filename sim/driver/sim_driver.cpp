@@ -41,13 +41,6 @@ std::string VersionDescription(const std::wstring& path)
     return version.empty() ? description : description + ", version " + version;
 }
 
-std::string ModulePath(HMODULE module)
-{
-    wchar_t path[MAX_PATH];
-    const DWORD n = GetModuleFileNameW(module, path, MAX_PATH);
-    return n > 0 && n < MAX_PATH ? Narrow(path) : std::string();
-}
-
 }  // namespace
 
 std::string DriverFolder(const char* variant)

@@ -4,6 +4,7 @@
 
 #include <sstream>
 
+#include "board/tovel_api.h"
 #include "sim/common/numbers.h"
 #include "sim/common/utf8.h"
 
@@ -99,7 +100,8 @@ void TraceComparison::TakeLine(std::string text)
         return;
     }
     line.entry = Field(line, "entry");
-    if (line.entry != "TovelOutPort" && line.entry != "TovelInPort" && line.entry != "TovelGetLastError")
+    if (line.entry != kTovelEntryNames[kTovelOutPort] && line.entry != kTovelEntryNames[kTovelInPort] &&
+        line.entry != kTovelEntryNames[kTovelGetLastError])
         return;
     bool ok = true;
     const uint32_t id = static_cast<uint32_t>(Number(Field(line, "thread"), kAnyWord, &ok));
@@ -132,7 +134,7 @@ void TraceComparison::Match(Thread& thread)
         const Line& line = thread.lines.front();
         bool ok = true;
         const int32_t result = static_cast<int32_t>(Number(Field(line, "result"), kAnyResult, &ok));
-        if (line.entry == "TovelGetLastError") {
+        if (line.entry == kTovelEntryNames[kTovelGetLastError]) {
             if (thread.lastFailed && ok && result != thread.lastError)
                 Differs(line, "TovelGetLastError gave " + std::to_string(result) +
                                   ", the simulated driver's error was " + std::to_string(thread.lastError));
@@ -143,7 +145,7 @@ void TraceComparison::Match(Thread& thread)
         if (thread.transfers.empty())
             return;  // its transfer is still to come
         const TovelSimTransfer t = thread.transfers.front();
-        const bool out = line.entry == "TovelOutPort";
+        const bool out = line.entry == kTovelEntryNames[kTovelOutPort];
         const uint32_t slot = static_cast<uint32_t>(Number(Field(line, "slot"), kAnyWord, &ok));
         const uint32_t port = static_cast<uint32_t>(Number(Field(line, "port"), kAnyWord, &ok));
         const bool sameValue = !(out || t.result) ||  // a failed read has no byte

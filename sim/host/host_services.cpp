@@ -201,6 +201,15 @@ void HOST_CALL HostRegisterModuleClass(const ModuleClassDescriptor* descriptor)
 
 const std::vector<ModuleClassDescriptor>& RegisteredClasses() { return State().classes; }
 
+const ModuleClassDescriptor* RegisteredClass(const char* name)
+{
+    for (const ModuleClassDescriptor& d : State().classes) {
+        if (d.pszClassName && name && strcmp(d.pszClassName, name) == 0)
+            return &d;
+    }
+    return nullptr;
+}
+
 void HOST_CALL HostRegisterMenuEntry(uint32_t command, MenuEntryCallbackFn callback)
 {
     RecordCall("RegisterMenuEntry");

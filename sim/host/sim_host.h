@@ -157,6 +157,8 @@ struct MenuEntry {
 const std::vector<MenuEntry>& MenuEntries();
 
 const std::vector<ModuleClassDescriptor>& RegisteredClasses();
+// The class registered under the name, or null.
+const ModuleClassDescriptor* RegisteredClass(const char* name);
 
 struct DefaultAction {
     ModuleRecord* module;

@@ -120,11 +120,7 @@ void HostSession::Finish()
 
 const ModuleClassDescriptor* HostSession::Class(const char* name) const
 {
-    for (const ModuleClassDescriptor& d : sim::RegisteredClasses()) {
-        if (d.pszClassName && strcmp(d.pszClassName, name) == 0)
-            return &d;
-    }
-    return nullptr;
+    return sim::RegisteredClass(name);
 }
 
 void ReportDriver(const HostSession& session, Report& report)

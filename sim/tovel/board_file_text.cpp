@@ -50,15 +50,4 @@ bool ReadBoardFileBytes(const char* path, std::string* bytes, std::string* why)
     return true;
 }
 
-std::string FolderOf(const std::string& path)
-{
-    const size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-bool Absolute(const std::string& path)
-{
-    return (path.size() > 1 && path[1] == ':') || (!path.empty() && (path[0] == '\\' || path[0] == '/'));
-}
-
 }  // namespace tovel

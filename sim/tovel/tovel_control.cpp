@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <string>
 
+#include "sim/common/paths.h"
 #include "sim/common/utf8.h"
 #include "sim/tovel/tovel_state.h"
 
@@ -34,15 +35,6 @@ Board* Find(uint32_t slot)
     return slot < kSlots ? &State().boards[slot] : nullptr;
 }
 
-std::string BesideThisDll(HMODULE self, const char* file)
-{
-    wchar_t path[MAX_PATH];
-    DWORD n = GetModuleFileNameW(self, path, MAX_PATH);
-    std::string dir = Narrow(std::wstring(path, n));
-    size_t slash = dir.find_last_of("\\/");
-    return (slash == std::string::npos ? std::string() : dir.substr(0, slash + 1)) + file;
-}
-
 // At load: the file TOVEL_SIM_INI names, else tovel.ini beside the driver,
 // else one board at slot 0. A file with problems, or a named one that is not
 // there, leaves no board at all, so that a mistake is not hidden behind the
@@ -52,7 +44,7 @@ void LoadOwnConfiguration(HMODULE self)
     wchar_t variable[MAX_PATH];
     const DWORD n = GetEnvironmentVariableW(L"TOVEL_SIM_INI", variable, MAX_PATH);
     const bool named = n > 0 && n < MAX_PATH;
-    const std::string path = named ? Narrow(variable) : BesideThisDll(self, "tovel.ini");
+    const std::string path = named ? Narrow(variable) : PathBesideModule(self, "tovel.ini");
     if (!named && GetFileAttributesW(Widen(path).c_str()) == INVALID_FILE_ATTRIBUTES) {
         SetBoard(State().boards[0], true, 0x300, 16, 0);
         return;

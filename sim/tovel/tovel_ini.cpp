@@ -10,6 +10,7 @@
 #include <string>
 
 #include "sim/common/numbers.h"
+#include "sim/common/paths.h"
 #include "sim/common/utf8.h"
 #include "sim/tovel/board_file_text.h"
 #include "sim/tovel/tovel_state.h"

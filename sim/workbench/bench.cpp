@@ -10,18 +10,21 @@ namespace {
 
 const uint32_t kStartTicks = 1000000;
 
-const ModuleClassDescriptor* ClassOf(ModuleKindId kind)
+template <typename Matches>
+bool FindKind(Matches matches, ModuleKindId* found)
 {
-    for (const ModuleClassDescriptor& d : sim::RegisteredClasses()) {
-        if (d.pszClassName && strcmp(d.pszClassName, KindOf(kind).className) == 0)
-            return &d;
+    for (int id = 0; id < kModuleKinds; ++id) {
+        if (matches(KindOf(static_cast<ModuleKindId>(id)))) {
+            *found = static_cast<ModuleKindId>(id);
+            return true;
+        }
     }
-    return nullptr;
+    return false;
 }
 
 std::unique_ptr<BenchModule> NewModule(ModuleKindId kind)
 {
-    const ModuleClassDescriptor* cls = ClassOf(kind);
+    const ModuleClassDescriptor* cls = sim::RegisteredClass(KindOf(kind).className);
     if (!cls)
         return nullptr;
     std::unique_ptr<BenchModule> m(new BenchModule);
@@ -82,29 +85,22 @@ void KeepLive(Bench& bench, const OutputChannel* channel, const DataBlock* block
 
 bool KindNamed(const std::string& className, ModuleKindId* kind)
 {
-    for (int id = 0; id < kModuleKinds; ++id) {
-        if (className == KindOf(static_cast<ModuleKindId>(id)).className) {
-            *kind = static_cast<ModuleKindId>(id);
-            return true;
-        }
-    }
-    return false;
+    return FindKind([&](const ModuleKind& k) { return className == k.className; }, kind);
 }
 
 bool KindCommanded(uint32_t command, ModuleKindId* kind)
 {
-    for (int id = 0; id < kModuleKinds; ++id) {
-        if (command == KindOf(static_cast<ModuleKindId>(id)).commandId) {
-            *kind = static_cast<ModuleKindId>(id);
-            return true;
-        }
-    }
-    return false;
+    return FindKind([&](const ModuleKind& k) { return command == k.commandId; }, kind);
+}
+
+bool IsFed(ModuleKindId kind)
+{
+    return KindOf(kind).channelsAreInputs;
 }
 
 bool IsFed(const BenchModule& m)
 {
-    return KindOf(m.kind).channelsAreInputs;
+    return IsFed(m.kind);
 }
 
 uint32_t Channels(const BenchModule& m)

@@ -69,6 +69,7 @@ struct Bench {
 bool KindNamed(const std::string& className, ModuleKindId* kind);
 bool KindCommanded(uint32_t command, ModuleKindId* kind);
 // A module whose channels the bench feeds from signals: an output module.
+bool IsFed(ModuleKindId kind);
 bool IsFed(const BenchModule& m);
 uint32_t Channels(const BenchModule& m);
 uint16_t Slot(const BenchModule& m);

@@ -194,19 +194,17 @@ void CheckModules(Plan& p)
             p.Problem(m.line, "a module needs its kind and channels");
             continue;
         }
-        const ModuleClassDescriptor* cls = nullptr;
-        for (const ModuleClassDescriptor& d : sim::RegisteredClasses())
-            cls = d.pszClassName && strcmp(d.pszClassName, KindOf(m.kind).className) == 0 ? &d : cls;
+        const char* className = KindOf(m.kind).className;
+        const ModuleClassDescriptor* cls = sim::RegisteredClass(className);
         if (cls && m.instance.size() != cls->uiInstanceDataSize)
             p.Problem(m.line, "instance holds " + std::to_string(m.instance.size()) + " bytes, not the " +
-                                  std::to_string(cls->uiInstanceDataSize) + " of " + KindOf(m.kind).className);
-        const bool fed = KindOf(m.kind).channelsAreInputs;
-        if (fed && m.sources.size() != kMaxModuleChannels)
-            p.Problem(m.line, "a Tovel OUT module needs its eight signals");
-        if (!fed && !m.sources.empty())
-            p.Problem(m.line, "a Tovel IN module has no signals");
+                                  std::to_string(cls->uiInstanceDataSize) + " of " + className);
+        if (IsFed(m.kind) && m.sources.size() != kMaxModuleChannels)
+            p.Problem(m.line, std::string("a ") + className + " module needs its eight signals");
+        if (!IsFed(m.kind) && !m.sources.empty())
+            p.Problem(m.line, std::string("a ") + className + " module has no signals");
         if (!cls)
-            p.Problem(m.line, std::string("the plug-in registered no class ") + KindOf(m.kind).className);
+            p.Problem(m.line, std::string("the plug-in registered no class ") + className);
     }
 }
 

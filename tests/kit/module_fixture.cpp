@@ -17,10 +17,8 @@ void ModuleTest::TearDown()
 const ModuleClassDescriptor& ModuleTest::Class(TestKind kind)
 {
     const char* name = kind == kOut ? "Tovel OUT" : "Tovel IN";
-    for (const ModuleClassDescriptor& d : sim::RegisteredClasses()) {
-        if (d.pszClassName && strcmp(d.pszClassName, name) == 0)
-            return d;
-    }
+    if (const ModuleClassDescriptor* d = sim::RegisteredClass(name))
+        return *d;
     ADD_FAILURE() << "no class " << name << " registered";
     static ModuleClassDescriptor none = {};
     return none;
