@@ -1,7 +1,5 @@
 #include "bench/bench_session.h"
 
-#include <string.h>
-
 #include "sim/common/paths.h"
 
 bool BenchSession::Start(const char* path)

@@ -1,7 +1,5 @@
 #include "sim/program/host_session.h"
 
-#include <string.h>
-
 #include <filesystem>
 #include <fstream>
 #include <vector>

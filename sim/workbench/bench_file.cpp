@@ -2,7 +2,6 @@
 
 #include <ctype.h>
 #include <stdio.h>
-#include <string.h>
 
 #include <charconv>
 #include <vector>

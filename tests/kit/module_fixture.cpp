@@ -1,7 +1,5 @@
 #include "tests/kit/module_fixture.h"
 
-#include <string.h>
-
 #include "resources/resource_ids.h"
 
 void ModuleTest::TearDown()
