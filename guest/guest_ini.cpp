@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include "guest/guest_self.h"
+#include "host/format_text.h"
+
 namespace {
 
 bool IsSpace(wchar_t c)
@@ -142,4 +145,21 @@ uint32_t IniNumber(const GuestIni& ini, const wchar_t* section, const wchar_t* k
             return fallback;
     }
     return static_cast<uint32_t>(value);
+}
+
+uint32_t IniNumberWithin(const GuestIni& ini, const wchar_t* section, const wchar_t* key, uint32_t fallback,
+                         uint32_t least, uint32_t most)
+{
+    const uint32_t value = IniNumber(ini, section, key, fallback);
+    return value < least ? least : value > most ? most : value;
+}
+
+void SettingsLine(const wchar_t* path, const char* encoding, char* line, uint32_t size)
+{
+    char shown[2 * MAX_PATH + 1];
+    ShownPath(path, shown, sizeof shown);
+    if (encoding[0])
+        text::Format(line, size, "settings: %s, read as %s", shown, encoding);
+    else
+        text::Format(line, size, "settings: none at %s, so the defaults", shown);
 }

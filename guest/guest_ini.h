@@ -25,3 +25,9 @@ void IniText(const GuestIni& ini, const wchar_t* section, const wchar_t* key, co
 // A whole decimal number, or `fallback` when the key is missing or its value
 // is not one.
 uint32_t IniNumber(const GuestIni& ini, const wchar_t* section, const wchar_t* key, uint32_t fallback);
+// The same, brought within least to most.
+uint32_t IniNumberWithin(const GuestIni& ini, const wchar_t* section, const wchar_t* key, uint32_t fallback,
+                         uint32_t least, uint32_t most);
+// The line a guest's file begins its settings with: the file as shown, and
+// the encoding it was read in (empty: there was none, so the defaults).
+void SettingsLine(const wchar_t* path, const char* encoding, char* line, uint32_t size);

@@ -92,3 +92,21 @@ uint64_t TenthsSinceLoad(uint64_t stamp, uint64_t tenthsPerStamp)
     const uint64_t since = stamp > g_loadedAtStamp ? stamp - g_loadedAtStamp : 0;
     return (since >> 32) * tenthsPerStamp + (((since & 0xFFFFFFFFu) * tenthsPerStamp) >> 32);
 }
+
+void FreshTempPath(const wchar_t* prefix, wchar_t* path, int size)
+{
+    wchar_t temp[MAX_PATH], whole[1025];
+    if (!GetTempPathW(MAX_PATH, temp))
+        temp[0] = L'\0';
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    wsprintfW(whole, L"%s%s_%04u%02u%02u_%02u%02u%02u_%03u_%lu.csv", temp, prefix, now.wYear, now.wMonth, now.wDay,
+              now.wHour, now.wMinute, now.wSecond, now.wMilliseconds, GetCurrentProcessId());
+    lstrcpynW(path, whole, size);
+}
+
+void ShownPath(const wchar_t* path, char* shown, int size)
+{
+    if (!WideCharToMultiByte(CP_ACP, 0, path, -1, shown, size, nullptr, nullptr))
+        lstrcpynA(shown, "(a path this system's code page cannot show)", size);
+}

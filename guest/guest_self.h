@@ -12,6 +12,11 @@ HMODULE GuestModule();
 void GuestFolder(wchar_t* folder, DWORD size);
 // `value` as a path: a full path as it is, anything else from the guest's folder.
 void PathBesideGuest(const wchar_t* value, wchar_t* path, DWORD size);
+// A new file in the temporary folder: the prefix, the local time to the
+// millisecond and the process id, so that no two hosts share one.
+void FreshTempPath(const wchar_t* prefix, wchar_t* path, int size);
+// A path as a line of the guest's file shows it: in the system's code page.
+void ShownPath(const wchar_t* path, char* shown, int size);
 
 // The time of a record, from the processor's time stamp counter (which a
 // call reads at a tenth of the performance counter's cost under Wine):

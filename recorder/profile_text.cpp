@@ -7,6 +7,7 @@
 #include <stdarg.h>
 #include <string.h>
 
+#include "guest/guest_self.h"
 #include "guest/line_text.h"
 #include "host/format_text.h"
 #include "recorder/profile_state.h"
@@ -228,8 +229,7 @@ bool WriteProfile(const wchar_t* path, const wchar_t* recordingPath)
     static Text t;
     t.used = 0;
     char recording[2 * MAX_PATH + 1];
-    if (!WideCharToMultiByte(CP_ACP, 0, recordingPath, -1, recording, sizeof recording, nullptr, nullptr))
-        lstrcpynA(recording, "(a path this system's code page cannot show)", sizeof recording);
+    ShownPath(recordingPath, recording, sizeof recording);
     t.Line("# The host as the Korvu host recorder saw it, from %s.", recording);
     t.Line("# Each finding names the calls it rests on: sequence numbers in that file. korvu_host --host-profile");
     t.Line("# reads the lines up to the first blank line, and becomes this host as far as it can.");

@@ -21,29 +21,6 @@ const wchar_t kSettingsName[] = L"korvu_recorder.ini";
 const wchar_t kDefaultPlugin[] = L"Korvu_ux1_plugin.dll";
 const uint32_t kDefaultRing = 1u << 16, kLeastRing = 16;
 
-uint32_t Clamped(uint32_t value, uint32_t least, uint32_t most)
-{
-    return value < least ? least : value > most ? most : value;
-}
-
-void Shown(const wchar_t* path, char* shown, int size)
-{
-    if (!WideCharToMultiByte(CP_ACP, 0, path, -1, shown, size, nullptr, nullptr))
-        lstrcpynA(shown, "(a path this system's code page cannot show)", size);
-}
-
-void DefaultTracePath(wchar_t* path, int size)
-{
-    wchar_t temp[MAX_PATH], whole[1025];
-    if (!GetTempPathW(MAX_PATH, temp))
-        temp[0] = L'\0';
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    wsprintfW(whole, L"%skorvu_host_%04u%02u%02u_%02u%02u%02u_%03u_%lu.csv", temp, now.wYear, now.wMonth, now.wDay,
-              now.wHour, now.wMinute, now.wSecond, now.wMilliseconds, GetCurrentProcessId());
-    lstrcpynW(path, whole, size);
-}
-
 // The trace's path with _profile.txt for its extension.
 void ProfilePath(const wchar_t* trace, wchar_t* profile, int size)
 {
@@ -64,7 +41,7 @@ void ProfilePath(const wchar_t* trace, wchar_t* profile, int size)
 bool LoadPlugin(Recorder& r, const wchar_t* path)
 {
     char shown[2 * MAX_PATH + 1], why[1200];
-    Shown(path, shown, sizeof shown);
+    ShownPath(path, shown, sizeof shown);
     r.plugin = LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (!r.plugin) {
         text::Format(why, sizeof why, "the plug-in %s could not be loaded (error %lu)", shown, GetLastError());
@@ -104,7 +81,7 @@ bool StartRecorder()
     if (value[0])
         PathBesideGuest(value, r.tracePath, MAX_PATH);
     else
-        DefaultTracePath(r.tracePath, MAX_PATH);
+        FreshTempPath(L"korvu_host", r.tracePath, MAX_PATH);
     ProfilePath(r.tracePath, r.profilePath, MAX_PATH);
     IniText(g_ini, L"recorder", L"full", L"drop", value, MAX_PATH);
     const bool wait = lstrcmpiW(value, L"wait") == 0;
@@ -112,16 +89,12 @@ bool StartRecorder()
     const RecordingSettings settings = {
         r.tracePath, fresh,
         static_cast<uint64_t>(IniNumber(g_ini, L"recorder", L"limit_kb", 1048576)) * 1024,
-        Clamped(IniNumber(g_ini, L"recorder", L"ring", kDefaultRing), kLeastRing, MostRingRecords(sizeof(HostRecord))),
-        sizeof(HostRecord), Clamped(IniNumber(g_ini, L"recorder", L"flush_ms", 50), 1, 3600000), wait,
+        IniNumberWithin(g_ini, L"recorder", L"ring", kDefaultRing, kLeastRing, MostRingRecords(sizeof(HostRecord))),
+        sizeof(HostRecord), IniNumberWithin(g_ini, L"recorder", L"flush_ms", 50, 1, 3600000), wait,
         kRecordColumns, "korvu_recorder.ini", "records"};
     StartRecording(r.recording, settings, FormatRecord, RecordTurnBegins, &r.tenthsPerStamp);
-    char line[700], shown[2 * MAX_PATH + 1];
-    Shown(ini, shown, sizeof shown);
-    if (g_ini.found)
-        text::Format(line, sizeof line, "settings: %s, read as %s", shown, g_ini.encoding);
-    else
-        text::Format(line, sizeof line, "settings: none at %s, so the defaults", shown);
+    char line[700];
+    SettingsLine(ini, g_ini.encoding, line, sizeof line);
     NoteLine(line);
     if (wait)
         NoteLine("full=wait: a call that finds the ring full waits until it is written out; none is dropped");

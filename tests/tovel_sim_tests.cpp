@@ -259,6 +259,11 @@ TEST_F(TovelSimTest, IniFileProblemsAreNamedAndChangeNothing)
     EXPECT_EQ(2u, driver_.TovelSimCheckIni(ini.c_str(), problems, sizeof problems));
     EXPECT_EQ(ini + ":2: line: longer than 1022 characters\n" + ini + ":3: present: 'maybe' is not a whole number from 0 to 1\n",
               std::string(problems));
+    // Problems found once the file is read (a wire's missing board) still come in the order of their lines.
+    std::ofstream(ini) << "[wiring]\nin0.0=out1.0\n[board0]\npresent=maybe\n";
+    char ordered[512] = "";
+    EXPECT_EQ(2u, driver_.TovelSimCheckIni(ini.c_str(), ordered, sizeof ordered));
+    EXPECT_THAT(std::string(ordered), testing::MatchesRegex(".*:2: wiring: no board at slot \\d .*\n.*:4: present: .*\n"));
     std::ofstream(ini) << "[BOARD3]\nPresent=1 ; comment\nfail=\nerror=-5\n";
     EXPECT_EQ(0u, driver_.TovelSimCheckIni(ini.c_str(), nullptr, 0));
     ASSERT_EQ(1, driver_.TovelSimLoadIni(ini.c_str()));

@@ -4,6 +4,7 @@
 #include <x86intrin.h>
 
 #include "board/bind_tovel.h"
+#include "guest/guest_ini.h"
 #include "guest/guest_recording.h"
 #include "guest/guest_self.h"
 #include "host/format_text.h"
@@ -31,19 +32,12 @@ struct Tracing {
 Tracing g_tracing;
 INIT_ONCE g_started = INIT_ONCE_STATIC_INIT;
 
-// A path for the file, in the system's code page.
-void Shown(const wchar_t* path, char* shown, int size)
-{
-    if (!WideCharToMultiByte(CP_ACP, 0, path, -1, shown, size, nullptr, nullptr))
-        lstrcpynA(shown, "(a path this system's code page cannot show)", size);
-}
-
 // Loads and binds the maker's driver; else says why in the trace file.
 void LoadMaker(Tracing& t)
 {
     char why[1200] = "";
     char path[2 * MAX_PATH + 1];
-    Shown(t.settings.makerPath, path, sizeof path);
+    ShownPath(t.settings.makerPath, path, sizeof path);
     t.maker = LoadLibraryExW(t.settings.makerPath, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     bool all = false;
     if (!t.maker) {
@@ -71,14 +65,10 @@ void LoadMaker(Tracing& t)
 
 void NoteSettings(Tracing& t)
 {
-    char line[700], file[2 * MAX_PATH + 1];
+    char line[700];
     wchar_t ini[MAX_PATH];
     PathBesideGuest(L"tovel_trace.ini", ini, MAX_PATH);
-    Shown(ini, file, sizeof file);
-    if (t.settings.iniEncoding[0])
-        text::Format(line, sizeof line, "settings: %s, read as %s", file, t.settings.iniEncoding);
-    else
-        text::Format(line, sizeof line, "settings: none at %s, so the defaults", file);
+    SettingsLine(ini, t.settings.iniEncoding, line, sizeof line);
     Note(t.recording, line);
     if (t.settings.fullUnknown)
         Note(t.recording, "full in tovel_trace.ini is neither wait nor drop: calls that find the ring full are dropped");
@@ -150,7 +140,7 @@ void NoteChain(const char* format, void* guest)
     char shown[2 * MAX_PATH + 1], note[1200];
     if (!GetModuleFileNameW(static_cast<HMODULE>(guest), path, MAX_PATH))
         lstrcpynW(path, L"(unknown)", MAX_PATH);
-    Shown(path, shown, sizeof shown);
+    ShownPath(path, shown, sizeof shown);
     text::Format(note, sizeof note, format, shown);
     Note(g_tracing.recording, note);
 }

@@ -8,23 +8,6 @@ namespace {
 
 GuestIni g_ini;
 
-void DefaultTracePath(wchar_t* path, int size)
-{
-    wchar_t temp[MAX_PATH], whole[1025];
-    if (!GetTempPathW(MAX_PATH, temp))
-        temp[0] = L'\0';
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    wsprintfW(whole, L"%stovel_trace_%04u%02u%02u_%02u%02u%02u_%03u_%lu.csv", temp, now.wYear, now.wMonth, now.wDay,
-              now.wHour, now.wMinute, now.wSecond, now.wMilliseconds, GetCurrentProcessId());
-    lstrcpynW(path, whole, size);
-}
-
-uint32_t Clamped(uint32_t value, uint32_t least, uint32_t most)
-{
-    return value < least ? least : value > most ? most : value;
-}
-
 }  // namespace
 
 void ReadTraceSettings(TraceSettings* s)
@@ -41,9 +24,9 @@ void ReadTraceSettings(TraceSettings* s)
     if (value[0])
         PathBesideGuest(value, s->tracePath, MAX_PATH);
     else
-        DefaultTracePath(s->tracePath, MAX_PATH);
-    s->ringCalls = Clamped(IniNumber(g_ini, L"trace", L"ring", kDefaultRing), kLeastRing, kMostRing);
-    s->flushMs = Clamped(IniNumber(g_ini, L"trace", L"flush_ms", 50), 1, 3600000);
+        FreshTempPath(L"tovel_trace", s->tracePath, MAX_PATH);
+    s->ringCalls = IniNumberWithin(g_ini, L"trace", L"ring", kDefaultRing, kLeastRing, kMostRing);
+    s->flushMs = IniNumberWithin(g_ini, L"trace", L"flush_ms", 50, 1, 3600000);
     s->limitBytes = static_cast<uint64_t>(IniNumber(g_ini, L"trace", L"limit_kb", 1048576)) * 1024;
     IniText(g_ini, L"trace", L"full", L"drop", value, MAX_PATH);
     s->waitWhenFull = lstrcmpiW(value, L"wait") == 0;
