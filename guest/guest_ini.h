@@ -10,7 +10,7 @@
 constexpr uint32_t kMostIniBytes = 64u << 10;
 
 struct GuestIni {
-    wchar_t text[kMostIniBytes / 2 + 1];
+    wchar_t text[kMostIniBytes + 1];  // a character per byte at most, whatever the encoding
     bool found = false;
     const char* encoding = "";  // as read: "UTF-8", "UTF-8 with a byte-order mark", ...
 };

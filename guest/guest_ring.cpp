@@ -92,8 +92,11 @@ uint32_t Append(GuestRing& ring, const void* record, bool dropWhenFull)
 {
     Exclusive locked(ring.lock);
     const uint32_t slot = (ring.first + ring.count) % ring.capacity;
-    if (ring.count == ring.capacity || !Committed(ring, (slot + 1) * ring.recordSize)) {
-        if (!dropWhenFull)
+    const bool full = ring.count == ring.capacity;
+    if (full || !Committed(ring, (slot + 1) * ring.recordSize)) {
+        // Only a full ring is worth waiting for: the writer empties it. Memory
+        // the system refuses no turn can give, so even a lossless ring drops.
+        if (full && !dropWhenFull)
             return 0;
         ++ring.dropped;
         return NextSequence(ring);

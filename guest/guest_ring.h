@@ -47,9 +47,9 @@ void FreeRing(GuestRing& ring);
 uint32_t NextSequence(GuestRing& ring);
 
 // Copies the record in with the next sequence number, which it answers.
-// When the ring is full (or memory cannot be committed for the record): with
-// `dropWhenFull` the record is counted dropped and has its number all the
-// same; without, nothing changes and the answer is 0.
+// When the ring is full: with `dropWhenFull` the record is counted dropped
+// and has its number all the same; without, nothing changes and the answer
+// is 0. When memory cannot be committed for the record it is dropped either way.
 uint32_t Append(GuestRing& ring, const void* record, bool dropWhenFull);
 
 // The writer's side: the records it may read, oldest first, in at most two

@@ -56,12 +56,19 @@ void UntapHostWindow(HWND host)
 {
     if (!g_tapped)
         return;
-    // Given back only if nobody stood in front since: else the recorder's
-    // procedure stays, passing everything on.
-    if (GetWindowLongPtrW(host, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(TapProc))
+    // Given back only if nobody stood in front since. Else the recorder's
+    // procedure stays in the chain, passing everything on: it stays tapped
+    // (a second set-up must not put it in front of what calls it), and the
+    // recorder stays loaded for as long as the process, so that the
+    // procedure in front never calls into a module that is gone.
+    if (GetWindowLongPtrW(host, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(TapProc)) {
         SetWindowLongPtrW(host, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_hostProc));
-    else
-        NoteLine("another window procedure stood in front of the host's during the set-up: the recorder's stays, "
-                 "passing every message on");
-    InterlockedExchange(&g_tapped, 0);
+        InterlockedExchange(&g_tapped, 0);
+        return;
+    }
+    HMODULE pinned;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                       reinterpret_cast<LPCWSTR>(&TapProc), &pinned);
+    NoteLine("another window procedure stood in front of the host's during the set-up: the recorder's stays, "
+             "passing every message on, and the recorder stays loaded until the host ends");
 }

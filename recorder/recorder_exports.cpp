@@ -56,7 +56,8 @@ extern "C" int32_t HOST_CALL SetupKorvuDLL(HWND host)
 
 extern "C" int32_t HOST_CALL FinishKorvuDLL(int32_t argument)
 {
-    if (!Started() || !PluginBound())
+    const GuestPass pass(kRecorders, GuestModule());
+    if (pass.CameBack() || !Started() || !PluginBound())
         return 1;
     const int32_t result = RecordedFinish(argument);
     // Everything so far in the file and in the profile.
@@ -68,7 +69,8 @@ extern "C" int32_t HOST_CALL FinishKorvuDLL(int32_t argument)
 
 extern "C" int32_t HOST_CALL WEP(int32_t argument)
 {
-    return Started() && g_recorder.wep ? g_recorder.wep(argument) : 1;
+    const GuestPass pass(kRecorders, GuestModule());
+    return !pass.CameBack() && Started() && g_recorder.wep ? g_recorder.wep(argument) : 1;
 }
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "host/host_names.h"
 #include "sim/common/paths.h"
 #include "sim/common/utf8.h"
 #include "sim/driver/sim_driver.h"
@@ -18,6 +19,25 @@
 using testing::HasSubstr;
 
 namespace {
+
+// A window procedure that another program puts in front of the host's
+// during the set-up, after the recorder has tapped it: at the first lookup.
+WNDPROC g_behindFront;
+HHOOK g_frontHook;
+
+LRESULT CALLBACK FrontProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return CallWindowProcW(g_behindFront, window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK PutFrontInAtTheFirstLookup(int code, WPARAM wParam, LPARAM lParam)
+{
+    const CWPSTRUCT* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && sent->message == kLookupVariable && !g_behindFront)
+        g_behindFront = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(sent->hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FrontProc)));
+    return CallNextHookEx(g_frontHook, code, wParam, lParam);
+}
 
 class RecorderTest : public testing::Test {
 protected:
@@ -108,6 +128,44 @@ TEST_F(RecorderTest, AChainOfRecordersIsNotFollowed)
     Unload();
     EXPECT_THAT(Read(folder_ / "first" / "recording.csv"), HasSubstr("the plug-in leads back into a recorder"));
     EXPECT_THAT(Read(folder_ / "second" / "recording.csv"), HasSubstr("a chain of recorders is not followed"));
+}
+
+// The same two, finished and told WEP before any set-up: neither runs round.
+TEST_F(RecorderTest, FinishAndWepOfAChainOfRecordersDoNotRunRound)
+{
+    Install(folder_ / "first", nullptr, "plugin=..\\second\\Korvu_ux1.dll\nfile=recording.csv\n");
+    Install(folder_ / "second", nullptr, "plugin=..\\first\\Korvu_ux1.dll\nfile=recording.csv\n");
+    ASSERT_TRUE(sim::LoadPlugin(Narrow((folder_ / "first" / "Korvu_ux1.dll").wstring()).c_str(), &plugin_));
+    EXPECT_EQ(1, plugin_.finish(0));
+    EXPECT_EQ(1, plugin_.wep(0));
+}
+
+// Another window procedure put in front of the host's while the recorder
+// had it tapped: the recorder's stays in the chain, a second set-up does not
+// put it in front again (each would then call the other without end), and
+// it stays loaded for the procedure in front to call.
+TEST_F(RecorderTest, AWindowProcedurePutInFrontDuringSetUpKeepsTheTapInTheChain)
+{
+    // A folder of its own: the recorder stays loaded, its recording open,
+    // until the test program ends (the next run clears it).
+    const std::filesystem::path pinned = folder_.parent_path() / "korvu_recorder_pinned";
+    std::error_code ignored;
+    std::filesystem::remove_all(pinned, ignored);
+    Install(pinned, "Korvu_ux1.dll", "file=recording.csv\n");
+    g_behindFront = nullptr;
+    g_frontHook = SetWindowsHookExW(WH_CALLWNDPROC, PutFrontInAtTheFirstLookup, nullptr, GetCurrentThreadId());
+    ASSERT_EQ(1, Setup(pinned));
+    UnhookWindowsHookEx(g_frontHook);
+    ASSERT_TRUE(g_behindFront) << "the procedure went in front at the first lookup";
+    EXPECT_EQ(1, plugin_.finish(0));
+    EXPECT_EQ(1, plugin_.setup(sim::HostWindow())) << "set up again through the chain";
+    EXPECT_EQ(1, plugin_.finish(0));
+    const HMODULE recorder = plugin_.dll;
+    Unload();
+    EXPECT_TRUE(GetModuleHandleW((pinned / "Korvu_ux1.dll").c_str()) == recorder) << "kept loaded";
+    SendMessageW(sim::HostWindow(), WM_NULL, 0, 0);  // through the front procedure and the recorder's
+    SetWindowLongPtrW(sim::HostWindow(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_behindFront));
+    EXPECT_THAT(Read(pinned / "recording.csv"), HasSubstr("the recorder stays loaded until the host ends"));
 }
 
 // A recording that cannot be made stops only the recording: the host sets

@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "board/tovel_api.h"
+#include "guest/guest_ring.h"
 #include "host/proc_address.h"
 #include "sim/common/paths.h"
 #include "sim/driver/sim_driver.h"
@@ -282,8 +283,10 @@ TEST_F(TraceDriverTest, TheLargestRingLeavesTheHostItsAddressSpace)
 TEST_F(TraceDriverTest, SettingsAreReadInEveryEncodingPeopleSaveThemIn)
 {
     const std::string folder = "\xE3\x83\xA1\xE3\x83\xBC\xE3\x82\xAB\xE3\x83\xBC";  // "メーカー" in UTF-8
+    // The last: UTF-8 behind 40 KB of comments, past half of the most a settings file may hold.
+    const char* const kLong = "UTF-8, long";
     for (const char* encoding :
-         {"UTF-8", "UTF-8 with a byte-order mark", "UTF-16 with a byte-order mark", "the ANSI code page"}) {
+         {"UTF-8", "UTF-8 with a byte-order mark", "UTF-16 with a byte-order mark", "the ANSI code page", kLong}) {
         SCOPED_TRACE(encoding);
         Install("full", "");
         Unload();
@@ -300,6 +303,10 @@ TEST_F(TraceDriverTest, SettingsAreReadInEveryEncodingPeopleSaveThemIn)
             const int n = WideCharToMultiByte(CP_ACP, 0, ini.c_str(), -1, ansi, sizeof ansi, nullptr, nullptr);
             ASSERT_GT(n, 1) << "this system's code page holds the folder's name";
             bytes.assign(ansi, n - 1);
+        } else if (encoding == kLong) {
+            for (int line = 0; line < 200; ++line)
+                bytes += "; " + std::string(198, 'x') + "\r\n";
+            bytes += Narrow(ini);
         } else {
             bytes = (encoding == std::string("UTF-8") ? "" : "\xEF\xBB\xBF") + Narrow(ini);
         }
@@ -309,7 +316,7 @@ TEST_F(TraceDriverTest, SettingsAreReadInEveryEncodingPeopleSaveThemIn)
         tracer_ = LoadLibraryW((folder_ / "tovel.dll").c_str());
         create_ = ProcAddress<TovelCreateFn>(tracer_, "TovelCreate");
         EXPECT_EQ(1, Create(0)) << "the maker's driver was found";
-        EXPECT_THAT(UnloadAndRead(), HasSubstr(std::string("read as ") + encoding));
+        EXPECT_THAT(UnloadAndRead(), HasSubstr(std::string("read as ") + (encoding == kLong ? "UTF-8" : encoding)));
     }
 }
 
@@ -327,6 +334,21 @@ TEST_F(TraceDriverTest, AskedToLoseNothingACallWaitsForRoomInsteadOfBeingDropped
 
 // Hosts whose first calls come at one moment: one of them publishes its
 // ports in the live section, never two.
+// A ring asked to lose nothing whose memory the system refuses drops the
+// record: no turn of the writer can make room there, and waiting would hold
+// the host's thread for good.
+TEST(GuestRingTest, MemoryRefusedDropsEvenARingAskedToLoseNothing)
+{
+    GuestRing ring;
+    ASSERT_TRUE(MakeRing(ring, 16, 16));
+    VirtualFree(ring.records, 0, MEM_RELEASE);  // no commit can succeed now
+    const uint32_t record[4] = {};
+    EXPECT_EQ(1u, Append(ring, record, false)) << "counted dropped, with its number";
+    EXPECT_EQ(1u, ring.dropped);
+    EXPECT_EQ(0u, ring.count);
+    ring.records = nullptr;  // given back above
+}
+
 TEST_F(TraceDriverTest, OfHostsStartingTogetherOnlyOnePublishes)
 {
     const int kHosts = 4;
