@@ -4,30 +4,38 @@
 
 namespace {
 
-// The TLS slot every guest of the kind in this process uses; none when none
-// could be had, and then no call is refused.
-ThreadSlot SharedSlot(const wchar_t* kind)
+ThreadSlot g_slot;
+
+// Agrees with the other guests of the kind on the TLS slot they all use:
+// the first guest to offer one has it taken, the others give theirs back.
+// The section stays open for the guest's life, so the index stays agreed.
+BOOL CALLBACK AgreeOnSlot(PINIT_ONCE, PVOID kind, PVOID*)
 {
-    static ThreadSlot slot;
-    static HANDLE section;  // held for the guest's life: the index stays agreed
-    if (slot.Valid() || section)
-        return slot;
     wchar_t name[96];
-    wsprintfW(name, L"Local\\%sSlot-%lu", kind, GetCurrentProcessId());
-    section = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG), name);
+    wsprintfW(name, L"Local\\%sSlot-%lu", static_cast<const wchar_t*>(kind), GetCurrentProcessId());
+    const HANDLE section = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG), name);
     LONG* agreed = section ? static_cast<LONG*>(MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, sizeof(LONG))) : nullptr;
     if (!agreed)
-        return slot;
-    // The first guest to offer a slot has it taken; the others give theirs back.
+        return TRUE;
     const DWORD offered = TlsAlloc();
     const LONG before = offered == TLS_OUT_OF_INDEXES
                             ? *agreed
                             : InterlockedCompareExchange(agreed, static_cast<LONG>(offered) + 1, 0);
     if (before != 0 && offered != TLS_OUT_OF_INDEXES)
         TlsFree(offered);
-    slot = ThreadSlot(before != 0 ? static_cast<DWORD>(before - 1) : offered);
+    g_slot = ThreadSlot(before != 0 ? static_cast<DWORD>(before - 1) : offered);
     UnmapViewOfFile(agreed);
-    return slot;
+    return TRUE;
+}
+
+// The TLS slot every guest of the kind in this process uses; none when none
+// could be had, and then no call is refused. Agreed once, whichever threads
+// come first.
+ThreadSlot SharedSlot(const wchar_t* kind)
+{
+    static INIT_ONCE agreed = INIT_ONCE_STATIC_INIT;
+    InitOnceExecuteOnce(&agreed, AgreeOnSlot, const_cast<wchar_t*>(kind), nullptr);
+    return g_slot;
 }
 
 }  // namespace

@@ -80,6 +80,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
         DisableThreadLibraryCalls(instance);
     } else if (reason == DLL_PROCESS_DETACH) {
         EndRecording(g_recorder.recording, reserved != nullptr);
+        if (!reserved && g_recorder.frames.Valid())
+            TlsFree(g_recorder.frames.Index());  // a host that loads it again gets its slot back
         if (!reserved && g_recorder.plugin)
             FreeLibrary(g_recorder.plugin);
     }

@@ -70,14 +70,17 @@ const DataBlock* OutputBlockOf(uint32_t channel)
 // Messages that reach the plug-in's dialogs while a size change is under
 // way: a host whose ChangeModuleSize pumps the dialog's queue shows itself.
 HHOOK g_dialogHook;
-const CallFrame* g_sizeChange;
+// The outermost size change under way, a CallFrame: claimed in one step,
+// since size changes may come on two threads.
+PVOID volatile g_sizeChange;
 
 LRESULT CALLBACK SeeDialogMessages(int code, WPARAM wParam, LPARAM lParam)
 {
     const CWPSTRUCT* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    if (code == HC_ACTION && sent && g_sizeChange && (sent->message == WM_COMMAND || sent->message >= WM_USER) &&
+    const CallFrame* sizeChange = static_cast<const CallFrame*>(g_sizeChange);
+    if (code == HC_ACTION && sent && sizeChange && (sent->message == WM_COMMAND || sent->message >= WM_USER) &&
         reinterpret_cast<HMODULE>(GetWindowLongPtrW(sent->hwnd, GWLP_HINSTANCE)) == g_recorder.plugin) {
-        HostRecord r = NewRecord(Seen::kDialogMessage, kServiceChangeModuleSize, g_sizeChange);
+        HostRecord r = NewRecord(Seen::kDialogMessage, kServiceChangeModuleSize, sizeChange);
         r.data.words[0] = sent->message;
         r.data.words[1] = static_cast<uint32_t>(sent->wParam);
         r.data.words[2] = static_cast<uint32_t>(sent->lParam);
@@ -97,10 +100,8 @@ void Before(RecordedService service, uint32_t* words, const CallFrame& frame)
         words[1] = any_convention::Word(WrapMenuCallback(reinterpret_cast<MenuEntryCallbackFn>(words[1])));
         break;
     case kServiceChangeModuleSize:
-        if (!g_sizeChange) {
-            g_sizeChange = &frame;
+        if (!InterlockedCompareExchangePointer(&g_sizeChange, const_cast<CallFrame*>(&frame), nullptr))
             g_dialogHook = SetWindowsHookExW(WH_CALLWNDPROC, SeeDialogMessages, nullptr, GetCurrentThreadId());
-        }
         break;
     case kServiceNewReleaseOutputBlock:
         if (g_recorder.recordSamples)
@@ -122,7 +123,7 @@ void After(RecordedService service, const uint32_t* words, uint32_t result, cons
             if (g_dialogHook)
                 UnhookWindowsHookEx(g_dialogHook);
             g_dialogHook = nullptr;
-            g_sizeChange = nullptr;
+            InterlockedExchangePointer(&g_sizeChange, nullptr);
         }
         break;
     case kServiceGetInputBlock:
