@@ -66,7 +66,7 @@ bool MakeRing(GuestRing& ring, uint32_t capacity, uint32_t recordSize)
     if (recordSize < sizeof(RingHeader) || recordSize % 4 != 0)
         return false;
     const uint32_t most = MostRingRecords(recordSize);
-    for (capacity = capacity < most ? capacity : most; capacity >= 16; capacity /= 2) {
+    for (capacity = capacity < most ? capacity : most; capacity >= kLeastRing; capacity /= 2) {
         void* memory = VirtualAlloc(nullptr, capacity * recordSize, MEM_RESERVE, PAGE_NOACCESS);
         if (memory) {
             ring.records = static_cast<uint8_t*>(memory);

@@ -22,6 +22,8 @@ struct RingHeader {
 
 // The most address space a ring takes: what a 32-bit host can spare.
 constexpr uint32_t kMostRingBytes = 64u << 20;
+// Records a ring holds: at least, and unless a guest's settings say otherwise.
+constexpr uint32_t kLeastRing = 16, kDefaultRing = 1u << 16;
 
 struct GuestRing {
     uint8_t* records = nullptr;  // reserved for `capacity` records

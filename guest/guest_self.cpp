@@ -110,3 +110,8 @@ void ShownPath(const wchar_t* path, char* shown, int size)
     if (!WideCharToMultiByte(CP_ACP, 0, path, -1, shown, size, nullptr, nullptr))
         lstrcpynA(shown, "(a path this system's code page cannot show)", size);
 }
+
+void MeasureTenthsPerStamp(void* tenthsPerStamp)
+{
+    *static_cast<uint64_t*>(tenthsPerStamp) = TenthsPerStamp();
+}

@@ -24,4 +24,7 @@ void ShownPath(const wchar_t* path, char* shown, int size);
 // TenthsPerStamp measures now against the performance counter. Whole
 // numbers only: a writer's last turn runs on the host's thread.
 uint64_t TenthsPerStamp();
+// A writer's turn begins: TenthsPerStamp into the uint64_t its records are
+// formatted with (a guest recording's TurnBeginsFn).
+void MeasureTenthsPerStamp(void* tenthsPerStamp);
 uint64_t TenthsSinceLoad(uint64_t stamp, uint64_t tenthsPerStamp);

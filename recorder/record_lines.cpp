@@ -90,11 +90,6 @@ void Arguments(LineText& text, const HostRecord& r)
 
 }  // namespace
 
-void RecordTurnBegins(void* tenthsPerStamp)
-{
-    *static_cast<uint64_t*>(tenthsPerStamp) = TenthsPerStamp();
-}
-
 uint32_t FormatRecord(const void* record, char* line, uint32_t size, void* tenthsPerStamp)
 {
     const HostRecord& r = *static_cast<const HostRecord*>(record);

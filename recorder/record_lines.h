@@ -6,8 +6,6 @@
 
 extern const char kRecordColumns[];
 
-// Before a writer's turn: the rate its records' times are read at.
-void RecordTurnBegins(void* tenthsPerStamp);
 // A record as a line, CRLF included; its length.
 uint32_t FormatRecord(const void* record, char* line, uint32_t size, void* tenthsPerStamp);
 

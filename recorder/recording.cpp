@@ -19,7 +19,6 @@ GuestIni g_ini;
 // The defaults of a recorder installed with no INI at all.
 const wchar_t kSettingsName[] = L"korvu_recorder.ini";
 const wchar_t kDefaultPlugin[] = L"Korvu_ux1_plugin.dll";
-const uint32_t kDefaultRing = 1u << 16, kLeastRing = 16;
 
 // The trace's path with _profile.txt for its extension.
 void ProfilePath(const wchar_t* trace, wchar_t* profile, int size)
@@ -92,7 +91,7 @@ bool StartRecorder()
         IniNumberWithin(g_ini, L"recorder", L"ring", kDefaultRing, kLeastRing, MostRingRecords(sizeof(HostRecord))),
         sizeof(HostRecord), IniNumberWithin(g_ini, L"recorder", L"flush_ms", 50, 1, 3600000), wait,
         kRecordColumns, "korvu_recorder.ini", "records"};
-    StartRecording(r.recording, settings, FormatRecord, RecordTurnBegins, &r.tenthsPerStamp);
+    StartRecording(r.recording, settings, FormatRecord, MeasureTenthsPerStamp, &r.tenthsPerStamp);
     char line[700];
     SettingsLine(ini, g_ini.encoding, line, sizeof line);
     NoteLine(line);

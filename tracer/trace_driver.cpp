@@ -27,6 +27,8 @@ struct Tracing {
     TraceLiveSection* live = nullptr;
     volatile LONG opened[kTraceLiveSlots] = {};
     volatile LONG openSlots = 0;
+    SRWLOCK writerLock = SRWLOCK_INIT;  // the writer started or stopped as the count last said
+    bool writerRunning = false;
 };
 
 Tracing g_tracing;
@@ -100,7 +102,7 @@ BOOL CALLBACK Start(PINIT_ONCE, PVOID, PVOID*)
     const TraceSettings& s = t.settings;
     const RecordingSettings recording = {s.tracePath, s.freshFile, s.limitBytes, s.ringCalls, sizeof(CallRecord),
                                          s.flushMs, s.waitWhenFull, kTraceColumns, "tovel_trace.ini", "calls"};
-    t.fileMade = StartRecording(t.recording, recording, FormatCall, TraceTurnBegins, &t.tenthsPerStamp);
+    t.fileMade = StartRecording(t.recording, recording, FormatCall, MeasureTenthsPerStamp, &t.tenthsPerStamp);
     NoteSettings(t);
     LoadMaker(t);
     OpenLive(t);
@@ -127,11 +129,20 @@ void CountOpenSlots(Tracing& t, const CallRecord& r)
         return;
     if (InterlockedExchange(&t.opened[r.slot], create ? 1 : 0) == (create ? 1 : 0))
         return;  // opened again, or closed again: no change
-    const LONG now = create ? InterlockedIncrement(&t.openSlots) : InterlockedDecrement(&t.openSlots);
-    if (create && now == 1)
+    if (create)
+        InterlockedIncrement(&t.openSlots);
+    else
+        InterlockedDecrement(&t.openSlots);
+    // A close to none and a create to one on two threads: whichever comes to
+    // the writer last sees the count both left, so no open slot goes unwritten.
+    AcquireSRWLockExclusive(&t.writerLock);
+    const bool wanted = t.openSlots > 0;
+    if (wanted && !t.writerRunning)
         StartWriter(t.recording);
-    if (close && now == 0)
+    else if (!wanted && t.writerRunning)
         StopWriter(t.recording);
+    t.writerRunning = wanted;
+    ReleaseSRWLockExclusive(&t.writerLock);
 }
 
 void NoteChain(const char* format, void* guest)

@@ -5,11 +5,6 @@
 
 const char kTraceColumns[] = "sequence,microseconds,ticks,thread,entry,slot,port,direction,value,result,error";
 
-void TraceTurnBegins(void* tenthsPerStamp)
-{
-    *static_cast<uint64_t*>(tenthsPerStamp) = TenthsPerStamp();
-}
-
 uint32_t FormatCall(const void* record, char* line, uint32_t size, void* tenthsPerStamp)
 {
     const CallRecord& r = *static_cast<const CallRecord*>(record);

@@ -8,7 +8,5 @@
 // The columns, as the header line gives them.
 extern const char kTraceColumns[];
 
-// Before a writer's turn: the rate its records' times are read at.
-void TraceTurnBegins(void* tenthsPerStamp);
 // A call as a line, CRLF included; its length.
 uint32_t FormatCall(const void* record, char* line, uint32_t size, void* tenthsPerStamp);

@@ -8,8 +8,7 @@
 #include "guest/guest_ring.h"
 #include "tracer/call_record.h"
 
-// The ring: at least this many calls, at most what kMostRingBytes holds.
-constexpr uint32_t kLeastRing = 16, kDefaultRing = 1u << 16;
+// The ring: at most what kMostRingBytes holds.
 constexpr uint32_t kMostRing = kMostRingBytes / sizeof(CallRecord);
 
 struct TraceSettings {
